@@ -1,0 +1,88 @@
+#include "nc/IsoNcAnalyzer.h"
+
+#include "util/Kazu.h"
+
+namespace nc {
+
+void IsoNcAnalyzer::setLine(std::string_view text)
+{
+    IsoNcBlock::setLine(text);
+    interpretBlock();
+}
+
+void IsoNcAnalyzer::interpretBlock()
+{
+    // STEP 1: a comment line names the tool's diameter (its first number after "DIA",
+    // or its first number at all).
+    const std::string_view line = lineView();
+    if (!line.empty() && (line.front() == '(' || line.front() == '*')) {
+        toolDiameter_ = util::numberAfter(line, "DIA");
+    }
+
+    // STEP 2: canned-cycle hole, before F applies, so a hole block that gives F is
+    // measured with the feed in force before it.
+    cycleHoleStep();
+
+    // STEP 3: feed.
+    if (isWordGiven(WordSlot::F)) {
+        feedRate_ = wordValue(WordSlot::F);
+    }
+
+    // STEP 4: cutter compensation; a D alone does not change the compensation number.
+    if (isWordGiven(WordSlot::GCutterComp)) {
+        if (wordValue(WordSlot::GCutterComp) == 40.0) {
+            cutterCompActive_ = false;
+            compensationD_ = 0;
+        } else {
+            cutterCompActive_ = true;
+            compensationD_ = util::truncToInt(wordValue(WordSlot::D));
+        }
+    }
+
+    // STEP 5: the X of a dwell is a time, not a position.
+    if (isWordGiven(WordSlot::GNonModal) && wordValue(WordSlot::GNonModal) == 4.0 &&
+        isWordGiven(WordSlot::X)) {
+        setWordValue(WordSlot::X, previousWordValue(WordSlot::X));
+    }
+
+    // STEP 6: motion. Under G00 every block is measured (also inside a cycle); under
+    // G01/G02/G03 nothing is measured while a cycle is in force.
+    const double motion = wordValue(WordSlot::GMotion);
+    if (isWordGiven(WordSlot::GMotion)) {
+        if (motion == 0.0) {
+            rapidMove_ = true;
+            analyseLine();
+        } else {
+            rapidMove_ = false;
+        }
+    }
+    if (motion == 1.0 && !cycleActive_) {
+        analyseLine();
+    }
+    if (motion > 1.0 && !cycleActive_) {
+        analyseArc();
+    }
+
+    // STEP 7: extents. Only the X update skips the non-modal codes (the X of G04, G28, G92).
+    if (!isWordGiven(WordSlot::GNonModal) && isWordGiven(WordSlot::X)) {
+        updateXExtent(wordValue(WordSlot::X));
+    }
+    if (isWordGiven(WordSlot::Y)) {
+        updateYExtent(wordValue(WordSlot::Y));
+    }
+    if (isWordGiven(WordSlot::Z)) {
+        updateZExtent(wordValue(WordSlot::Z));
+    }
+}
+
+double IsoNcAnalyzer::directionAngle(bool inRadians) const
+{
+    return inRadians ? directionAngle_ : radToDeg(directionAngle_);
+}
+
+double IsoNcAnalyzer::slopeAngle(bool inRadians) const
+{
+    return inRadians ? slopeAngle_ : radToDeg(slopeAngle_);
+}
+
+}  // namespace nc

@@ -1,0 +1,205 @@
+#include "nc/IsoNcBlock.h"
+
+#include "nc/Markers.h"
+#include "util/Cp932.h"
+#include "util/Kazu.h"
+#include "util/Number.h"
+#include "util/UserError.h"
+
+namespace nc {
+
+namespace {
+
+constexpr std::string_view kNoNumber = "0.0";
+
+constexpr std::array<IsoNcWord, kWordSlotCount> kDefaults{{
+    {'N', 0.0},               // GOther: a word made without text
+    {'G', 92.0},              // GNonModal
+    {'G', 0.0},               // GMotion
+    {'G', 17.0},              // GPlane
+    {'G', 90.0},              // GDistance
+    {'G', 40.0},              // GCutterComp
+    {'G', 49.0},              // GLengthComp
+    {'G', 80.0},              // GCycle
+    {'G', 98.0},              // GReturn
+    {'G', 54.0},              // GWork
+    {'O', 1000.0},
+    {'N', 1.0},
+    {'X', kUnknownPosition},
+    {'Y', kUnknownPosition},
+    {'Z', kUnknownPosition},
+    {'A', 0.0},
+    {'B', 0.0},
+    {'C', 0.0},
+    {'I', 0.0},
+    {'J', 0.0},
+    {'K', 0.0},
+    {'F', 10.0},
+    {'S', 10.0},
+    {'T', 0.0},
+    {'H', 0.0},
+    {'D', 0.0},
+    {'M', 9.0},
+    {'R', 5.0},
+    {'Q', 1.0},
+    {'P', 2000.0},
+    {'L', 1.0},
+}};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool startsNumber(char c)
+{
+    return c == '-' || c == '+' || c == '.' || isDigit(c);
+}
+
+bool isAcceptedLetter(char c)
+{
+    WordSlot ignored{};
+    return c == 'G' || letterSlot(c, ignored);
+}
+
+char foldUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isIncrementalAxis(WordSlot slot)
+{
+    return slot == WordSlot::X || slot == WordSlot::Y || slot == WordSlot::Z || slot == WordSlot::A ||
+           slot == WordSlot::B || slot == WordSlot::C;
+}
+
+}  // namespace
+
+ExtractedNumber extractNumber(std::string_view line, std::size_t position)
+{
+    std::size_t i = position;
+    while (i < line.size() && line[i] == ' ') {
+        ++i;
+    }
+    while (i < line.size() && !startsNumber(line[i])) {
+        ++i;
+    }
+    if (i >= line.size()) {
+        return {kNoNumber, line.size()};
+    }
+    const std::size_t start = i;
+    if (line[i] == '-' || line[i] == '+') {
+        ++i;
+    }
+    // One character is taken whatever it is (a digit or the point, or what makes the
+    // text fail to convert, as in -A5).
+    const bool tookPoint = i < line.size() && line[i] == '.';
+    if (i < line.size()) {
+        ++i;
+    }
+    while (i < line.size() && isDigit(line[i])) {
+        ++i;
+    }
+    if (!tookPoint && i < line.size() && line[i] == '.') {
+        ++i;
+        while (i < line.size() && isDigit(line[i])) {
+            ++i;
+        }
+    }
+    return {line.substr(start, i - start), i};
+}
+
+IsoNcBlock::IsoNcBlock()
+{
+    reset();
+}
+
+void IsoNcBlock::reset()
+{
+    words_ = kDefaults;
+    lineText_ = "%";
+    previousWords_ = words_;
+    given_.reset();
+    motionCode_ = 0;
+}
+
+void IsoNcBlock::setLine(std::string_view text)
+{
+    lineText_.assign(text.data(), text.size());
+    tokenize();
+}
+
+void IsoNcBlock::setWordValue(WordSlot slot, double value)
+{
+    words_[slotIndex(slot)].value = value;
+    given_.set(slotIndex(slot));
+}
+
+void IsoNcBlock::tokenize()
+{
+    // STEP 1: block start, for every line whatever it holds. Centre offsets never carry
+    // over; the motion code's given flag stays once any motion code has been read.
+    for (const WordSlot offset : {WordSlot::I, WordSlot::J, WordSlot::K}) {
+        words_[slotIndex(offset)].value = 0.0;
+    }
+    previousWords_ = words_;
+    const bool motionGiven = given_.test(slotIndex(WordSlot::GMotion));
+    given_.reset();
+    given_.set(slotIndex(WordSlot::GMotion), motionGiven);
+
+    // STEP 2: line classification. Only the first letter of the line is folded to upper
+    // case; a comment, separator, block-delete or any non-letter start has no words.
+    const std::string_view line = lineText_;
+    std::size_t pos = 0;
+    while (pos < line.size() && line[pos] == ' ') {
+        ++pos;
+    }
+    if (pos >= line.size()) {
+        return;
+    }
+    char letter = foldUpper(line[pos]);
+
+    // STEP 3: word scan, until a character that is not an accepted letter.
+    while (isAcceptedLetter(letter)) {
+        const ExtractedNumber number = extractNumber(line, pos + 1);
+        pos = number.next;
+
+        const auto parsed = util::tryParseDouble(number.text);
+        if (!parsed) {
+            throw util::ConversionError(util::cp932ToUtf8(number.text));
+        }
+        double value = *parsed;
+        if (!isIntegerLetter(letter) && number.text.find('.') == std::string_view::npos) {
+            value *= 0.001;
+        }
+
+        WordSlot slot = WordSlot::GOther;
+        if (letter == 'G') {
+            slot = gCodeSlot(util::truncToInt(value));
+        } else {
+            letterSlot(letter, slot);
+        }
+        if (slot == WordSlot::GMotion) {
+            // A motion code cancels any canned cycle.
+            words_[slotIndex(WordSlot::GCycle)] = {'G', 80.0};
+            given_.set(slotIndex(WordSlot::GCycle));
+            motionCode_ = util::truncToInt(value);
+        }
+        // The G91 test is made word by word: it applies to the words after it.
+        if (isIncrementalAxis(slot) && words_[slotIndex(WordSlot::GDistance)].value == 91.0) {
+            value += previousWords_[slotIndex(slot)].value;
+        }
+        words_[slotIndex(slot)] = {letter, value};
+        given_.set(slotIndex(slot));
+
+        while (pos < line.size() && line[pos] == ' ') {
+            ++pos;
+        }
+        if (pos >= line.size()) {
+            return;
+        }
+        letter = line[pos];
+    }
+}
+
+}  // namespace nc

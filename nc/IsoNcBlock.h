@@ -1,0 +1,61 @@
+// The block reader: the line being read, the 31 word slots with their values of the
+// current and the previous block, the per-block given flags and the motion code.
+// It knows nothing of motion or time; IsoNcAnalyzer adds that.
+#pragma once
+
+#include "nc/IsoNcWord.h"
+
+#include <array>
+#include <bitset>
+#include <string>
+#include <string_view>
+
+namespace nc {
+
+// The number text that belongs to the letter just before `position`, and where the
+// scan goes on. A letter with no number gets the text "0.0".
+struct ExtractedNumber {
+    std::string_view text;
+    std::size_t next = 0;
+};
+ExtractedNumber extractNumber(std::string_view line, std::size_t position);
+
+class IsoNcBlock {
+public:
+    IsoNcBlock();
+    virtual ~IsoNcBlock() = default;
+    IsoNcBlock(const IsoNcBlock&) = delete;
+    IsoNcBlock& operator=(const IsoNcBlock&) = delete;
+
+    // Loads the word defaults; lineText becomes "%".
+    void reset();
+
+    // Stores the line and splits it into words. A number text that does not convert
+    // throws util::ConversionError; the words stored before it stay.
+    virtual void setLine(std::string_view text);
+    virtual std::string lineText() const { return lineText_; }
+    std::string_view lineView() const { return lineText_; }
+
+    double wordValue(WordSlot slot) const { return words_[slotIndex(slot)].value; }
+    double previousWordValue(WordSlot slot) const { return previousWords_[slotIndex(slot)].value; }
+    const IsoNcWord& word(WordSlot slot) const { return words_[slotIndex(slot)]; }
+    bool isWordGiven(WordSlot slot) const { return given_.test(slotIndex(slot)); }
+    // Consumes a one-shot code (M06, G04, M00/M01) so it does not stay modal; marks it given.
+    void setWordValue(WordSlot slot, double value);
+
+    int motionCode() const { return motionCode_; }
+    bool isLinearMotion() const { return motionCode_ == 1; }
+    bool isRapidMotion() const { return motionCode_ == 0; }
+
+protected:
+    void tokenize();
+
+private:
+    std::string lineText_;                          // the line last set; "%" after reset
+    std::array<IsoNcWord, kWordSlotCount> words_{};  // current, modal value of every slot
+    std::array<IsoNcWord, kWordSlotCount> previousWords_{};  // values at the end of the previous block
+    std::bitset<kWordSlotCount> given_;             // given in this block; GMotion's stays set once read
+    int motionCode_ = 0;                            // truncated last GMotion code: 0, 1, 2, 3 or 33
+};
+
+}  // namespace nc

@@ -1,0 +1,28 @@
+// Marker values and fixed constants of the interpretation, named once.
+#pragma once
+
+namespace nc {
+
+// An X, Y or Z word that no block has given yet holds this value.
+inline constexpr double kUnknownPosition = -99999.0;
+
+// Section extents start empty: the minimum above and the maximum below any real value.
+inline constexpr double kExtentStartMin = 9999.0;
+inline constexpr double kExtentStartMax = -9999.0;
+
+// Rapid traverse rate, per minute.
+inline constexpr double kRapidRate = 5000.0;
+
+// Extra travel per peck of a G83 hole.
+inline constexpr double kPeckReturn = 0.2;
+
+// Where a move starts from while an axis still holds kUnknownPosition.
+inline constexpr double kFallbackStartX = 0.0;
+inline constexpr double kFallbackStartY = 0.0;
+inline constexpr double kFallbackStartZ = 200.0;
+
+inline constexpr double kPi = 3.141592653589793;
+inline constexpr double kRadPerDeg = 0.017453292519943295;
+inline constexpr double kDegPerRad = 57.29577951308232;
+
+}  // namespace nc

@@ -1,0 +1,52 @@
+// Decimal conversion in both directions, independent of the process locale: a Qt
+// application sets the C locale from the environment, and under de_DE printf and strtod
+// would write and read commas.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace util {
+
+// A number text is [+-]?(digits[.digits] | .digits), with blanks allowed around it.
+// A value beyond the range of a double is no number; one too small to hold reads as 0.
+std::optional<double> tryParseDouble(std::string_view text);
+
+// As tryParseDouble, but throws ConversionError carrying the text (taken as UTF-8).
+double parseDouble(std::string_view text);
+
+// The number at the start of the text in the manner of strtod (sign, digits, point,
+// digits, exponent; it stops at the first byte that does not fit). No number, or one out
+// of range, gives 0.0.
+double leadingNumber(std::string_view text);
+
+// printf "%-W.Pf" / "%W.Pf": fixed point with printf's rounding, padded with blanks to at
+// least `width` (on the right when leftAlign), never cut.
+void appendFixed(std::string& out, double value, int decimals, int width = 0, bool leftAlign = true);
+std::string formatFixed(double value, int decimals);
+
+// printf "%0Wu" / "%-Wu" / "%u" of a 32-bit unsigned value.
+void appendUnsigned(std::string& out, std::uint32_t value, int width = 0, bool zeroPad = false,
+                    bool leftAlign = false);
+std::string formatInt(long long value);
+
+// The value as written with 15 significant digits, in plain decimal (never an exponent),
+// without trailing zeros: 12.5, -3, 150.25, 0.0000001.
+std::string formatGeneral(double value);
+
+// "+###0.000;-###0.000": the 15-digit decimal form rounded to three decimals, halves away
+// from zero; a value that rounds to zero prints "+0.000".
+std::string formatCoordinate(double value);
+
+// A time in minutes as whole hours and minutes: rounded to whole minutes first (halves
+// away from zero), then split, so 119.7 gives 2 and 0.
+struct HoursMinutes {
+    long long hours = 0;
+    long long minutes = 0;
+    bool operator==(const HoursMinutes&) const = default;
+};
+HoursMinutes splitMinutes(double minutes);
+
+}  // namespace util
