@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <system_error>
 
 namespace util {
@@ -236,6 +237,54 @@ std::string formatInt(long long value)
     std::array<char, 24> buf{};
     const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value);
     return std::string(buf.data(), res.ptr);
+}
+
+void appendPrintf(std::string& out, std::string_view format, std::initializer_list<PrintfArg> args)
+{
+    auto arg = args.begin();
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const std::size_t percent = format.find('%', i);
+        if (percent == std::string_view::npos) {
+            out.append(format.substr(i));
+            return;
+        }
+        out.append(format.substr(i, percent - i));
+        i = percent + 1;
+        if (i < format.size() && format[i] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        bool leftAlign = false;
+        bool zeroPad = false;
+        for (; i < format.size() && (format[i] == '-' || format[i] == '0'); ++i) {
+            leftAlign = leftAlign || format[i] == '-';
+            zeroPad = zeroPad || format[i] == '0';
+        }
+        int width = 0;
+        for (; i < format.size() && isDigit(format[i]); ++i) {
+            width = width * 10 + (format[i] - '0');
+        }
+        int precision = 6;
+        if (i < format.size() && format[i] == '.') {
+            precision = 0;
+            for (++i; i < format.size() && isDigit(format[i]); ++i) {
+                precision = precision * 10 + (format[i] - '0');
+            }
+        }
+        if (i >= format.size() || arg == args.end() || (format[i] != 'f' && format[i] != 'u') ||
+            (format[i] == 'u') != arg->isCount) {
+            throw std::logic_error("appendPrintf: format and arguments do not match");
+        }
+        if (format[i] == 'u') {
+            appendUnsigned(out, arg->count, width, zeroPad && !leftAlign, leftAlign);
+        } else {
+            appendFixed(out, arg->number, precision, width, leftAlign);
+        }
+        ++arg;
+        ++i;
+    }
 }
 
 std::string formatGeneral(double value)

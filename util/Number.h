@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,20 @@ std::string formatFixed(double value, int decimals);
 void appendUnsigned(std::string& out, std::uint32_t value, int width = 0, bool zeroPad = false,
                     bool leftAlign = false);
 std::string formatInt(long long value);
+
+// One value for appendPrintf: a double for %f conversions, an unsigned for %u.
+struct PrintfArg {
+    PrintfArg(double v) : number(v) {}                              // NOLINT: implicit on purpose
+    PrintfArg(std::uint32_t v) : count(v), isCount(true) {}         // NOLINT: implicit on purpose
+    double number = 0.0;
+    std::uint32_t count = 0;
+    bool isCount = false;
+};
+
+// A printf subset without the process locale: %[-][0][width][.precision]f, %[-][0][width]u
+// and %%. Every other byte is copied, so code page 932 text passes through. A conversion
+// without a matching argument is a bug and throws std::logic_error.
+void appendPrintf(std::string& out, std::string_view format, std::initializer_list<PrintfArg> args);
 
 // The value as written with 15 significant digits, in plain decimal (never an exponent),
 // without trailing zeros: 12.5, -3, 150.25, 0.0000001.

@@ -1,0 +1,68 @@
+// The report entry of one NC line: what the block did, with its figures, as HTML in code
+// page 932. The dispatcher picks the writer from the interpreter's state and the entry
+// state; arcs and circles also get the tool radius over-cut check.
+#pragma once
+
+#include "nc/IsoNcAnalyzer.h"
+#include "report/EntryState.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace report {
+
+class BlockEntries {
+public:
+    // `offsetCheck`: whether compensated arcs are checked against the tool radius.
+    BlockEntries(EntryState& state, RadiusCache& radiusCache, RadiusPrompt& prompt, bool offsetCheck);
+
+    // The entry of the line just fed to the analyzer: zero or more lines separated by
+    // "\n". May set the analyzer's dwell and stop words so they do not repeat, and may ask
+    // for a tool radius (a typed text that is no number throws util::ConversionError).
+    // The result stays valid until the next call.
+    const std::string& blockEntry(nc::IsoNcAnalyzer& analyzer, std::string_view lineText);
+
+    // The writers; each appends its text to `out`.
+    void rapidEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void dwellEntry(std::string& out) const;
+    void stopEntry(std::string& out) const;
+    void optionalStopEntry(std::string& out) const;
+    void lineEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void verticalEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void slopeEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void arcEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void circleEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void compStartEntry(const nc::IsoNcAnalyzer& a, std::string& out);
+    void compCancelEntry(std::string& out);
+    void cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out);
+    void holeCountEntry(std::string& out);
+
+    // The over-cut line for an arc or circle that the compensated tool cannot cut, else
+    // nothing. Shows the radius prompt once for each new D number.
+    void overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out);
+
+private:
+    void circularEntry(const std::string& format, const nc::IsoNcAnalyzer& a, std::string& out) const;
+
+    EntryState& state_;
+    RadiusCache& radiusCache_;
+    RadiusPrompt& prompt_;
+    bool offsetCheck_;
+    std::string entry_;  // the last entry, reused from line to line
+
+    // The labels in code page 932.
+    std::string rapid_, dwell_, stop_, optionalStop_, line_, vertical_, slope_, arc_, circle_;
+    std::string compStart_, compCancel_, holeCount_, cycleNameStart_, cycleLevels_, hole_;
+    std::string cycleNameEnd_, overcut_;
+    std::array<std::string, 17> cycleNames_;
+    std::string unknownCycle_;
+};
+
+// HTML text of an NC line: & < > escaped, every other byte as it is.
+void appendEscapedHtml(std::string& out, std::string_view text);
+
+// The prompt text for a D number: "D01 = ?", "D12 = ?", "D123 = ?".
+std::string radiusPromptText(int dNumber);
+
+}  // namespace report
