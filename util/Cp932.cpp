@@ -124,6 +124,29 @@ std::string cp932ToUtf8(std::string_view cp932)
     return out;
 }
 
+std::string fromUtf8(std::string_view utf8, const std::string& codeset)
+{
+    // A plain ASCII terminal (the C locale) is most likely a UTF-8 one left unconfigured:
+    // passing the bytes keeps the text, turning it into "?" would lose it.
+    if (codeset == "UTF-8" || codeset == "utf-8" || codeset == "utf8" || codeset == "ANSI_X3.4-1968" ||
+        codeset == "ASCII" || codeset.empty()) {
+        return std::string(utf8);
+    }
+    const iconv_t probe = iconv_open(codeset.c_str(), "UTF-8");
+    if (probe == reinterpret_cast<iconv_t>(-1)) {
+        return std::string(utf8);
+    }
+    iconv_close(probe);
+    Converter converter(codeset.c_str(), "UTF-8");
+    std::string out;
+    while (!converter.convert(utf8, out)) {
+        out += '?';
+        const std::size_t length = utf8SequenceLength(utf8);
+        utf8.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
+
 std::string pathToCp932Link(std::string_view utf8Path)
 {
     Converter converter("CP932", "UTF-8");

@@ -27,4 +27,7 @@ std::string cp932ToUtf8(std::string_view cp932);
 // (controls, blank, " # % & < > ?).
 std::string pathToCp932Link(std::string_view utf8Path);
 
+// UTF-8 text into another encoding (the terminal's); what it cannot hold becomes "?".
+std::string fromUtf8(std::string_view utf8, const std::string& codeset);
+
 }  // namespace util

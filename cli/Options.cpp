@@ -1,0 +1,166 @@
+#include "cli/Options.h"
+
+#include "util/Number.h"
+
+#include <charconv>
+#include <optional>
+
+namespace cli {
+
+const char* const kUsage =
+    "Usage: brelvane-cli [options] NCFILE\n"
+    "Analyses an NC program and writes its HTML report (index.html, jump.html, data.html).\n"
+    "\n"
+    "  -w, --workdir DIR      working folder (default: the NC file's folder)\n"
+    "  -r, --result NAME      result folder name inside it (default: Result)\n"
+    "  -s, --start X,Y,Z      start point (default: 0,0,200)\n"
+    "  -c, --offset-check     check compensated arcs against the tool radius\n"
+    "      --radius D=TEXT    compensation value to answer for D number D (repeatable)\n"
+    "  -y, --yes              overwrite an existing result folder without asking\n"
+    "      --templates DIR    folder holding hedder.txt and index.html\n"
+    "      --open             open the report with the desktop's handler\n"
+    "  -q, --quiet            print nothing but messages\n"
+    "  -h, --help             show this help\n"
+    "      --version          show the version\n"
+    "\n"
+    "Exit status: 0 report completed, 1 run ended early, 2 usage error.\n";
+
+namespace {
+
+struct OptionSpec {
+    const char* shortName;
+    const char* longName;
+    bool takesValue;
+};
+
+constexpr OptionSpec kSpecs[] = {
+    {"-w", "--workdir", true},   {"-r", "--result", true}, {"-s", "--start", true},
+    {"-c", "--offset-check", false}, {nullptr, "--radius", true}, {"-y", "--yes", false},
+    {nullptr, "--templates", true}, {nullptr, "--open", false}, {"-q", "--quiet", false},
+    {"-h", "--help", false},     {nullptr, "--version", false},
+};
+
+const OptionSpec* findSpec(const std::string& name)
+{
+    for (const OptionSpec& spec : kSpecs) {
+        if ((spec.shortName && name == spec.shortName) || name == spec.longName) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+// "X,Y,Z" into three texts, empty ones kept: each is converted as a typed field would be.
+std::optional<std::vector<std::string>> splitStart(const std::string& value)
+{
+    std::vector<std::string> parts(1);
+    for (const char c : value) {
+        if (c == ',') {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    if (parts.size() != 3) {
+        return std::nullopt;
+    }
+    return parts;
+}
+
+std::string apply(Options& o, const OptionSpec& spec, const std::string& value)
+{
+    const std::string name = spec.longName;
+    if (name == "--workdir") {
+        o.settings.workingDir = value;
+        o.workdirGiven = true;
+    } else if (name == "--result") {
+        o.settings.resultDirName = value;
+    } else if (name == "--start") {
+        const auto parts = splitStart(value);
+        if (!parts) {
+            return "--start takes three values X,Y,Z";
+        }
+        o.settings.startX = (*parts)[0];
+        o.settings.startY = (*parts)[1];
+        o.settings.startZ = (*parts)[2];
+    } else if (name == "--offset-check") {
+        o.settings.offsetCheck = true;
+    } else if (name == "--radius") {
+        const auto eq = value.find('=');
+        int d = 0;
+        const auto res = std::from_chars(value.data(), value.data() + (eq == std::string::npos ? 0 : eq), d);
+        if (eq == std::string::npos || res.ec != std::errc() || res.ptr != value.data() + eq) {
+            return "--radius takes D=TEXT, for example 1=5.0";
+        }
+        o.radius[d] = value.substr(eq + 1);
+    } else if (name == "--yes") {
+        o.yes = true;
+    } else if (name == "--templates") {
+        o.templates = value;
+    } else if (name == "--open") {
+        o.open = true;
+    } else if (name == "--quiet") {
+        o.quiet = true;
+    } else if (name == "--help") {
+        o.help = true;
+    } else if (name == "--version") {
+        o.version = true;
+    }
+    return {};
+}
+
+}  // namespace
+
+ParseResult parseOptions(const std::vector<std::string>& args)
+{
+    ParseResult result;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        }
+        const OptionSpec* spec = findSpec(name);
+        if (!spec) {
+            result.error = "unknown option " + name;
+            return result;
+        }
+        if (spec->takesValue && !value) {
+            if (i + 1 >= args.size()) {
+                result.error = name + " needs a value";
+                return result;
+            }
+            value = args[++i];  // a value may begin with "-": --start -10,5.5,80
+        } else if (!spec->takesValue && value) {
+            result.error = name + " takes no value";
+            return result;
+        }
+        result.error = apply(result.options, *spec, value.value_or(""));
+        if (!result.error.empty()) {
+            return result;
+        }
+    }
+    if (result.options.help || result.options.version) {
+        return result;
+    }
+    if (positional.size() != 1) {
+        result.error = positional.empty() ? "no NC file given" : "more than one NC file given";
+        return result;
+    }
+    result.options.settings.ncFile = positional.front();
+    return result;
+}
+
+}  // namespace cli

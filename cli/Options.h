@@ -1,0 +1,33 @@
+// The command line of brelvane-cli, parsed into run settings and the console's answers.
+#pragma once
+
+#include "run/RunSettings.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Options {
+    run::RunSettings settings;
+    bool workdirGiven = false;
+    std::map<int, std::string> radius;  // D number -> text typed into the radius prompt
+    bool yes = false;                   // answer OK to the overwrite question
+    std::string templates;              // folder of the templates; empty: the program's
+    bool open = false;                  // open the index page with the desktop's handler
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // non-empty: a usage error
+};
+
+ParseResult parseOptions(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+}  // namespace cli

@@ -1,0 +1,77 @@
+// brelvane-cli: analyses one NC program headless and prints where its report is.
+#include "cli/ConsoleServices.h"
+#include "cli/Options.h"
+#include "run/AnalysisRun.h"
+#include "util/File.h"
+
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <langinfo.h>
+#include <unistd.h>
+
+namespace {
+
+std::string absolutePath(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty()) {
+        return path;
+    }
+    const auto absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Only the character type follows the environment: the terminal's encoding.
+    std::setlocale(LC_CTYPE, "");
+    const std::string codeset = nl_langinfo(CODESET);
+
+    const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "brelvane-cli: %s\n\n%s", parsed.error.c_str(), cli::kUsage);
+        return 2;
+    }
+    cli::Options options = parsed.options;
+    if (options.help) {
+        std::fputs(cli::kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("brelvane-cli " BRELVANE_VERSION);
+        return 0;
+    }
+
+    run::RunSettings settings = options.settings;
+    // As the window's folder browser would give it: absolute, so the report's links
+    // resolve wherever it is opened from.
+    settings.workingDir = options.workdirGiven ? absolutePath(settings.workingDir)
+                                               : util::folderOf(absolutePath(settings.ncFile));
+
+    run::AppState state;
+    state.programDir = options.templates.empty() ? util::programDirectory(argv[0]) : options.templates;
+
+    cli::ConsoleConfig config;
+    config.yes = options.yes;
+    config.radius = options.radius;
+    config.openReport = options.open;
+    config.quiet = options.quiet;
+    config.interactive = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+    config.codeset = codeset;
+    cli::ConsoleServices console(config, stdin, stderr);
+
+    const run::RunResult result = run::AnalysisRun(settings, state, console.services());
+    if (result.outcome != run::RunOutcome::Completed) {
+        return 1;
+    }
+    if (!options.quiet) {
+        std::printf("%s\n", result.indexPage.c_str());
+    }
+    if (options.open && !result.opened) {
+        console.showMessage("No program to open " + result.indexPage, "Shell Open", util::MessageBoxService::Buttons::Ok);
+    }
+    return 0;
+}

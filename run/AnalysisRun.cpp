@@ -1,0 +1,379 @@
+#include "run/AnalysisRun.h"
+
+#include "nc/IsoNcAnalyzer.h"
+#include "report/BlockEntries.h"
+#include "run/Messages.h"
+#include "run/ReportSkeleton.h"
+#include "run/ReportWriter.h"
+#include "util/File.h"
+#include "util/Kazu.h"
+#include "util/Number.h"
+#include "util/UserError.h"
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace run {
+
+namespace {
+
+using nc::WordSlot;
+using util::MessageBoxService;
+
+constexpr char kEndOfFileMark = '\x1A';  // old editors end the text with it
+
+std::string startNumber(double value)
+{
+    // An X, Y or Z number without a point would be read in thousandths.
+    std::string text = util::formatGeneral(value);
+    if (text.find('.') == std::string::npos) {
+        text += ".0";
+    }
+    return text;
+}
+
+std::uint64_t fileSize(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(std::filesystem::path(path), error);
+    return error ? 0 : static_cast<std::uint64_t>(size);
+}
+
+// A read of the NC file that failed part way.
+struct ReadFailure {
+    std::string path;
+};
+
+// The line loop and everything it writes; owns the open files, so leaving early by an
+// exception closes them with what was written so far.
+class ReportRun {
+public:
+    ReportRun(const RunSettings& settings, AppState& state, const Services& services, const std::string& resultDir)
+        : settings_(settings),
+          state_(state),
+          services_(services),
+          dataPath_(util::joinPath(resultDir, "data.html")),
+          jumpPath_(util::joinPath(resultDir, "jump.html")),
+          skeleton_(dataPath_),
+          entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck)
+    {
+    }
+
+    // Steps 7 to 13 of the start, the line loop and the closing. False when the run ended
+    // early with its message shown.
+    bool execute()
+    {
+        // STEP 7: the start point; a text that is not a number ends the run here.
+        const double x = util::parseDouble(settings_.startX);
+        const double y = util::parseDouble(settings_.startY);
+        const double z = util::parseDouble(settings_.startZ);
+
+        // STEP 8: the start block puts the tool at the start point.
+        analyzer_.setLine(startBlock(x, y, z));
+
+        // STEP 9 and 10: the NC file.
+        nc_ = util::openTextRead(settings_.ncFile, services_.messages);
+        if (!nc_) {
+            return false;
+        }
+
+        // STEP 11: both files begin with the header template.
+        if (!startFromHeader(jumpPath_) || !startFromHeader(dataPath_)) {
+            return false;
+        }
+        util::FileHandle jumpFile = util::openAppend(jumpPath_, services_.messages);
+        if (!jumpFile) {
+            return false;
+        }
+        jump_.emplace(std::move(jumpFile), jumpPath_);
+        util::FileHandle dataFile = util::openAppend(dataPath_, services_.messages);
+        if (!dataFile) {
+            return false;
+        }
+        listing_.emplace(std::move(dataFile), dataPath_);
+
+        // STEP 12 and 13.
+        listing_->write(skeleton_.tableStart);
+        jump_->write(skeleton_.tableStart);
+        analyzer_.resetExtents();
+        analyzer_.resetSums();
+
+        readLines();
+        finish();
+        return true;
+    }
+
+private:
+    // Creates or empties the file and copies the header template into it. Without the
+    // template the file still starts empty, so no earlier run's content stays in front.
+    bool startFromHeader(const std::string& path)
+    {
+        const util::FileHandle header = util::openBinaryRead(headerTemplatePath(state_), services_.messages);
+        util::FileHandle out = util::openBinaryWrite(path, services_.messages);
+        if (!out) {
+            return false;
+        }
+        const bool copied = !header || util::copyStream(header.get(), out.get());
+        if (std::fclose(out.release()) != 0 || !copied) {
+            throw WriteFailure{path};
+        }
+        return true;
+    }
+
+    void readLines()
+    {
+        const std::uint64_t total = fileSize(settings_.ncFile);
+        std::uint64_t done = 0;
+        std::array<char, 1 << 16> buffer{};
+        std::string line;
+        bool endMark = false;
+        while (!endMark) {
+            const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), nc_.get());
+            if (n == 0) {
+                if (std::ferror(nc_.get()) != 0) {
+                    throw ReadFailure{settings_.ncFile};
+                }
+                break;
+            }
+            done += n;
+            const char* pos = buffer.data();
+            const char* end = buffer.data() + n;
+            if (const void* mark = std::memchr(pos, kEndOfFileMark, n)) {
+                end = static_cast<const char*>(mark);
+                endMark = true;
+            }
+            while (pos < end) {
+                const auto* feed = static_cast<const char*>(std::memchr(pos, '\n', static_cast<std::size_t>(end - pos)));
+                if (!feed) {
+                    line.append(pos, end);
+                    break;
+                }
+                line.append(pos, feed);
+                processLine(line);
+                line.clear();
+                pos = feed + 1;
+            }
+            services_.progress.progress(done, total);
+        }
+        if (!line.empty()) {
+            processLine(line);
+        }
+    }
+
+    void processLine(std::string& line)
+    {
+        // STEP 1: trailing blanks and control characters never reach the interpreter.
+        while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') {
+            line.pop_back();
+        }
+
+        // STEP 2 and 3: interpret, then the line's text cell.
+        analyzer_.setLine(line);
+        bool lineEndsSection = false;
+        std::string& out = listing_->buffer();
+        out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
+        report::appendEscapedHtml(out, line);
+        out += skeleton_.textCellEnd;
+
+        // STEP 4 to 6: tool change and program end. The injected block makes M stop
+        // reading 6, so one M06 ends one section.
+        const int newTool = util::truncToInt(analyzer_.wordValue(WordSlot::T));
+        const bool toolChanged = newTool != currentTool_;
+        if (analyzer_.wordValue(WordSlot::M) == 6.0) {
+            toolChangeSeen_ = true;
+            lineEndsSection = true;
+            analyzer_.setLine("M99998");
+            analyzer_.setWordValue(WordSlot::M, 99997.0);
+        }
+        const double m = analyzer_.wordValue(WordSlot::M);
+        if (m == 2.0 || m == 30.0) {
+            programEndSeen_ = true;
+        }
+
+        // STEP 7: after the program end every line ends a section.
+        if (lineEndsSection || programEndSeen_) {
+            endSection(newTool, toolChanged, out);
+        }
+
+        // STEP 8 to 10: the entry cell, its non-empty lines separated by line breaks.
+        const std::string& entry = entries_.blockEntry(analyzer_, line);
+        if (analyzer_.isCutterCompActive()) {
+            out += skeleton_.compensatedEntryCellStart;
+        } else {
+            out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
+        }
+        shadeFirst_ = !shadeFirst_;
+        bool first = true;
+        for (std::size_t start = 0; start < entry.size();) {
+            std::size_t stop = entry.find('\n', start);
+            if (stop == std::string::npos) {
+                stop = entry.size();
+            }
+            if (stop > start) {
+                if (!first) {
+                    out += skeleton_.lineBreak;
+                }
+                out.append(entry, start, stop - start);
+                first = false;
+            }
+            start = stop + 1;
+        }
+        out += skeleton_.entryCellEnd;
+        listing_->flushIfFull();
+    }
+
+    void endSection(int newTool, bool toolChanged, std::string& out)
+    {
+        foldSection(state_.summary, analyzer_);
+        out += skeleton_.sectionCellStart;
+        if (toolChangeSeen_) {
+            out += skeleton_.sectionRowBreak;
+        }
+        if (state_.summary.sectionCutLength != 0.0) {
+            skeleton_.appendInfoBlockStart(out, sectionNumber_, currentTool_);
+            appendExtentsAndTimeLines(out, state_.summary.section, LinesFor::InfoBlock);
+            out += skeleton_.infoBlockEnd;
+        }
+        if (toolChanged) {
+            ++sectionNumber_;
+            currentTool_ = newTool;
+            anchors_.push_back(anchorName(currentTool_, sectionNumber_));
+            skeleton_.appendToolHeading(out, currentTool_, anchors_.back(), sectionNumber_);
+        }
+        out += skeleton_.sectionEnd;
+        analyzer_.resetExtents();
+        analyzer_.resetSums();
+    }
+
+    void finish()
+    {
+        // STEP 1: the open section counts unless the program end has folded it already.
+        if (!programEndSeen_) {
+            foldSection(state_.summary, analyzer_);
+        }
+
+        // STEP 2 and 3: final report and index, then the page ends.
+        std::string& out = listing_->buffer();
+        out += skeleton_.finalReportStart;
+        appendExtentsAndTimeLines(out, state_.summary.program, LinesFor::FinalReport);
+        out += skeleton_.finalReportEnd;
+        out += skeleton_.listingIndexCellStart;
+        skeleton_.appendIndexLinks(out, anchors_);
+        out += skeleton_.indexCellEnd;
+        std::string& index = jump_->buffer();
+        index += skeleton_.toolIndexCellStart;
+        skeleton_.appendIndexLinks(index, anchors_);
+        index += skeleton_.indexCellEnd;
+        listing_->write(skeleton_.tableEnd);
+        jump_->write(skeleton_.tableEnd);
+        listing_->write(skeleton_.pageEnd);
+        jump_->write(skeleton_.pageEnd);
+
+        // STEP 4: close; a write that fails here still ends the run as failed.
+        nc_.reset();
+        jump_->close();
+        listing_->close();
+    }
+
+    const RunSettings& settings_;
+    AppState& state_;
+    const Services& services_;
+    std::string dataPath_;
+    std::string jumpPath_;
+    ReportSkeleton skeleton_;
+    report::BlockEntries entries_;
+    nc::IsoNcAnalyzer analyzer_;
+
+    util::FileHandle nc_;
+    std::optional<ReportWriter> jump_;
+    std::optional<ReportWriter> listing_;
+
+    int currentTool_ = 0;
+    int sectionNumber_ = 0;             // tool headings written so far
+    std::vector<std::string> anchors_;  // anchor names of the tool headings, in order
+    bool shadeFirst_ = true;
+    bool toolChangeSeen_ = false;       // an M06 line was seen
+    bool programEndSeen_ = false;       // an M02 or M30 line was seen
+};
+
+}  // namespace
+
+std::string startBlock(double x, double y, double z)
+{
+    return "G92X" + startNumber(x) + "Y" + startNumber(y) + "Z" + startNumber(z);
+}
+
+std::string headerTemplatePath(const AppState& state)
+{
+    return util::joinPath(state.programDir, "hedder.txt");
+}
+
+std::string indexTemplatePath(const AppState& state)
+{
+    return util::joinPath(state.programDir, "index.html");
+}
+
+RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services)
+{
+    // STEP 1: nothing of an earlier run's summary or entries carries over.
+    resetForRun(state.summary);
+    report::resetEntryState(state.entryState);
+
+    // STEP 2.
+    const std::string resultDir = util::joinPath(settings.workingDir, settings.resultDirName);
+    RunResult result;
+    result.indexPage = util::joinPath(resultDir, "index.html");
+
+    // STEP 3 to 5: the checks.
+    MessageBoxService& messages = services.messages;
+    if (!util::isFile(settings.ncFile)) {
+        messages.showMessage(messages::kNcFileMissing, messages::kNcFileMissingCaption, MessageBoxService::Buttons::Ok);
+        return result;
+    }
+    if (!util::isFolder(settings.workingDir)) {
+        messages.showMessage(messages::kWorkingDirMissing, messages::kDirectoryCaption, MessageBoxService::Buttons::Ok);
+        return result;
+    }
+    if (util::isFolder(resultDir)) {
+        const std::string question =
+            std::string(messages::kResultDirExistsBefore) + resultDir + messages::kResultDirExistsAfter;
+        if (messages.showMessage(question, messages::kDirectoryCaption, MessageBoxService::Buttons::OkCancel) ==
+            MessageBoxService::Result::Cancel) {
+            result.outcome = RunOutcome::Cancelled;
+            return result;
+        }
+    } else {
+        util::createFolder(resultDir, messages);
+    }
+
+    // STEP 6: the index page; without its template the run goes on.
+    util::copyFile(indexTemplatePath(state), result.indexPage, messages);
+
+    try {
+        ReportRun run(settings, state, services, resultDir);
+        if (!run.execute()) {
+            return result;
+        }
+    } catch (const util::UserError& error) {
+        services.errors.showError(util::withClosingPeriod(error.what()));
+        return result;
+    } catch (const WriteFailure& failure) {
+        messages.showMessage(util::writeErrorText(failure.path), util::kWriteErrorCaption,
+                             MessageBoxService::Buttons::Ok);
+        return result;
+    } catch (const ReadFailure& failure) {
+        messages.showMessage(util::openErrorText(failure.path), util::kOpenErrorCaption,
+                             MessageBoxService::Buttons::Ok);
+        return result;
+    }
+
+    // The closing step: hand the index page to the desktop.
+    result.outcome = RunOutcome::Completed;
+    result.opened = services.shell.openDocument(result.indexPage);
+    return result;
+}
+
+}  // namespace run

@@ -1,0 +1,20 @@
+// The inputs of one analysis run, as the window or the command line gives them.
+#pragma once
+
+#include <string>
+
+namespace run {
+
+struct RunSettings {
+    std::string ncFile;               // the NC program (UTF-8 path)
+    std::string workingDir;           // existing folder that holds the result folder
+    std::string resultDirName = "Result";
+    // The start point as typed; converted during the run, so a bad text ends it there.
+    std::string startX = "0";
+    std::string startY = "0";
+    std::string startZ = "200";
+    bool offsetCheck = false;         // check compensated arcs against the tool radius
+    bool operator==(const RunSettings&) const = default;
+};
+
+}  // namespace run

@@ -1,0 +1,70 @@
+#include "run/RunSummary.h"
+
+#include "util/Cp932.h"
+#include "util/Kazu.h"
+#include "util/Number.h"
+
+namespace run {
+
+namespace {
+
+void appendTime(std::string& out, double minutes, LinesFor where)
+{
+    const util::HoursMinutes hm = util::splitMinutes(minutes);
+    out += util::formatInt(hm.hours);
+    out += 'h';
+    out += util::formatInt(hm.minutes);
+    out += where == LinesFor::InfoBlock ? "min " : "min";
+}
+
+}  // namespace
+
+void resetForRun(RunSummary& summary)
+{
+    summary = RunSummary{};
+}
+
+void foldSection(RunSummary& summary, const nc::IsoNcAnalyzer& a)
+{
+    summary.sectionCutLength = a.cutLengthSum();
+    Figures& s = summary.section;
+    Figures& p = summary.program;
+    s.xMax = a.maxX();
+    s.yMax = a.maxY();
+    s.zMax = a.maxZ();
+    s.xMin = a.minX();
+    s.yMin = a.minY();
+    s.zMin = a.minZ();
+    p.xMax = util::maxOf(s.xMax, p.xMax);
+    p.yMax = util::maxOf(s.yMax, p.yMax);
+    p.zMax = util::maxOf(s.zMax, p.zMax);
+    p.xMin = util::minOf(s.xMin, p.xMin);
+    p.yMin = util::minOf(s.yMin, p.yMin);
+    p.zMin = util::minOf(s.zMin, p.zMin);
+    s.cutTime = a.cutTimeSum();
+    s.rapidTime = a.rapidTimeSum();
+    s.totalTime = a.totalTimeSum();
+    p.cutTime += s.cutTime;
+    p.rapidTime += s.rapidTime;
+    p.totalTime += s.totalTime;
+}
+
+void appendExtentsAndTimeLines(std::string& out, const Figures& f, LinesFor where)
+{
+    out += " Xmax= " + util::formatCoordinate(f.xMax) + " Ymax= " + util::formatCoordinate(f.yMax) +
+           " Zmax= " + util::formatCoordinate(f.zMax) + "<br>\r\n";
+    out += " Xmin= " + util::formatCoordinate(f.xMin) + " Ymin= " + util::formatCoordinate(f.yMin) +
+           " Zmin= " + util::formatCoordinate(f.zMin) + "<br>\r\n";
+    // Immutable once converted.
+    static const std::string kRapidLabel = util::toCp932(" 早送時間：");
+    static const std::string kCutLabel = util::toCp932(" 切削時間：");
+    static const std::string kTotalLabel = util::toCp932(" 加工時間：");
+    out += kRapidLabel;
+    appendTime(out, f.rapidTime, where);
+    out += kCutLabel;
+    appendTime(out, f.cutTime, where);
+    out += kTotalLabel;
+    appendTime(out, f.totalTime, where);
+}
+
+}  // namespace run

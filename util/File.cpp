@@ -1,0 +1,161 @@
+#include "util/File.h"
+
+#include "util/Cp932.h"
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+namespace util {
+
+namespace {
+
+constexpr char kSeparator = '/';
+
+FileHandle openWithMessage(const std::string& path, const char* mode, MessageBoxService& messages)
+{
+    FileHandle file(std::fopen(path.c_str(), mode));
+    if (!file) {
+        messages.showMessage(openErrorText(path), kOpenErrorCaption, MessageBoxService::Buttons::Ok);
+    }
+    return file;
+}
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == ':' || c == '/';
+}
+
+}  // namespace
+
+std::string openErrorText(const std::string& path)
+{
+    return "No Open " + path;
+}
+
+std::string writeErrorText(const std::string& path)
+{
+    return "No Write " + path;
+}
+
+FileHandle openAppend(const std::string& path, MessageBoxService& messages)
+{
+    return openWithMessage(path, "ab", messages);
+}
+
+FileHandle openTextRead(const std::string& path, MessageBoxService& messages)
+{
+    return openWithMessage(path, "rb", messages);
+}
+
+FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages)
+{
+    return openWithMessage(path, "rb", messages);
+}
+
+FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages)
+{
+    return openWithMessage(path, "wb", messages);
+}
+
+bool copyStream(std::FILE* in, std::FILE* out)
+{
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
+        if (n > 0 && std::fwrite(buffer.data(), 1, n, out) != n) {
+            return false;
+        }
+        if (n < buffer.size()) {
+            return std::ferror(in) == 0;
+        }
+    }
+}
+
+bool copyFile(const std::string& source, const std::string& target, MessageBoxService& messages)
+{
+    const FileHandle in = openBinaryRead(source, messages);
+    if (!in) {
+        return false;
+    }
+    FileHandle out = openBinaryWrite(target, messages);
+    if (!out) {
+        return false;
+    }
+    bool ok = copyStream(in.get(), out.get());
+    ok = (std::fclose(out.release()) == 0) && ok;
+    if (!ok) {
+        messages.showMessage(writeErrorText(target), kWriteErrorCaption, MessageBoxService::Buttons::Ok);
+    }
+    return ok;
+}
+
+bool createFolder(const std::string& path, MessageBoxService& messages)
+{
+    std::error_code error;
+    if (std::filesystem::create_directory(std::filesystem::path(path), error) && !error) {
+        return true;
+    }
+    messages.showMessage(kCreateFolderText, kCreateFolderCaption, MessageBoxService::Buttons::Ok);
+    return false;
+}
+
+std::string folderOf(std::string_view path)
+{
+    // STEP 1: the last separator that is a character of its own; remember what stands
+    // before it (a separator, or any other character, double-byte ones included).
+    std::size_t last = 0;  // 1-based position, 0 for none
+    bool separatorBeforeLast = false;
+    bool previousWasSeparator = false;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (isCp932LeadByte(c) && i + 1 < path.size()) {
+            ++i;
+            previousWasSeparator = false;
+            continue;
+        }
+        if (isSeparator(path[i])) {
+            last = i + 1;
+            separatorBeforeLast = previousWasSeparator;
+        }
+        previousWasSeparator = isSeparator(path[i]);
+    }
+    // STEP 2: a folder keeps no trailing "\" or "/", except right after ":" or another one.
+    if (last > 1 && path[last - 1] != ':' && !separatorBeforeLast) {
+        --last;
+    }
+    return std::string(path.substr(0, last));
+}
+
+std::string joinPath(std::string_view folder, std::string_view name)
+{
+    std::string path(folder);
+    path += kSeparator;
+    path.append(name);
+    return path;
+}
+
+std::string programDirectory(const char* argv0)
+{
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error && !self.empty()) {
+        return self.parent_path().string();
+    }
+    const std::string folder = folderOf(argv0 ? argv0 : "");
+    return folder.empty() ? std::string(".") : folder;
+}
+
+bool isFile(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+
+bool isFolder(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);
+}
+
+}  // namespace util

@@ -1,0 +1,59 @@
+// File helpers. Each one that can fail shows its own message through the message box
+// service and returns failure; none throws. Every file is opened in binary: line ends
+// are the caller's business.
+#pragma once
+
+#include "util/MessageBoxService.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace util {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Each opens the path in its mode or shows "No Open <path>" (caption "File Open Error")
+// and returns null.
+FileHandle openAppend(const std::string& path, MessageBoxService& messages);      // created when missing
+FileHandle openTextRead(const std::string& path, MessageBoxService& messages);    // existing file, bytes as they are
+FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages);
+FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages);  // created or emptied
+
+// Copies the rest of the input to the output unchanged; false when a read or write fails.
+bool copyStream(std::FILE* in, std::FILE* out);
+
+// Byte copy of source to target, replacing the target. A missing source leaves the target
+// untouched. A write that fails (a full disk) shows "No Write <target>".
+bool copyFile(const std::string& source, const std::string& target, MessageBoxService& messages);
+
+// Creates one folder (its parent must exist); shows "Can't Create !" on failure.
+bool createFolder(const std::string& path, MessageBoxService& messages);
+
+// The folder part of a path: cut at the last "\", ":" or "/" that is a character of its
+// own (not the second byte of a code page 932 character), dropping a trailing "\" or "/"
+// unless it follows ":" or another separator.
+std::string folderOf(std::string_view path);
+
+// Joins a folder and a name with the platform's separator.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// The folder of the running program's executable, where the templates lie.
+std::string programDirectory(const char* argv0);
+
+bool isFile(const std::string& path);
+bool isFolder(const std::string& path);
+
+// The texts of the file messages (UTF-8).
+inline constexpr const char* kOpenErrorCaption = "File Open Error";
+inline constexpr const char* kWriteErrorCaption = "File Write Error";
+inline constexpr const char* kCreateFolderCaption = "Directory Create";
+inline constexpr const char* kCreateFolderText = "Can't Create !";
+std::string openErrorText(const std::string& path);
+std::string writeErrorText(const std::string& path);
+
+}  // namespace util
