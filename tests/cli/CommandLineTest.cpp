@@ -1,0 +1,138 @@
+// The command-line program end to end: golden reports, exit statuses, and every program
+// of the shared corpus.
+#include "tests/support/Golden.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+#include "util/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using testsupport::runProgram;
+
+const std::string kCli = BRELVANE_CLI;
+
+class CliGolden : public testing::TestWithParam<std::string> {};
+
+TEST_P(CliGolden, WritesTheSameReportAsTheRun)
+{
+    const std::string name = GetParam();
+    const testsupport::GoldenSettings golden = testsupport::goldenSettings(name);
+    testsupport::TempDir dir;
+    const std::string input = dir.file("input.nc");
+    std::filesystem::copy_file(testsupport::goldenRoot() / name / "input.nc", input);
+    std::vector<std::string> args{"--templates", (testsupport::goldenRoot() / "templates").string(), "--start",
+                                  golden.startX + "," + golden.startY + "," + golden.startZ};
+    if (golden.offsetCheck) {
+        args.push_back("--offset-check");
+    }
+    for (const std::string& r : golden.radiusArgs) {
+        args.push_back("--radius=" + r);
+    }
+    args.push_back(input);
+    const auto r = runProgram(kCli, args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string resultDir = dir.file("Result");
+    EXPECT_EQ(r.out, resultDir + "/index.html\n");
+    for (const char* file : {"index.html", "jump.html", "data.html"}) {
+        testsupport::expectGolden(name, file, testsupport::readFile(resultDir + "/" + file), resultDir);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliGolden, testing::ValuesIn(testsupport::goldenCases()), [](const auto& info) {
+    std::string n = info.param;
+    std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return n;
+});
+
+TEST(CommandLine, ExitStatuses)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("a.nc"), "G01 X1. F100\nM30\n");
+    EXPECT_EQ(runProgram(kCli, {}).exitCode, 2);
+    EXPECT_EQ(runProgram(kCli, {"--help"}).exitCode, 0);
+
+    const auto missing = runProgram(kCli, {dir.file("none.nc")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "ExistsFile: NCファイルは存在しません！\n");
+
+    EXPECT_EQ(runProgram(kCli, {"-q", dir.file("a.nc")}).exitCode, 0);
+    // The result folder now exists: without a terminal and without --yes, the answer is Cancel.
+    const auto cancelled = runProgram(kCli, {dir.file("a.nc")});
+    EXPECT_EQ(cancelled.exitCode, 1);
+    EXPECT_NE(cancelled.err.find("ExistsDirectory: 「" + dir.file("Result") + "」フォルダが存在します"), std::string::npos);
+    EXPECT_EQ(runProgram(kCli, {"-y", dir.file("a.nc")}).exitCode, 0);
+
+    const auto badStart = runProgram(kCli, {"-y", "--start", "0,x,0", dir.file("a.nc")});
+    EXPECT_EQ(badStart.exitCode, 1);
+    EXPECT_TRUE(badStart.err.ends_with("\nBrelvane: 'x' は浮動小数点数ではありません.\n")) << badStart.err;
+}
+
+TEST(CommandLine, WorkingFolderIsMadeAbsolute)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("a.nc"), "M30\n");
+    std::filesystem::create_directory(dir.file("w"));
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    const auto r = runProgram(kCli, {"-w", "w", "a.nc"});
+    std::filesystem::current_path(cwd);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, dir.file("w/Result/index.html") + "\n");
+    EXPECT_NE(testsupport::readFile(dir.file("w/Result/data.html")).find("href=\"" + dir.file("w/Result/data.html")),
+              std::string::npos);
+}
+
+TEST(CommandLine, RadiusPromptWithoutAnswerCountsAsClosed)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("a.nc"), "G92X0.Y0.Z0.\nG41 G01 X5. D7 F100\nG03 X15. I5.\nM30\n");
+    const auto closed = runProgram(kCli, {"-c", dir.file("a.nc")});
+    EXPECT_EQ(closed.exitCode, 0) << closed.err;
+    const auto notANumber = runProgram(kCli, {"-y", "-c", "--radius", "7=five", dir.file("a.nc")});
+    EXPECT_EQ(notANumber.exitCode, 1);
+    EXPECT_TRUE(notANumber.err.ends_with("\nBrelvane: 'five' は浮動小数点数ではありません.\n")) << notANumber.err;
+}
+
+// Programs written by others: each ends in a report or a clear message, never a crash.
+TEST(CommandLine, SharedCorpusNeverCrashes)
+{
+    const std::filesystem::path corpus = BRELVANE_CORPUS_DIR;
+    if (!std::filesystem::is_directory(corpus)) {
+        GTEST_SKIP() << "no corpus at " << corpus;
+    }
+    std::vector<std::string> radius;
+    for (int d = -1; d <= 99; ++d) {
+        radius.push_back("--radius=" + std::to_string(d) + "=3.0");
+    }
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        if (!entry.is_regular_file() || entry.path().filename() == "SOURCES.md") {
+            continue;
+        }
+        ++files;
+        for (const bool check : {false, true}) {
+            testsupport::TempDir dir;
+            std::vector<std::string> args{"-y", "-q", "-w", dir.path()};
+            if (check) {
+                args.push_back("-c");
+                args.insert(args.end(), radius.begin(), radius.end());
+            }
+            args.push_back(entry.path().string());
+            const auto r = runProgram(kCli, args);
+            EXPECT_EQ(r.signal, 0) << entry.path();
+            EXPECT_TRUE(r.exitCode == 0 || (r.exitCode == 1 && !r.err.empty()))
+                << entry.path() << " exit " << r.exitCode << ": " << r.err;
+            if (r.exitCode == 0) {
+                const std::string data = testsupport::readFile(dir.file("Result/data.html"));
+                EXPECT_NE(data.find("</body></html>\r\n"), std::string::npos) << entry.path();
+            }
+        }
+    }
+    EXPECT_GT(files, 0);
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+#include "run/AnalysisRun.h"
+#include "tests/support/FakeServices.h"
+#include "tests/support/Golden.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ScriptedRadius : public report::RadiusPrompt {
+public:
+    explicit ScriptedRadius(std::map<int, std::string> answers) : answers_(std::move(answers)) {}
+    std::optional<std::string> askRadius(int dNumber, const std::string&) override
+    {
+        const auto it = answers_.find(dNumber);
+        return it == answers_.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+
+private:
+    std::map<int, std::string> answers_;
+};
+
+class GoldenReport : public testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
+{
+    const std::string name = GetParam();
+    const testsupport::GoldenSettings golden = testsupport::goldenSettings(name);
+    testsupport::TempDir dir;
+    testsupport::FakeServices fakes;
+    ScriptedRadius radius(golden.radius);
+    run::AppState state;
+    state.programDir = (testsupport::goldenRoot() / "templates").string();
+    run::RunSettings settings;
+    settings.ncFile = (testsupport::goldenRoot() / name / "input.nc").string();
+    settings.workingDir = dir.path();
+    settings.startX = golden.startX;
+    settings.startY = golden.startY;
+    settings.startZ = golden.startZ;
+    settings.offsetCheck = golden.offsetCheck;
+    const run::Services services{fakes.messages, fakes.errors, fakes.shell, radius, fakes.progress};
+
+    const run::RunResult result = run::AnalysisRun(settings, state, services);
+    ASSERT_EQ(result.outcome, run::RunOutcome::Completed) << (fakes.errors.shown.empty() ? "" : fakes.errors.shown[0]);
+    const std::string resultDir = dir.file("Result");
+    for (const char* file : {"index.html", "jump.html", "data.html"}) {
+        testsupport::expectGolden(name, file, testsupport::readFile(resultDir + "/" + file), resultDir);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, testing::ValuesIn(testsupport::goldenCases()),
+                         [](const auto& info) {
+                             std::string n = info.param;
+                             std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                             return n;
+                         });
+
+}  // namespace
