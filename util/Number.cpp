@@ -120,29 +120,38 @@ Digits15 digits15(double magnitude)
     return d;
 }
 
+// [+-]?digits[.digits] or [+-]?.digits at the start of a text: where it ends and how many
+// digits it holds (0: no number).
+struct Mantissa {
+    std::size_t end = 0;
+    std::size_t digits = 0;
+};
+
+Mantissa scanMantissa(std::string_view text)
+{
+    Mantissa m;
+    std::size_t& i = m.end;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        ++m.digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && isDigit(text[i]); ++i) {
+            ++m.digits;
+        }
+    }
+    return m;
+}
+
 }  // namespace
 
 std::optional<double> tryParseDouble(std::string_view text)
 {
     text = trimBlanks(text);
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        ++i;
-    }
-    std::size_t intDigits = 0;
-    while (i < text.size() && isDigit(text[i])) {
-        ++i;
-        ++intDigits;
-    }
-    std::size_t fracDigits = 0;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && isDigit(text[i])) {
-            ++i;
-            ++fracDigits;
-        }
-    }
-    if (i != text.size() || (intDigits == 0 && fracDigits == 0)) {
+    const Mantissa m = scanMantissa(text);
+    if (m.end != text.size() || m.digits == 0) {
         return std::nullopt;
     }
     return convertChecked(text);
@@ -158,25 +167,11 @@ double parseDouble(std::string_view text)
 
 double leadingNumber(std::string_view text)
 {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        ++i;
-    }
-    std::size_t mantissaDigits = 0;
-    while (i < text.size() && isDigit(text[i])) {
-        ++i;
-        ++mantissaDigits;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && isDigit(text[i])) {
-            ++i;
-            ++mantissaDigits;
-        }
-    }
-    if (mantissaDigits == 0) {
+    const Mantissa m = scanMantissa(text);
+    if (m.digits == 0) {
         return 0.0;
     }
+    std::size_t i = m.end;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
