@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{{"a.nc", "-w"}, "-w needs a value"},
                     BadCase{{"--start", "1,2", "a.nc"}, "--start takes three values X,Y,Z"},
                     BadCase{{"--radius", "x=1", "a.nc"}, "--radius takes D=TEXT, for example 1=5.0"},
-                    BadCase{{"--open=1", "a.nc"}, "--open takes no value"}));
+                    BadCase{{"--open=1", "a.nc"}, "--open takes no value"}),
+                         [](const auto& info) { return testsupport::caseIndexName(info); });
 
 TEST(CliOptions, HelpNeedsNoFile)
 {

@@ -2,6 +2,8 @@
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"\\part.nc", "\\"}, FolderCase{"\\\\server\\part.nc", "\\\\server"},
                     FolderCase{"/home/nc/part.nc", "/home/nc"}, FolderCase{"/part.nc", "/"},
                     FolderCase{"/home/nc/", "/home/nc"}, FolderCase{"//part.nc", "//"},
-                    FolderCase{"", ""}));
+                    FolderCase{"", ""}),
+                         [](const auto& info) { return testsupport::caseIndexName(info); });
 
 TEST(FileHelpers, CopyKeepsEveryByte)
 {

@@ -1,5 +1,7 @@
 #include "util/Kazu.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -95,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Comments, NumberAfter,
                                          NumberAfterCase{"(DIA 1.5E1)", 15.0},
                                          NumberAfterCase{"(DIA -.)", 0.0},
                                          NumberAfterCase{"(DIA 1e999)", 0.0},
-                                         NumberAfterCase{"(\x83\x5C DIA 8)", 8.0}));
+                                         NumberAfterCase{"(\x83\x5C DIA 8)", 8.0}),
+                         [](const auto& info) { return testsupport::caseIndexName(info); });
 
 }  // namespace

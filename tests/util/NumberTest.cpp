@@ -1,6 +1,8 @@
 #include "util/Number.h"
 #include "util/UserError.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -34,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"0x10", std::nullopt}, ParseCase{"inf", std::nullopt},
                     ParseCase{"nan", std::nullopt}, ParseCase{std::string(400, '9'), std::nullopt},
                     ParseCase{"0." + std::string(400, '0') + "1", 0.0},
-                    ParseCase{"-0." + std::string(400, '0') + "1", -0.0}));
+                    ParseCase{"-0." + std::string(400, '0') + "1", -0.0}),
+                         [](const auto& info) { return testsupport::caseIndexName(info); });
 
 TEST(ParseDouble, FailureCarriesTheTextInTheMessage)
 {
