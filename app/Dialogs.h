@@ -1,0 +1,31 @@
+// Everything the window asks of a person or the desktop, behind one seam: the Qt
+// implementation in QtDialogs, scripted fakes in the tests.
+#pragma once
+
+#include "report/EntryState.h"
+#include "run/Services.h"
+#include "util/MessageBoxService.h"
+
+#include <optional>
+#include <string>
+
+namespace app {
+
+class NcFileChooser {
+public:
+    virtual ~NcFileChooser() = default;
+    // The picked file's path, or nothing when the user cancelled.
+    virtual std::optional<std::string> chooseNcFile(const std::string& preselectedFile,
+                                                    const std::string& initialFolder) = 0;
+};
+
+struct Dialogs {
+    util::MessageBoxService& messages;
+    run::ErrorDisplay& errors;
+    run::Shell& shell;
+    report::RadiusPrompt& radius;
+    NcFileChooser& fileChooser;
+    util::FolderBrowser& folderBrowser;
+};
+
+}  // namespace app

@@ -1,0 +1,32 @@
+// brelvane: the desktop program. `brelvane --grab FILE` renders the window to a PNG and
+// exits, so anyone can look at it without a screen.
+#include "app/Inputtoolradius.h"
+#include "app/Messages.h"
+#include "app/QtDialogs.h"
+#include "app/TForm1.h"
+#include "util/File.h"
+
+#include <QApplication>
+#include <QPixmap>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(app::messages::kApplicationTitle);
+    QApplication::setApplicationDisplayName(app::messages::kApplicationTitle);
+
+    app::QtDialogs dialogs;
+    app::TForm1 form(dialogs.dialogs(), util::programDirectory(argv[0]));
+    dialogs.setOwner(&form);
+    // Created at start as the program always has; each prompt shows its own instance.
+    app::TformToorRadius formToorRadius(&form);
+
+    const QStringList args = QApplication::arguments();
+    if (const auto grab = args.indexOf("--grab"); grab >= 0 && grab + 1 < args.size()) {
+        form.show();
+        return form.grab().save(args[grab + 1]) ? 0 : 1;
+    }
+    form.move(282, 215);
+    form.show();
+    return QApplication::exec();
+}
