@@ -46,11 +46,12 @@ std::optional<std::string> ConsoleServices::readLine()
 util::MessageBoxService::Result ConsoleServices::showMessage(const std::string& text, const std::string& caption,
                                                              Buttons buttons)
 {
-    print(caption + ": " + text + "\n");
-    if (buttons == Buttons::Ok) {
+    // A question that --yes has answered already needs no words.
+    if (buttons == Buttons::OkCancel && config_.yes) {
         return Result::Ok;
     }
-    if (config_.yes) {
+    print(caption + ": " + text + "\n");
+    if (buttons == Buttons::Ok) {
         return Result::Ok;
     }
     if (!config_.interactive) {
