@@ -42,6 +42,15 @@ std::uint64_t fileSize(const std::string& path)
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
+// The first line feed or carriage return in [pos, end), or null.
+const char* findLineEnd(const char* pos, const char* end)
+{
+    const auto length = static_cast<std::size_t>(end - pos);
+    const auto* feed = static_cast<const char*>(std::memchr(pos, '\n', length));
+    const auto* ret = static_cast<const char*>(std::memchr(pos, '\r', feed ? static_cast<std::size_t>(feed - pos) : length));
+    return ret ? ret : feed;
+}
+
 // A read of the NC file that failed part way.
 struct ReadFailure {
     std::string path;
@@ -111,13 +120,20 @@ private:
     // template the file still starts empty, so no earlier run's content stays in front.
     bool startFromHeader(const std::string& path)
     {
-        const util::FileHandle header = util::openBinaryRead(headerTemplatePath(state_), services_.messages);
+        const std::string headerPath = headerTemplatePath(state_);
+        const util::FileHandle header = util::openBinaryRead(headerPath, services_.messages);
         util::FileHandle out = util::openBinaryWrite(path, services_.messages);
         if (!out) {
             return false;
         }
-        const bool copied = !header || util::copyStream(header.get(), out.get());
-        if (std::fclose(out.release()) != 0 || !copied) {
+        const util::CopyResult copied = header ? util::copyStream(header.get(), out.get()) : util::CopyResult::Copied;
+        if (copied == util::CopyResult::ReadFailed) {
+            // A template that opens but cannot be read (a folder) counts as missing.
+            services_.messages.showMessage(util::openErrorText(headerPath), util::kOpenErrorCaption,
+                                           util::MessageBoxService::Buttons::Ok);
+            out.reset(std::freopen(nullptr, "wb", out.release()));
+        }
+        if (!out || std::fclose(out.release()) != 0 || copied == util::CopyResult::WriteFailed) {
             throw WriteFailure{path};
         }
         return true;
@@ -130,6 +146,7 @@ private:
         std::array<char, 1 << 16> buffer{};
         std::string line;
         bool endMark = false;
+        bool skipFeed = false;
         while (!endMark) {
             const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), nc_.get());
             if (n == 0) {
@@ -145,16 +162,29 @@ private:
                 end = static_cast<const char*>(mark);
                 endMark = true;
             }
+            if (skipFeed && pos < end && *pos == '\n') {
+                ++pos;  // the LF of a CR LF split across two reads
+            }
+            skipFeed = false;
             while (pos < end) {
-                const auto* feed = static_cast<const char*>(std::memchr(pos, '\n', static_cast<std::size_t>(end - pos)));
-                if (!feed) {
+                const char* stop = findLineEnd(pos, end);
+                if (!stop) {
                     line.append(pos, end);
                     break;
                 }
-                line.append(pos, feed);
+                line.append(pos, stop);
                 processLine(line);
                 line.clear();
-                pos = feed + 1;
+                pos = stop + 1;
+                // A CR ends a line too (files from old editors use it alone); the LF of a
+                // CR LF then belongs to the same line end.
+                if (*stop == '\r') {
+                    if (pos < end) {
+                        pos += *pos == '\n' ? 1 : 0;
+                    } else {
+                        skipFeed = true;
+                    }
+                }
             }
             services_.progress.progress(done, total);
         }

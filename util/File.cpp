@@ -58,16 +58,16 @@ FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages)
     return openWithMessage(path, "wb", messages);
 }
 
-bool copyStream(std::FILE* in, std::FILE* out)
+CopyResult copyStream(std::FILE* in, std::FILE* out)
 {
     std::array<char, 65536> buffer{};
     for (;;) {
         const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
         if (n > 0 && std::fwrite(buffer.data(), 1, n, out) != n) {
-            return false;
+            return CopyResult::WriteFailed;
         }
         if (n < buffer.size()) {
-            return std::ferror(in) == 0;
+            return std::ferror(in) == 0 ? CopyResult::Copied : CopyResult::ReadFailed;
         }
     }
 }
@@ -82,12 +82,17 @@ bool copyFile(const std::string& source, const std::string& target, MessageBoxSe
     if (!out) {
         return false;
     }
-    bool ok = copyStream(in.get(), out.get());
-    ok = (std::fclose(out.release()) == 0) && ok;
-    if (!ok) {
-        messages.showMessage(writeErrorText(target), kWriteErrorCaption, MessageBoxService::Buttons::Ok);
+    const CopyResult result = copyStream(in.get(), out.get());
+    const bool closed = std::fclose(out.release()) == 0;
+    if (result == CopyResult::ReadFailed) {
+        messages.showMessage(openErrorText(source), kOpenErrorCaption, MessageBoxService::Buttons::Ok);
+        return false;
     }
-    return ok;
+    if (result == CopyResult::WriteFailed || !closed) {
+        messages.showMessage(writeErrorText(target), kWriteErrorCaption, MessageBoxService::Buttons::Ok);
+        return false;
+    }
+    return true;
 }
 
 bool createFolder(const std::string& path, MessageBoxService& messages)

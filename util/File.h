@@ -24,11 +24,13 @@ FileHandle openTextRead(const std::string& path, MessageBoxService& messages);  
 FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages);
 FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages);  // created or emptied
 
-// Copies the rest of the input to the output unchanged; false when a read or write fails.
-bool copyStream(std::FILE* in, std::FILE* out);
+// Copies the rest of the input to the output unchanged.
+enum class CopyResult { Copied, ReadFailed, WriteFailed };
+CopyResult copyStream(std::FILE* in, std::FILE* out);
 
 // Byte copy of source to target, replacing the target. A missing source leaves the target
-// untouched. A write that fails (a full disk) shows "No Write <target>".
+// untouched. A source that cannot be read (a folder) shows "No Open <source>", a write
+// that fails (a full disk) "No Write <target>".
 bool copyFile(const std::string& source, const std::string& target, MessageBoxService& messages);
 
 // Creates one folder (its parent must exist); shows "Can't Create !" on failure.

@@ -5,6 +5,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <system_error>
@@ -71,6 +74,33 @@ bool isTinyMagnitude(std::string_view text)
     return digitExponent < 0;
 }
 
+std::optional<double> exactSmallDecimal(std::string_view text)
+{
+    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (isDigit(c)) {
+            if (mantissa != 0 || c != '0') {
+                ++digits;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
+            if (digits > 15 || decimals > 22) {
+                return std::nullopt;
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    return static_cast<double>(mantissa) / kPowers[decimals];
+}
+
 // Converts a text already known to be [+-]?mantissa[exponent]. from_chars takes no "+",
 // and reports both overflow and underflow as out of range: only overflow is refused.
 std::optional<double> convertChecked(std::string_view text)
@@ -79,6 +109,11 @@ std::optional<double> convertChecked(std::string_view text)
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
         text.remove_prefix(1);
+    }
+    // Up to 15 digits and no exponent: the digits as an integer divided by a power of ten
+    // are two exact doubles, and one division rounds correctly, as from_chars would.
+    if (const auto fast = exactSmallDecimal(text)) {
+        return negative ? -*fast : *fast;
     }
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
@@ -149,6 +184,39 @@ Mantissa scanMantissa(std::string_view text)
 
 std::optional<double> tryParseDouble(std::string_view text)
 {
+    // The common NC number in one pass: sign, at most 15 digits, one point.
+    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    {
+        std::size_t i = 0;
+        const bool negative = !text.empty() && text[0] == '-';
+        if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+            ++i;
+        }
+        std::uint64_t mantissa = 0;
+        int digits = 0;
+        int decimals = 0;
+        bool point = false;
+        bool simple = true;
+        for (; i < text.size(); ++i) {
+            const char c = text[i];
+            if (isDigit(c)) {
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+                ++digits;
+                decimals += point ? 1 : 0;
+            } else if (c == '.' && !point) {
+                point = true;
+            } else {
+                simple = false;
+                break;
+            }
+        }
+        if (simple && digits > 0 && digits <= 15) {
+            const double value = static_cast<double>(mantissa) / kPowers[decimals];
+            return negative ? -value : value;
+        }
+    }
+    // Everything else (blanks, long digit strings, no number at all) the careful way.
     text = trimBlanks(text);
     const Mantissa m = scanMantissa(text);
     if (m.end != text.size() || m.digits == 0) {
@@ -188,21 +256,83 @@ double leadingNumber(std::string_view text)
     return convertChecked(text.substr(0, i)).value_or(0.0);
 }
 
-void appendFixed(std::string& out, double value, int decimals, int width, bool leftAlign)
+namespace {
+
+// Fixed-point text of a value whose scaled magnitude is unambiguous to round: the
+// common case, written without the general (and slow) exact conversion. Returns the end
+// of what was written, or null when the exact conversion must decide (huge values,
+// ties).
+char* fastFixed(char* p, double value, int decimals)
 {
-    // 309 integer digits, a sign, a point and the decimals always fit.
-    std::array<char, 400> buf{};
-    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                   std::chars_format::fixed, decimals);
-    const auto length = static_cast<int>(res.ptr - buf.data());
+    constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    if (decimals < 0 || decimals > 6 || !(std::fabs(value) < 1e12)) {
+        return nullptr;
+    }
+    const double scaled = std::fabs(value) * kPowers[decimals];
+    const auto whole = static_cast<std::uint64_t>(scaled);  // below 1e18: exact floor
+    const double fraction = scaled - static_cast<double>(whole);
+    // The product is within half an ulp of the exact one, and two ulps are at most its
+    // magnitude times 2^-51: away from a tie by more, rounding it gives printf's answer.
+    if (std::fabs(fraction - 0.5) <= scaled * 0x1p-51 + 1e-300) {
+        return nullptr;
+    }
+    auto digits = whole + (fraction > 0.5 ? 1 : 0);
+    char reversed[24];
+    int n = 0;
+    do {
+        const std::uint64_t quotient = digits / 10;
+        reversed[n++] = static_cast<char>('0' + (digits - quotient * 10));
+        digits = quotient;
+    } while (digits > 0 || n <= decimals);
+    if (std::signbit(value)) {
+        *p++ = '-';
+    }
+    for (int i = n - 1; i >= decimals; --i) {
+        *p++ = reversed[i];
+    }
+    if (decimals > 0) {
+        *p++ = '.';
+        for (int i = decimals - 1; i >= 0; --i) {
+            *p++ = reversed[i];
+        }
+    }
+    return p;
+}
+
+// Room for one fixed number of any double: 309 integer digits, sign, point, decimals.
+constexpr std::size_t kFixedRoom = 400;
+
+// Writes "%[-]W.Pf" at p, which has kFixedRoom bytes plus the width; returns the end.
+char* writeFixed(char* p, double value, int decimals, int width, bool leftAlign)
+{
+    char number[kFixedRoom];
+    char* end = fastFixed(number, value, decimals);
+    if (!end) {
+        end = std::to_chars(number, number + sizeof number, value, std::chars_format::fixed, decimals).ptr;
+    }
+    const auto length = static_cast<int>(end - number);
     const int padding = width > length ? width - length : 0;
     if (!leftAlign) {
-        out.append(static_cast<std::size_t>(padding), ' ');
+        std::memset(p, ' ', static_cast<std::size_t>(padding));
+        p += padding;
     }
-    out.append(buf.data(), res.ptr);
+    std::memcpy(p, number, static_cast<std::size_t>(length));
+    p += length;
     if (leftAlign) {
-        out.append(static_cast<std::size_t>(padding), ' ');
+        std::memset(p, ' ', static_cast<std::size_t>(padding));
+        p += padding;
     }
+    return p;
+}
+
+}  // namespace
+
+void appendFixed(std::string& out, double value, int decimals, int width, bool leftAlign)
+{
+    width = std::clamp(width, 0, 64);
+    char buf[kFixedRoom + 64];
+    const char* end = writeFixed(buf, value, decimals, width, leftAlign);
+    out.append(buf, static_cast<std::size_t>(end - buf));
 }
 
 std::string formatFixed(double value, int decimals)
@@ -236,18 +366,26 @@ std::string formatInt(long long value)
 
 void appendPrintf(std::string& out, std::string_view format, std::initializer_list<PrintfArg> args)
 {
+    // Room for the literal text and every conversion at its widest: the text is written
+    // into one buffer and appended once, on the stack for every entry the report has.
+    const std::size_t room = format.size() + args.size() * (kFixedRoom + 64);
+    char local[4096];
+    std::string large;
+    char* const begin = room <= sizeof local ? local : (large.resize(room), large.data());
+    char* p = begin;
     auto arg = args.begin();
     std::size_t i = 0;
     while (i < format.size()) {
         const std::size_t percent = format.find('%', i);
+        const std::size_t literal = (percent == std::string_view::npos ? format.size() : percent) - i;
+        std::memcpy(p, format.data() + i, literal);
+        p += literal;
         if (percent == std::string_view::npos) {
-            out.append(format.substr(i));
-            return;
+            break;
         }
-        out.append(format.substr(i, percent - i));
         i = percent + 1;
         if (i < format.size() && format[i] == '%') {
-            out += '%';
+            *p++ = '%';
             ++i;
             continue;
         }
@@ -258,28 +396,32 @@ void appendPrintf(std::string& out, std::string_view format, std::initializer_li
             zeroPad = zeroPad || format[i] == '0';
         }
         int width = 0;
-        for (; i < format.size() && isDigit(format[i]); ++i) {
+        for (; i < format.size() && isDigit(format[i]) && width < 64; ++i) {
             width = width * 10 + (format[i] - '0');
         }
         int precision = 6;
         if (i < format.size() && format[i] == '.') {
             precision = 0;
-            for (++i; i < format.size() && isDigit(format[i]); ++i) {
+            for (++i; i < format.size() && isDigit(format[i]) && precision < 64; ++i) {
                 precision = precision * 10 + (format[i] - '0');
             }
         }
         if (i >= format.size() || arg == args.end() || (format[i] != 'f' && format[i] != 'u') ||
-            (format[i] == 'u') != arg->isCount) {
+            (format[i] == 'u') != arg->isCount || width >= 64 || precision >= 64) {
             throw std::logic_error("appendPrintf: format and arguments do not match");
         }
         if (format[i] == 'u') {
-            appendUnsigned(out, arg->count, width, zeroPad && !leftAlign, leftAlign);
+            std::string number;
+            appendUnsigned(number, arg->count, width, zeroPad && !leftAlign, leftAlign);
+            std::memcpy(p, number.data(), number.size());
+            p += number.size();
         } else {
-            appendFixed(out, arg->number, precision, width, leftAlign);
+            p = writeFixed(p, arg->number, precision, width, leftAlign);
         }
         ++arg;
         ++i;
     }
+    out.append(begin, static_cast<std::size_t>(p - begin));
 }
 
 std::string formatGeneral(double value)

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <vector>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -143,6 +147,68 @@ TEST(Format, ConversionsIgnoreTheProcessLocale)
     EXPECT_EQ(util::formatCoordinate(-2.5), "-2.500");
     EXPECT_EQ(util::formatGeneral(12.5), "12.5");
     std::setlocale(LC_ALL, previous.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// The fast path of the fixed format must agree with the exact conversion everywhere,
+// ties and near-ties included.
+TEST(Format, FixedAgreesWithTheExactConversion)
+{
+    std::uint64_t state = 88172645463325252ull;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    const auto exact = [](double v, int decimals) {
+        char buf[400];
+        const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+        return std::string(buf, res.ptr);
+    };
+    std::vector<double> values{0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.0005, 0.0015, 2.0005, 1e-7, -1e-7, 999999.9995,
+                               123456.0005, 1e11, -99999.0, 0.125, 0.375, 1e12, 5e11 + 0.5};
+    for (int i = 0; i < 200000; ++i) {
+        const double magnitude = std::pow(10.0, static_cast<double>(next() % 16) - 4);
+        values.push_back((static_cast<double>(next() % 2000001) - 1000000.0) / 1000000.0 * magnitude);
+        values.push_back(static_cast<double>(static_cast<std::int64_t>(next() % 20000000) - 10000000) / 2000.0);
+    }
+    for (const double v : values) {
+        for (const int decimals : {0, 2, 3}) {
+            ASSERT_EQ(util::formatFixed(v, decimals), exact(v, decimals)) << v << " with " << decimals;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The quick path of the reader must agree with the exact conversion for every text.
+TEST(ParseDouble, AgreesWithTheExactConversion)
+{
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 300000; ++i) {
+        std::string text = std::to_string(next() % 1000000000000000ull);
+        const auto point = next() % (text.size() + 1);
+        text.insert(point, ".");
+        if (next() % 3 == 0) {
+            text.insert(0, std::string(next() % 4, '0'));
+        }
+        double exact = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), exact);
+        ASSERT_EQ(util::tryParseDouble(text), exact) << text;
+        ASSERT_EQ(util::tryParseDouble("-" + text), -exact) << text;
+    }
 }
 
 }  // namespace

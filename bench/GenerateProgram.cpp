@@ -1,0 +1,131 @@
+// Writes a large, realistic machining-centre program, the same bytes for the same line
+// count: tool sections with T/M06, long G01 runs, G02/G03 arcs in all planes, full
+// circles, G81/G83 hole patterns, cutter compensation with D, comments and dwells.
+// Usage: generate-program LINES > FILE
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// A small deterministic generator, so every run writes the same program.
+class Random {
+public:
+    std::uint32_t next()
+    {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return state_;
+    }
+    double between(double low, double high) { return low + (high - low) * (next() % 100000) / 100000.0; }
+
+private:
+    std::uint32_t state_ = 2463534242u;
+};
+
+std::string number(double value)
+{
+    char buf[32];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 3);
+    std::string text(buf, res.ptr);
+    while (text.back() == '0') {
+        text.pop_back();
+    }
+    return text;  // always keeps its decimal point
+}
+
+class Writer {
+public:
+    explicit Writer(long long lines) : remaining_(lines) {}
+    bool more() const { return remaining_ > 0; }
+    void line(const std::string& text)
+    {
+        if (remaining_ <= 0) {
+            return;
+        }
+        --remaining_;
+        buffer_ += text;
+        buffer_ += "\r\n";
+        if (buffer_.size() > (1 << 20)) {
+            flush();
+        }
+    }
+    void flush()
+    {
+        std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
+        buffer_.clear();
+    }
+
+private:
+    long long remaining_;
+    std::string buffer_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const long long lines = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    Random random;
+    Writer out(lines);
+    long long n = 10;
+    const auto block = [&](const std::string& text) { out.line("N" + std::to_string(n += 10) + " " + text); };
+    out.line("%");
+    out.line("O1234 (GENERATED BENCHMARK PROGRAM)");
+    int tool = 0;
+    while (out.more()) {
+        tool = tool % 12 + 1;
+        out.line("(T" + std::to_string(tool) + " END MILL DIA " + number(2.0 + tool) + ")");
+        block("T" + std::to_string(tool) + " M06");
+        block("G90 G54 G00 X0. Y0. S" + std::to_string(3000 + tool * 100) + " M03");
+        block("G43 Z50. H" + std::to_string(tool));
+        // Contour passes with compensation, long linear runs and arcs.
+        for (int pass = 0; pass < 40 && out.more(); ++pass) {
+            const double z = -0.5 * (pass % 10 + 1);
+            block("G00 X-5. Y-5.");
+            block("G01 Z" + number(z) + " F300.");
+            block("G41 G01 X0. Y0. D" + std::to_string(tool) + " F800.");
+            for (int i = 0; i < 200 && out.more(); ++i) {
+                const double x = random.between(0, 200);
+                const double y = random.between(0, 150);
+                block("X" + number(x) + " Y" + number(y));
+                if (i % 25 == 0) {
+                    block("G02 X" + number(x + 10) + " Y" + number(y) + " I5. J0.");
+                    block("G03 X" + number(x) + " Y" + number(y) + " I-5. J0.");
+                    block("G01 X" + number(x + 1) + " Y" + number(y + 1));
+                }
+                if (i % 60 == 0) {
+                    block("G03 I-4. J0. (FULL CIRCLE)");
+                    block("G01 X" + number(x) + " Y" + number(y + 2));
+                }
+            }
+            block("G40 G01 X-5. Y-5.");
+            block("G00 Z5.");
+            if (pass % 8 == 0) {
+                block("G18 G02 X20. Z2. I10. K0. F400.");
+                block("G19 G03 Y20. Z5. J10. K0.");
+                block("G17 G00 Z5.");
+            }
+        }
+        // A drilled hole pattern, peck drilled.
+        block("G00 Z20.");
+        block("G99 G81 X10. Y10. Z-5. R2. F120.");
+        for (int h = 1; h < 30 && out.more(); ++h) {
+            block("X" + number(10.0 + 5 * h) + " Y" + number(10.0 + (h % 3) * 5));
+        }
+        block("G80");
+        block("G98 G83 X10. Y60. Z-25. R2. Q4. F90.");
+        for (int h = 1; h < 20 && out.more(); ++h) {
+            block("X" + number(10.0 + 6 * h));
+        }
+        block("G80");
+        block("G04 P500");
+        block("G00 Z100. M05");
+        block("M01");
+    }
+    out.flush();
+    return 0;
+}
