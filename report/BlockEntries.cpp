@@ -62,20 +62,20 @@ BlockEntries::BlockEntries(EntryState& state, RadiusCache& radiusCache, RadiusPr
       prompt_(prompt),
       offsetCheck_(offsetCheck),
       rapid_(util::toCp932(labels::kRapid)),
-      dwell_(util::toCp932(labels::kDwell)),
-      stop_(util::toCp932(labels::kStop)),
-      optionalStop_(util::toCp932(labels::kOptionalStop)),
       line_(util::toCp932(labels::kLine)),
       vertical_(util::toCp932(labels::kVertical)),
       slope_(util::toCp932(labels::kSlope)),
       arc_(util::toCp932(labels::kArc)),
       circle_(util::toCp932(labels::kCircle)),
       compStart_(util::toCp932(labels::kCompStart)),
-      compCancel_(util::toCp932(labels::kCompCancel)),
       holeCount_(util::toCp932(labels::kHoleCount)),
-      cycleNameStart_(util::toCp932(labels::kCycleNameStart)),
       cycleLevels_(util::toCp932(labels::kCycleLevels)),
       hole_(util::toCp932(labels::kHole)),
+      dwell_(util::toCp932(labels::kDwell)),
+      stop_(util::toCp932(labels::kStop)),
+      optionalStop_(util::toCp932(labels::kOptionalStop)),
+      compCancel_(util::toCp932(labels::kCompCancel)),
+      cycleNameStart_(util::toCp932(labels::kCycleNameStart)),
       cycleNameEnd_(util::toCp932(labels::kCycleNameEnd)),
       overcut_(util::toCp932(labels::kOvercut)),
       unknownCycle_(util::toCp932(cycleName(0)))
@@ -153,8 +153,7 @@ void BlockEntries::rapidEntry(const nc::IsoNcAnalyzer& a, std::string& out) cons
     if (a.moveLength() == 0.0) {
         return;
     }
-    util::appendPrintf(out, rapid_,
-                       {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    rapid_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.moveLength()});
 }
 
@@ -175,30 +174,27 @@ void BlockEntries::optionalStopEntry(std::string& out) const
 
 void BlockEntries::lineEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    util::appendPrintf(out, line_,
-                       {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.wordValue(WordSlot::Z),
+    line_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.wordValue(WordSlot::Z),
                         a.directionAngle(false), a.moveLength(), a.feedRate()});
 }
 
 void BlockEntries::verticalEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    util::appendPrintf(out, vertical_,
-                       {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    vertical_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.moveLength(), a.feedRate()});
 }
 
 void BlockEntries::slopeEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    util::appendPrintf(out, slope_,
-                       {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    slope_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.slopeAngle(false), a.wordValue(WordSlot::F)});
 }
 
-void BlockEntries::circularEntry(const std::string& format, const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::circularEntry(const util::PrintfFormat& format, const nc::IsoNcAnalyzer& a, std::string& out) const
 {
     // The sign of the radius shows the direction: negative for a clockwise G02.
     const double signedRadius = a.motionCode() == 2 ? -a.arcRadius() : a.arcRadius();
-    util::appendPrintf(out, format,
+    format.append(out,
                        {a.arcCenterX(), a.arcCenterY(), signedRadius, a.wordValue(WordSlot::Z), a.moveLength(),
                         a.wordValue(WordSlot::F)});
 }
@@ -215,8 +211,7 @@ void BlockEntries::circleEntry(const nc::IsoNcAnalyzer& a, std::string& out) con
 
 void BlockEntries::compStartEntry(const nc::IsoNcAnalyzer& a, std::string& out)
 {
-    util::appendPrintf(out, compStart_,
-                       {asUnsigned(a.wordValue(WordSlot::GCutterComp)), asUnsigned(a.wordValue(WordSlot::D)),
+    compStart_.append(out, {asUnsigned(a.wordValue(WordSlot::GCutterComp)), asUnsigned(a.wordValue(WordSlot::D)),
                         a.moveLength()});
     state_.compMarkerShown = true;
 }
@@ -233,7 +228,7 @@ void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
     const double y = a.wordValue(WordSlot::Y);
     if (state_.cycleHeadingShown) {
         ++state_.holeCounter;
-        util::appendPrintf(out, hole_, {state_.holeCounter, x, y});
+        hole_.append(out, {state_.holeCounter, x, y});
         return;
     }
     // The first hole of a group carries the cycle's name, its levels and the hole inside
@@ -246,15 +241,14 @@ void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
     const double z = a.wordValue(WordSlot::Z);
     out += cycleNameStart_;
     out += named ? cycleNames_[static_cast<std::size_t>(code - kFirstCycleCode)] : unknownCycle_;
-    util::appendPrintf(out, cycleLevels_,
-                       {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
-    util::appendPrintf(out, hole_, {state_.holeCounter, x, y});
+    cycleLevels_.append(out, {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
+    hole_.append(out, {state_.holeCounter, x, y});
     out += cycleNameEnd_;
 }
 
 void BlockEntries::holeCountEntry(std::string& out)
 {
-    util::appendPrintf(out, holeCount_, {state_.holeCounter});
+    holeCount_.append(out, {state_.holeCounter});
     state_.cycleHeadingShown = false;
     state_.holeCounter = 0;
 }

@@ -5,6 +5,7 @@
 
 #include "nc/IsoNcAnalyzer.h"
 #include "report/EntryState.h"
+#include "util/Number.h"
 
 #include <array>
 #include <string>
@@ -43,7 +44,7 @@ public:
     void overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out);
 
 private:
-    void circularEntry(const std::string& format, const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void circularEntry(const util::PrintfFormat& format, const nc::IsoNcAnalyzer& a, std::string& out) const;
 
     EntryState& state_;
     RadiusCache& radiusCache_;
@@ -52,9 +53,8 @@ private:
     std::string entry_;  // the last entry, reused from line to line
 
     // The labels in code page 932.
-    std::string rapid_, dwell_, stop_, optionalStop_, line_, vertical_, slope_, arc_, circle_;
-    std::string compStart_, compCancel_, holeCount_, cycleNameStart_, cycleLevels_, hole_;
-    std::string cycleNameEnd_, overcut_;
+    util::PrintfFormat rapid_, line_, vertical_, slope_, arc_, circle_, compStart_, holeCount_, cycleLevels_, hole_;
+    std::string dwell_, stop_, optionalStop_, compCancel_, cycleNameStart_, cycleNameEnd_, overcut_;
     std::array<std::string, 17> cycleNames_;
     std::string unknownCycle_;
 };

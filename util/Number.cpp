@@ -364,64 +364,87 @@ std::string formatInt(long long value)
     return std::string(buf.data(), res.ptr);
 }
 
-void appendPrintf(std::string& out, std::string_view format, std::initializer_list<PrintfArg> args)
+PrintfFormat::PrintfFormat(std::string format)
 {
-    // Room for the literal text and every conversion at its widest: the text is written
-    // into one buffer and appended once, on the stack for every entry the report has.
-    const std::size_t room = format.size() + args.size() * (kFixedRoom + 64);
-    char local[4096];
-    std::string large;
-    char* const begin = room <= sizeof local ? local : (large.resize(room), large.data());
-    char* p = begin;
-    auto arg = args.begin();
     std::size_t i = 0;
+    Piece piece;
+    piece.literalStart = 0;
     while (i < format.size()) {
-        const std::size_t percent = format.find('%', i);
-        const std::size_t literal = (percent == std::string_view::npos ? format.size() : percent) - i;
-        std::memcpy(p, format.data() + i, literal);
-        p += literal;
-        if (percent == std::string_view::npos) {
-            break;
+        const char c = format[i++];
+        if (c != '%') {
+            text_ += c;
+            continue;
         }
-        i = percent + 1;
         if (i < format.size() && format[i] == '%') {
-            *p++ = '%';
+            text_ += '%';
             ++i;
             continue;
         }
-        bool leftAlign = false;
-        bool zeroPad = false;
         for (; i < format.size() && (format[i] == '-' || format[i] == '0'); ++i) {
-            leftAlign = leftAlign || format[i] == '-';
-            zeroPad = zeroPad || format[i] == '0';
+            piece.leftAlign = piece.leftAlign || format[i] == '-';
+            piece.zeroPad = piece.zeroPad || format[i] == '0';
         }
-        int width = 0;
-        for (; i < format.size() && isDigit(format[i]) && width < 64; ++i) {
-            width = width * 10 + (format[i] - '0');
+        for (; i < format.size() && isDigit(format[i]) && piece.width < 64; ++i) {
+            piece.width = piece.width * 10 + (format[i] - '0');
         }
-        int precision = 6;
         if (i < format.size() && format[i] == '.') {
-            precision = 0;
-            for (++i; i < format.size() && isDigit(format[i]) && precision < 64; ++i) {
-                precision = precision * 10 + (format[i] - '0');
+            piece.precision = 0;
+            for (++i; i < format.size() && isDigit(format[i]) && piece.precision < 64; ++i) {
+                piece.precision = piece.precision * 10 + (format[i] - '0');
             }
         }
-        if (i >= format.size() || arg == args.end() || (format[i] != 'f' && format[i] != 'u') ||
-            (format[i] == 'u') != arg->isCount || width >= 64 || precision >= 64) {
-            throw std::logic_error("appendPrintf: format and arguments do not match");
+        if (i >= format.size() || (format[i] != 'f' && format[i] != 'u') || piece.width >= 64 ||
+            piece.precision >= 64) {
+            throw std::logic_error("PrintfFormat: unknown conversion in " + format);
         }
-        if (format[i] == 'u') {
+        piece.conversion = format[i++];
+        piece.literalLength = text_.size() - piece.literalStart;
+        pieces_.push_back(piece);
+        room_ += piece.literalLength + kFixedRoom + 64;
+        piece = Piece{};
+        piece.literalStart = text_.size();
+    }
+    piece.literalLength = text_.size() - piece.literalStart;
+    pieces_.push_back(piece);
+    room_ += piece.literalLength;
+}
+
+void PrintfFormat::append(std::string& out, std::initializer_list<PrintfArg> args) const
+{
+    if (args.size() + 1 != pieces_.size()) {
+        throw std::logic_error("PrintfFormat: wrong number of arguments");
+    }
+    // Written into one buffer and appended once, on the stack for every entry the report has.
+    char local[4096];
+    std::string large;
+    char* const begin = room_ <= sizeof local ? local : (large.resize(room_), large.data());
+    char* p = begin;
+    auto arg = args.begin();
+    for (const Piece& piece : pieces_) {
+        std::memcpy(p, text_.data() + piece.literalStart, piece.literalLength);
+        p += piece.literalLength;
+        if (piece.conversion == 0) {
+            break;
+        }
+        if ((piece.conversion == 'u') != arg->isCount) {
+            throw std::logic_error("PrintfFormat: argument of the wrong kind");
+        }
+        if (piece.conversion == 'u') {
             std::string number;
-            appendUnsigned(number, arg->count, width, zeroPad && !leftAlign, leftAlign);
+            appendUnsigned(number, arg->count, piece.width, piece.zeroPad && !piece.leftAlign, piece.leftAlign);
             std::memcpy(p, number.data(), number.size());
             p += number.size();
         } else {
-            p = writeFixed(p, arg->number, precision, width, leftAlign);
+            p = writeFixed(p, arg->number, piece.precision, piece.width, piece.leftAlign);
         }
         ++arg;
-        ++i;
     }
     out.append(begin, static_cast<std::size_t>(p - begin));
+}
+
+void appendPrintf(std::string& out, std::string_view format, std::initializer_list<PrintfArg> args)
+{
+    PrintfFormat(std::string(format)).append(out, args);
 }
 
 std::string formatGeneral(double value)

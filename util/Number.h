@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace util {
 
@@ -43,8 +44,30 @@ struct PrintfArg {
 };
 
 // A printf subset without the process locale: %[-][0][width][.precision]f, %[-][0][width]u
-// and %%. Every other byte is copied, so code page 932 text passes through. A conversion
-// without a matching argument is a bug and throws std::logic_error.
+// and %%. Every other byte is copied, so code page 932 text passes through. The format is
+// read once, when the object is made; a conversion it does not know, or one without a
+// matching argument, is a bug and throws std::logic_error.
+class PrintfFormat {
+public:
+    explicit PrintfFormat(std::string text);
+
+    void append(std::string& out, std::initializer_list<PrintfArg> args) const;
+
+private:
+    struct Piece {
+        std::size_t literalStart = 0;  // literal text before the conversion, in text_
+        std::size_t literalLength = 0;
+        char conversion = 0;           // 'f', 'u', or 0 for the text after the last one
+        int width = 0;
+        int precision = 6;
+        bool leftAlign = false;
+        bool zeroPad = false;
+    };
+    std::string text_;  // the literal bytes, "%%" already made "%"
+    std::vector<Piece> pieces_;
+    std::size_t room_ = 0;  // the widest text it can produce
+};
+
 void appendPrintf(std::string& out, std::string_view format, std::initializer_list<PrintfArg> args);
 
 // The value as written with 15 significant digits, in plain decimal (never an exponent),
