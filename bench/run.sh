@@ -19,9 +19,15 @@ printf '|---|---|---|---|---|---|---|---|---|\n'
 for lines in "${sizes[@]}"; do
   nc="$work/program-$lines.nc"
   build/default/bin/generate-program "$lines" > "$nc"
-  rm -rf "$work/Result"
-  /usr/bin/time -f '%e %M' -o "$work/time" build/default/bin/brelvane-cli --quiet --yes -w "$work" "$nc"
-  read -r elapsed rss < "$work/time"
+  # Best of three runs: the first pays for a cold cache and the disk's write-back.
+  elapsed=999999 rss=0
+  for _ in 1 2 3; do
+    rm -rf "$work/Result"
+    /usr/bin/time -f '%e %M' -o "$work/time" build/default/bin/brelvane-cli --quiet --yes -w "$work" "$nc"
+    read -r e r < "$work/time"
+    elapsed=$(echo "if ($e < $elapsed) $e else $elapsed" | bc -l)
+    [ "$r" -gt "$rss" ] && rss=$r
+  done
   input=$(stat -c %s "$nc")
   report=$(stat -c %s "$work/Result/data.html")
   read_floor=$(seconds cat "$nc")

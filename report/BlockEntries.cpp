@@ -6,6 +6,8 @@
 #include "util/Kazu.h"
 #include "util/Number.h"
 
+#include <cstring>
+
 namespace report {
 
 using nc::WordSlot;
@@ -28,6 +30,15 @@ void resetEntryState(EntryState& state)
 void appendEscapedHtml(std::string& out, std::string_view text)
 {
     // '&', '<' and '>' lie below every code page 932 trail byte, so a byte-wise scan is safe.
+    // Most lines hold none of them: three vectorised searches settle that quickly.
+    if (text.empty()) {
+        return;
+    }
+    if (!std::memchr(text.data(), '&', text.size()) && !std::memchr(text.data(), '<', text.size()) &&
+        !std::memchr(text.data(), '>', text.size())) {
+        out.append(text);
+        return;
+    }
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char* replacement = nullptr;

@@ -277,26 +277,28 @@ char* fastFixed(char* p, double value, int decimals)
         return nullptr;
     }
     auto digits = whole + (fraction > 0.5 ? 1 : 0);
-    char reversed[24];
-    int n = 0;
-    do {
+    // Digits from the right, the point in its place, then the sign.
+    char text[32];
+    char* q = text + sizeof text;
+    for (int i = 0; i < decimals; ++i) {
         const std::uint64_t quotient = digits / 10;
-        reversed[n++] = static_cast<char>('0' + (digits - quotient * 10));
+        *--q = static_cast<char>('0' + (digits - quotient * 10));
         digits = quotient;
-    } while (digits > 0 || n <= decimals);
-    if (std::signbit(value)) {
-        *p++ = '-';
-    }
-    for (int i = n - 1; i >= decimals; --i) {
-        *p++ = reversed[i];
     }
     if (decimals > 0) {
-        *p++ = '.';
-        for (int i = decimals - 1; i >= 0; --i) {
-            *p++ = reversed[i];
-        }
+        *--q = '.';
     }
-    return p;
+    do {
+        const std::uint64_t quotient = digits / 10;
+        *--q = static_cast<char>('0' + (digits - quotient * 10));
+        digits = quotient;
+    } while (digits > 0);
+    if (std::signbit(value)) {
+        *--q = '-';
+    }
+    const auto length = static_cast<std::size_t>(text + sizeof text - q);
+    std::memcpy(p, q, length);
+    return p + length;
 }
 
 // Room for one fixed number of any double: 309 integer digits, sign, point, decimals.
