@@ -27,24 +27,24 @@ const char* const kUsage =
 
 namespace {
 
-struct OptionSpec {
+struct OptionInfo {
     const char* shortName;
     const char* longName;
     bool takesValue;
 };
 
-constexpr OptionSpec kSpecs[] = {
+constexpr OptionInfo kOptions[] = {
     {"-w", "--workdir", true},   {"-r", "--result", true}, {"-s", "--start", true},
     {"-c", "--offset-check", false}, {nullptr, "--radius", true}, {"-y", "--yes", false},
     {nullptr, "--templates", true}, {nullptr, "--open", false}, {"-q", "--quiet", false},
     {"-h", "--help", false},     {nullptr, "--version", false},
 };
 
-const OptionSpec* findSpec(const std::string& name)
+const OptionInfo* findOption(const std::string& name)
 {
-    for (const OptionSpec& spec : kSpecs) {
-        if ((spec.shortName && name == spec.shortName) || name == spec.longName) {
-            return &spec;
+    for (const OptionInfo& info : kOptions) {
+        if ((info.shortName && name == info.shortName) || name == info.longName) {
+            return &info;
         }
     }
     return nullptr;
@@ -67,9 +67,9 @@ std::optional<std::vector<std::string>> splitStart(const std::string& value)
     return parts;
 }
 
-std::string apply(Options& o, const OptionSpec& spec, const std::string& value)
+std::string apply(Options& o, const OptionInfo& info, const std::string& value)
 {
-    const std::string name = spec.longName;
+    const std::string name = info.longName;
     if (name == "--workdir") {
         o.settings.workingDir = value;
         o.workdirGiven = true;
@@ -132,22 +132,22 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        const OptionSpec* spec = findSpec(name);
-        if (!spec) {
+        const OptionInfo* info = findOption(name);
+        if (!info) {
             result.error = "unknown option " + name;
             return result;
         }
-        if (spec->takesValue && !value) {
+        if (info->takesValue && !value) {
             if (i + 1 >= args.size()) {
                 result.error = name + " needs a value";
                 return result;
             }
             value = args[++i];  // a value may begin with "-": --start -10,5.5,80
-        } else if (!spec->takesValue && value) {
+        } else if (!info->takesValue && value) {
             result.error = name + " takes no value";
             return result;
         }
-        result.error = apply(result.options, *spec, value.value_or(""));
+        result.error = apply(result.options, *info, value.value_or(""));
         if (!result.error.empty()) {
             return result;
         }
