@@ -87,3 +87,66 @@ TEST(QtDialogs, RadiusPromptClosedByItsTitleBar)
 }
 
 }  // namespace
+
+#include "app/TForm1.h"
+#include "tests/support/FakeServices.h"
+#include "tests/support/TempDir.h"
+
+#include <QRadioButton>
+#include <filesystem>
+
+namespace {
+
+class NoFileChooser : public app::NcFileChooser {
+public:
+    std::optional<std::string> chooseNcFile(const std::string&, const std::string&) override { return std::nullopt; }
+};
+
+class NoFolderBrowser : public util::FolderBrowser {
+public:
+    std::string browseFolder(const std::string&, const std::string&) override { return {}; }
+};
+
+// A whole run from the window with the real dialogs: the questions come in the run's
+// order, each modal in front of the disabled window.
+TEST(QtDialogs, RunAsksItsQuestionsInOrder)
+{
+    testsupport::TempDir dir;
+    std::filesystem::create_directory(dir.file("templates"));
+    testsupport::writeFile(dir.file("templates/hedder.txt"), "<html><body>\r\n");
+    testsupport::writeFile(dir.file("templates/index.html"), "<html></html>\r\n");
+    testsupport::writeFile(dir.file("part.nc"), "G92X0.Y0.Z0.\nG41 G01 X5. D3 F100\nG03 X15. I5.\nM30\n");
+    std::filesystem::create_directory(dir.file("Result"));
+
+    app::QtDialogs real;
+    testsupport::FakeShell shell;
+    NoFileChooser chooser;
+    NoFolderBrowser browser;
+    const app::Dialogs dialogs{real, real, shell, real, chooser, browser};
+    app::TForm1 form(dialogs, dir.file("templates"));
+    real.setOwner(&form);
+    form.dropFiles({QString::fromStdString(dir.file("part.nc"))});
+    form.rbtnOffsetOn->setChecked(true);
+
+    std::vector<std::string> seen;
+    apptest::answerNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        seen.push_back(box->windowTitle().toStdString());
+        EXPECT_FALSE(form.isEnabled());
+        apptest::answerNextModal([&](QWidget* next) {
+            seen.push_back(next->findChild<QLabel*>("Panel1")->text().toStdString());
+            next->findChild<QLineEdit*>("Edit1")->setText("5");
+            next->findChild<QPushButton*>("Button1")->click();
+        });
+        box->button(QMessageBox::Ok)->click();
+    });
+    form.btnStartClick();
+    EXPECT_EQ(seen, (std::vector<std::string>{"ExistsDirectory", "D03 = ?"}));
+    EXPECT_EQ(form.lastRun().outcome, run::RunOutcome::Completed);
+    EXPECT_EQ(shell.opened.size(), 1u);
+    EXPECT_TRUE(form.isEnabled());
+    EXPECT_NE(testsupport::readFile(dir.file("Result/data.html")).find("-------------------"), std::string::npos);
+}
+
+}  // namespace
