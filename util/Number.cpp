@@ -2,10 +2,10 @@
 
 #include "util/UserError.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -74,18 +74,23 @@ bool isTinyMagnitude(std::string_view text)
     return digitExponent < 0;
 }
 
+// Digits with at most one point, up to 15 significant digits: the digits as an integer
+// divided by a power of ten are two exact doubles, and one division rounds correctly, as
+// from_chars would. Anything else is left to the general conversion.
 std::optional<double> exactSmallDecimal(std::string_view text)
 {
     constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     std::uint64_t mantissa = 0;
     int digits = 0;
+    bool anyDigit = false;
     int decimals = 0;
     bool point = false;
     for (const char c : text) {
         if (c == '.' && !point) {
             point = true;
         } else if (isDigit(c)) {
+            anyDigit = true;
             if (mantissa != 0 || c != '0') {
                 ++digits;
             }
@@ -97,6 +102,9 @@ std::optional<double> exactSmallDecimal(std::string_view text)
         } else {
             return std::nullopt;
         }
+    }
+    if (!anyDigit) {
+        return std::nullopt;
     }
     return static_cast<double>(mantissa) / kPowers[decimals];
 }
@@ -110,8 +118,6 @@ std::optional<double> convertChecked(std::string_view text)
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    // Up to 15 digits and no exponent: the digits as an integer divided by a power of ten
-    // are two exact doubles, and one division rounds correctly, as from_chars would.
     if (const auto fast = exactSmallDecimal(text)) {
         return negative ? -*fast : *fast;
     }
@@ -184,36 +190,15 @@ Mantissa scanMantissa(std::string_view text)
 
 std::optional<double> tryParseDouble(std::string_view text)
 {
-    // The common NC number in one pass: sign, at most 15 digits, one point.
-    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    // The common NC number in one pass: a sign, at most 15 digits, one point.
     {
-        std::size_t i = 0;
-        const bool negative = !text.empty() && text[0] == '-';
-        if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-            ++i;
+        std::string_view body = text;
+        const bool negative = !body.empty() && body.front() == '-';
+        if (!body.empty() && (body.front() == '-' || body.front() == '+')) {
+            body.remove_prefix(1);
         }
-        std::uint64_t mantissa = 0;
-        int digits = 0;
-        int decimals = 0;
-        bool point = false;
-        bool simple = true;
-        for (; i < text.size(); ++i) {
-            const char c = text[i];
-            if (isDigit(c)) {
-                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-                ++digits;
-                decimals += point ? 1 : 0;
-            } else if (c == '.' && !point) {
-                point = true;
-            } else {
-                simple = false;
-                break;
-            }
-        }
-        if (simple && digits > 0 && digits <= 15) {
-            const double value = static_cast<double>(mantissa) / kPowers[decimals];
-            return negative ? -value : value;
+        if (const auto value = exactSmallDecimal(body)) {
+            return negative ? -*value : *value;
         }
     }
     // Everything else (blanks, long digit strings, no number at all) the careful way.
