@@ -135,7 +135,9 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
         holeCountEntry(entry_);
     } else if (a.isRapidMotion()) {
         rapidEntry(a, entry_);
-    } else if (a.motionCode() <= 1) {
+    } else if (a.motionCode() != 2 && a.motionCode() != 3 && a.motionCode() != 33) {
+        // No row knows this motion code: the line speaks for itself. (An arc code line
+        // that moved nothing, above, gets the empty entry.)
         appendEscapedHtml(entry_, lineText);
     }
 
