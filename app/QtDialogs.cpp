@@ -2,6 +2,7 @@
 
 #include "app/Inputtoolradius.h"
 #include "app/Messages.h"
+#include "app/QtText.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -9,15 +10,6 @@
 #include <QUrl>
 
 namespace app {
-
-namespace {
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 util::MessageBoxService::Result QtDialogs::showMessage(const std::string& text, const std::string& caption,
                                                        Buttons buttons)
@@ -52,7 +44,7 @@ std::optional<std::string> QtDialogs::askRadius(int /*dNumber*/, const std::stri
     if (prompt.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return prompt.enteredText().toUtf8().toStdString();
+    return toUtf8(prompt.enteredText());
 }
 
 std::optional<std::string> QtDialogs::chooseNcFile(const std::string& preselectedFile, const std::string& initialFolder)
@@ -68,14 +60,14 @@ std::optional<std::string> QtDialogs::chooseNcFile(const std::string& preselecte
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toUtf8().toStdString();
+    return toUtf8(dialog.selectedFiles().front());
 }
 
 std::string QtDialogs::browseFolder(const std::string& caption, const std::string& root)
 {
     const QString folder = QFileDialog::getExistingDirectory(owner_, fromUtf8(caption), fromUtf8(root),
                                                              QFileDialog::ShowDirsOnly);
-    return folder.toUtf8().toStdString();
+    return toUtf8(folder);
 }
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/Messages.h"
+#include "app/QtText.h"
 #include "app/WindowLayout.h"
 #include "run/AnalysisRun.h"
 #include "util/File.h"
@@ -36,16 +37,6 @@ W* make(QWidget* parent, const char* name)
     auto* widget = new W(parent);
     widget->setObjectName(name);
     return widget;
-}
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toUtf8(const QString& text)
-{
-    return text.toUtf8().toStdString();
 }
 
 }  // namespace

@@ -249,11 +249,11 @@ void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
     state_.holeCounter = 1;
     state_.cycleHeadingShown = true;
     const int code = util::truncToInt(a.wordValue(WordSlot::GCycle));
-    const bool named = code >= kFirstCycleCode && code <= kLastCycleCode &&
-                       cycleNames()[static_cast<std::size_t>(code - kFirstCycleCode)].code != 0;
+    // The converted table holds the unknown-cycle text for codes without a name already.
+    const bool inTable = code >= kFirstCycleCode && code <= kLastCycleCode;
     const double z = a.wordValue(WordSlot::Z);
     out += cycleNameStart_;
-    out += named ? cycleNames_[static_cast<std::size_t>(code - kFirstCycleCode)] : unknownCycle_;
+    out += inTable ? cycleNames_[static_cast<std::size_t>(code - kFirstCycleCode)] : unknownCycle_;
     cycleLevels_.append(out, {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
     hole_.append(out, {state_.holeCounter, x, y});
     out += cycleNameEnd_;

@@ -42,11 +42,8 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CliGolden, testing::ValuesIn(testsupport::goldenCases()), [](const auto& info) {
-    std::string n = info.param;
-    std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, CliGolden, testing::ValuesIn(testsupport::goldenCases()),
+                         testsupport::goldenCaseName);
 
 TEST(CommandLine, ExitStatuses)
 {

@@ -49,10 +49,6 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, testing::ValuesIn(testsupport::goldenCases()),
-                         [](const auto& info) {
-                             std::string n = info.param;
-                             std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-                             return n;
-                         });
+                         testsupport::goldenCaseName);
 
 }  // namespace

@@ -23,6 +23,14 @@ inline std::filesystem::path goldenRoot()
     return BRELVANE_GOLDEN_DIR;
 }
 
+// A case's folder name as a test name.
+inline std::string goldenCaseName(const testing::TestParamInfo<std::string>& info)
+{
+    std::string name = info.param;
+    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return name;
+}
+
 inline std::vector<std::string> goldenCases()
 {
     std::vector<std::string> cases;
