@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 
 namespace nc {
 
@@ -57,11 +58,49 @@ Turn extremesTurn(double plane, int motionCode)
 
 }  // namespace
 
+ArcOffsets offsetsFromRadius(double s1, double s2, double e1, double e2, double radius, bool angleIncreasing)
+{
+    ArcOffsets result;
+    const double d1 = e1 - s1;
+    const double d2 = e2 - s2;
+    if (d1 == 0.0 && d2 == 0.0) {
+        return result;
+    }
+    result.isArc = true;
+    // The centre lies on the chord's perpendicular bisector, t chord lengths from its middle.
+    // R^2 / d^2 keeps the common cases exact (a quarter of R10 gives t = 0.5 exactly);
+    // hypot takes over where the squares would underflow or overflow.
+    const double chordSquared = d1 * d1 + d2 * d2;
+    double ratioSquared = 0.0;
+    double chord = 0.0;
+    if (std::isnormal(chordSquared) && std::isfinite(radius * radius)) {
+        ratioSquared = radius * radius / chordSquared;
+        chord = std::sqrt(chordSquared);
+    } else {
+        chord = std::hypot(d1, d2);
+        ratioSquared = (radius / chord) * (radius / chord);
+    }
+    double t = 0.0;
+    if (ratioSquared >= 0.25) {
+        t = std::sqrt(ratioSquared - 0.25);
+    } else {
+        // The radius cannot reach the end point: half a circle on the chord. Differences
+        // within the program's own rounding are no error.
+        result.radiusTooShort = chord / 2 - std::fabs(radius) > kArcRadiusTolerance;
+    }
+    // Travelling with increasing angle, a centre to the left of the chord gives the short
+    // way round; a negative R asks for the long way.
+    const double side = angleIncreasing == (radius > 0.0) ? t : -t;
+    result.o1 = d1 / 2 - side * d2;
+    result.o2 = d2 / 2 + side * d1;
+    return result;
+}
+
 double IsoNcAnalyzer::analyseArc()
 {
     const double fullTurn = degToRad(360);
 
-    // STEP 1: the plane's axes and offsets; offsets are relative to the start point.
+    // 1. The plane's axes and offsets; offsets are relative to the start point.
     const double plane = wordValue(WordSlot::GPlane);
     WordSlot first = WordSlot::X;
     WordSlot second = WordSlot::Y;
@@ -80,15 +119,32 @@ double IsoNcAnalyzer::analyseArc()
     const double s2 = previousWordValue(second);
     const double e1 = wordValue(first);
     const double e2 = wordValue(second);
+
+    // 2. A radius given with R takes precedence over the offsets: its centre is written
+    // back as the offsets, so everything after (and the entry) reads as the offset form.
+    if ((motionCode() == 2 || motionCode() == 3) && isWordGiven(WordSlot::R)) {
+        const bool angleIncreasing = (motionCode() == 3) != (plane == 18.0);
+        const ArcOffsets offsets = offsetsFromRadius(s1, s2, e1, e2, wordValue(WordSlot::R), angleIncreasing);
+        if (offsets.isArc) {
+            setWordValue(firstOffset, offsets.o1);
+            setWordValue(secondOffset, offsets.o2);
+        } else {
+            // Start = end is no arc: like an arc code line without offsets, never a circle.
+            for (const WordSlot offset : {WordSlot::I, WordSlot::J, WordSlot::K}) {
+                forgetWord(offset, 0.0);
+            }
+        }
+        arcRadiusError_ = offsets.radiusTooShort;
+    }
     const double o1 = wordValue(firstOffset);
     const double o2 = wordValue(secondOffset);
 
-    // STEP 2: centre and radius.
+    // 3. Centre and radius.
     arcCenterX_ = s1 + o1;
     arcCenterY_ = s2 + o2;
     arcRadius_ = std::sqrt(o1 * o1 + o2 * o2);
 
-    // STEP 3 and 4: angles to the start and end point; an end at 0 is a full turn.
+    // 4. Angles to the start and end point; an end at 0 is a full turn.
     analyseSegment(arcCenterX_, arcCenterY_, s1, s2);
     arcStartAngle_ = directionAngle_;
     analyseSegment(arcCenterX_, arcCenterY_, e1, e2);
@@ -97,7 +153,7 @@ double IsoNcAnalyzer::analyseArc()
         arcEndAngle_ = fullTurn;
     }
 
-    // STEP 5: sweep. G18 exchanges the angles; a difference of exactly 0 never matches
+    // 5. Sweep. G18 exchanges the angles; a difference of exactly 0 never matches
     // the expected sign, so start = end is a full turn.
     const int expectedSign = motionCode() == 2 ? -1 : 1;
     double a = arcStartAngle_;
@@ -112,7 +168,7 @@ double IsoNcAnalyzer::analyseArc()
         sweep = fullTurn;
     }
 
-    // STEP 6: the extremes the arc passes replace the start and end candidates.
+    // 6. The extremes the arc passes replace the start and end candidates.
     double a1 = s1;
     double a2 = e1;
     double b1 = s2;
@@ -146,7 +202,7 @@ double IsoNcAnalyzer::analyseArc()
         }
     }
 
-    // STEP 7: widen the extents of the plane's two axes.
+    // 7. Widen the extents of the plane's two axes.
     const auto updateAxis = [this](WordSlot axis, double v) {
         if (axis == WordSlot::X) {
             updateXExtent(v);
@@ -161,7 +217,7 @@ double IsoNcAnalyzer::analyseArc()
     updateAxis(second, util::maxOf(b1, b2));
     updateAxis(second, util::minOf(b1, b2));
 
-    // STEP 8: length, in the order that fixes its rounding; then book it.
+    // 8. Length, in the order that fixes its rounding; then book it.
     moveLength_ = std::fabs(2 * arcRadius_ * kPi * sweep / fullTurn);
     accountMove();
     return moveLength_;

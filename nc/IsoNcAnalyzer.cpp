@@ -12,23 +12,27 @@ void IsoNcAnalyzer::setLine(std::string_view text)
 
 void IsoNcAnalyzer::interpretBlock()
 {
-    // STEP 1: a comment line names the tool's diameter (its first number after "DIA",
+    // 1. Per block: the unit of the rapid rate, and no arc radius error yet.
+    rapidRate_ = isInchMode() ? kRapidRateInch : kRapidRate;
+    arcRadiusError_ = false;
+
+    // 2. A comment line names the tool's diameter (its first number after "DIA",
     // or its first number at all).
     const std::string_view line = lineView();
     if (!line.empty() && (line.front() == '(' || line.front() == '*')) {
         toolDiameter_ = util::numberAfter(line, "DIA");
     }
 
-    // STEP 2: canned-cycle hole, before F applies, so a hole block that gives F is
+    // 3. Canned-cycle hole, before F applies, so a hole block that gives F is
     // measured with the feed in force before it.
     cycleHoleStep();
 
-    // STEP 3: feed.
+    // 4. Feed.
     if (isWordGiven(WordSlot::F)) {
         feedRate_ = wordValue(WordSlot::F);
     }
 
-    // STEP 4: cutter compensation; a D alone does not change the compensation number.
+    // 5. Cutter compensation; a D alone does not change the compensation number.
     if (isWordGiven(WordSlot::GCutterComp)) {
         if (wordValue(WordSlot::GCutterComp) == 40.0) {
             cutterCompActive_ = false;
@@ -39,13 +43,13 @@ void IsoNcAnalyzer::interpretBlock()
         }
     }
 
-    // STEP 5: the X of a dwell is a time, not a position.
+    // 6. The X of a dwell is a time, not a position.
     if (isWordGiven(WordSlot::GNonModal) && wordValue(WordSlot::GNonModal) == 4.0 &&
         isWordGiven(WordSlot::X)) {
         setWordValue(WordSlot::X, previousWordValue(WordSlot::X));
     }
 
-    // STEP 6: motion. Under G00 every block is measured (also inside a cycle); under
+    // 7. Motion. Under G00 every block is measured (also inside a cycle); under
     // G01/G02/G03 nothing is measured while a cycle is in force.
     const double motion = wordValue(WordSlot::GMotion);
     if (isWordGiven(WordSlot::GMotion)) {
@@ -63,7 +67,7 @@ void IsoNcAnalyzer::interpretBlock()
         analyseArc();
     }
 
-    // STEP 7: extents. Only the X update skips the non-modal codes (the X of G04, G28, G92).
+    // 8. Extents. Only the X update skips the non-modal codes (the X of G04, G28, G92).
     if (!isWordGiven(WordSlot::GNonModal) && isWordGiven(WordSlot::X)) {
         updateXExtent(wordValue(WordSlot::X));
     }

@@ -16,6 +16,18 @@ double radToDeg(double radians);
 // including 360, negative angles and angles above 360 are quadrant 4.
 int quadrantOf(double angle, int unitFlag);
 
+// The centre of an arc given by its radius R, as offsets from the start point on the plane's
+// two axes. `angleIncreasing` is the sweep direction of the arc geometry (G03, and G02 in
+// G18). No arc when start and end coincide; a radius shorter than half the chord gives the
+// half circle on it.
+struct ArcOffsets {
+    bool isArc = false;
+    bool radiusTooShort = false;  // by more than kArcRadiusTolerance
+    double o1 = 0.0;
+    double o2 = 0.0;
+};
+ArcOffsets offsetsFromRadius(double s1, double s2, double e1, double e2, double radius, bool angleIncreasing);
+
 class IsoNcAnalyzer : public IsoNcBlock {
 public:
     IsoNcAnalyzer() = default;
@@ -73,6 +85,8 @@ public:
     bool isCycleActive() const { return cycleActive_; }
     bool isCutterCompActive() const { return cutterCompActive_; }
     bool isRapidMove() const { return rapidMove_; }
+    // The block's arc gave an R too short to reach its end point.
+    bool isArcRadiusError() const { return arcRadiusError_; }
     double initialLevel() const { return initialLevel_; }
     double pendingCycleLength() const { return pendingCycleLength_; }
     double cycleRLevel() const { return cycleRLevel_; }
@@ -112,7 +126,7 @@ private:
     // Tool, feed and compensation.
     double toolDiameter_ = 0.0;    // number after "DIA" in the last comment line
     double feedRate_ = 0.0;        // the last F given, per minute; 0 until the program gives F
-    double rapidRate_ = kRapidRate;  // per minute
+    double rapidRate_ = kRapidRate;  // per minute, in inches under G20
     bool cutterCompActive_ = false;  // G41 or G42 in force
     int compensationD_ = 0;        // D read with G41/G42; 0 under G40
 
@@ -127,6 +141,7 @@ private:
     double arcRadius_ = 0.0;       // 0 after a linear move
     double arcStartAngle_ = 0.0;
     double arcEndAngle_ = 0.0;
+    bool arcRadiusError_ = false;  // this block's R cannot reach its end point
 
     // Section totals and extents.
     double cutLengthSum_ = 0.0;

@@ -121,6 +121,7 @@ void IsoNcBlock::reset()
     previousWords_ = words_;
     given_.reset();
     motionCode_ = 0;
+    inchMode_ = false;
 }
 
 void IsoNcBlock::setLine(std::string_view text)
@@ -135,9 +136,15 @@ void IsoNcBlock::setWordValue(WordSlot slot, double value)
     given_.set(slotIndex(slot));
 }
 
+void IsoNcBlock::forgetWord(WordSlot slot, double value)
+{
+    words_[slotIndex(slot)].value = value;
+    given_.reset(slotIndex(slot));
+}
+
 void IsoNcBlock::tokenize()
 {
-    // STEP 1: block start, for every line whatever it holds. Centre offsets never carry
+    // Block start, for every line whatever it holds. Centre offsets never carry
     // over; the motion code's given flag stays once any motion code has been read.
     for (const WordSlot offset : {WordSlot::I, WordSlot::J, WordSlot::K}) {
         words_[slotIndex(offset)].value = 0.0;
@@ -147,7 +154,7 @@ void IsoNcBlock::tokenize()
     given_.reset();
     given_.set(slotIndex(WordSlot::GMotion), motionGiven);
 
-    // STEP 2: line classification. Only the first letter of the line is folded to upper
+    // Line classification. Only the first letter of the line is folded to upper
     // case; a comment, separator, block-delete or any non-letter start has no words.
     const std::string_view line = lineText_;
     std::size_t pos = 0;
@@ -159,7 +166,7 @@ void IsoNcBlock::tokenize()
     }
     char letter = foldUpper(line[pos]);
 
-    // STEP 3: word scan, until a character that is not an accepted letter.
+    // Word scan, until a character that is not an accepted letter.
     while (isAcceptedLetter(letter)) {
         const ExtractedNumber number = extractNumber(line, pos + 1);
         pos = number.next;
@@ -170,12 +177,18 @@ void IsoNcBlock::tokenize()
         }
         double value = *parsed;
         if (!isIntegerLetter(letter) && number.text.find('.') == std::string_view::npos) {
-            value *= 0.001;
+            // An inch control reads ten-thousandths; dividing keeps 25400 exactly 2.54.
+            value = inchMode_ ? value / 10000.0 : value * 0.001;
         }
 
         WordSlot slot = WordSlot::GOther;
         if (letter == 'G') {
-            slot = gCodeSlot(util::truncToInt(value));
+            const int code = util::truncToInt(value);
+            slot = gCodeSlot(code);
+            // Like G91, the unit applies from this word on.
+            if (code == 20 || code == 21) {
+                inchMode_ = code == 20;
+            }
         } else {
             letterSlot(letter, slot);
         }

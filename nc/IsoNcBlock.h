@@ -44,11 +44,16 @@ public:
     void setWordValue(WordSlot slot, double value);
 
     int motionCode() const { return motionCode_; }
+    // G20 in force: a coordinate number without a point is in ten-thousandths, rapids
+    // are timed in inches. Millimetres until a G20 word; G21 goes back.
+    bool isInchMode() const { return inchMode_; }
     bool isLinearMotion() const { return motionCode_ == 1; }
     bool isRapidMotion() const { return motionCode_ == 0; }
 
 protected:
     void tokenize();
+    // Sets a slot's value and clears its given flag, as if the block had not given it.
+    void forgetWord(WordSlot slot, double value);
 
 private:
     std::string lineText_;                          // the line last set; "%" after reset
@@ -56,6 +61,7 @@ private:
     std::array<IsoNcWord, kWordSlotCount> previousWords_{};  // values at the end of the previous block
     std::bitset<kWordSlotCount> given_;             // given in this block; GMotion's stays set once read
     int motionCode_ = 0;                            // truncated last GMotion code: 0, 1, 2, 3 or 33
+    bool inchMode_ = false;                         // G20 read, and no G21 after it
 };
 
 }  // namespace nc

@@ -21,6 +21,12 @@ inline constexpr double kFallbackStartX = 0.0;
 inline constexpr double kFallbackStartY = 0.0;
 inline constexpr double kFallbackStartZ = 200.0;
 
+// Rapid traverse rate of an inch program: the same rate, per minute in inches.
+inline constexpr double kRapidRateInch = kRapidRate / 25.4;
+
+// How far half an arc's chord may exceed its R (program units) before it is an error.
+inline constexpr double kArcRadiusTolerance = 0.001;
+
 inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kRadPerDeg = 0.017453292519943295;
 inline constexpr double kDegPerRad = 57.29577951308232;

@@ -77,14 +77,14 @@ void IsoNcAnalyzer::bookCut(double length, double rate)
 
 void IsoNcAnalyzer::cycleHoleStep()
 {
-    // STEP 1: a block that gives the cycle word (a cycle code, G80, or a motion code that
+    // 1. A block that gives the cycle word (a cycle code, G80, or a motion code that
     // stores G80) starts a new group: its first hole counts even at the last hole's X, Y.
     if (isWordGiven(WordSlot::GCycle)) {
         cycleActive_ = wordValue(WordSlot::GCycle) != 80.0;
         hasLastHole_ = false;
     }
 
-    // STEP 2: the initial level of G98 is the last Z given outside a cycle.
+    // 2. The initial level of G98 is the last Z given outside a cycle.
     if (!cycleActive_) {
         if (isWordGiven(WordSlot::Z)) {
             initialLevel_ = wordValue(WordSlot::Z);
@@ -92,7 +92,7 @@ void IsoNcAnalyzer::cycleHoleStep()
         return;
     }
 
-    // STEP 3: return level.
+    // 3. Return level.
     const double returnCode = wordValue(WordSlot::GReturn);
     if (returnCode == 99.0) {
         returnLevel_ = wordValue(WordSlot::R);
@@ -100,7 +100,7 @@ void IsoNcAnalyzer::cycleHoleStep()
         returnLevel_ = initialLevel_;
     }
 
-    // STEP 4: a hole at a new X or Y is booked; approach, retract and return add nothing.
+    // 4. A hole at a new X or Y is booked; approach, retract and return add nothing.
     holeX_ = wordValue(WordSlot::X);
     holeY_ = wordValue(WordSlot::Y);
     holeZ_ = wordValue(WordSlot::Z);

@@ -89,6 +89,7 @@ BlockEntries::BlockEntries(EntryState& state, RadiusCache& radiusCache, RadiusPr
       cycleNameStart_(util::toCp932(labels::kCycleNameStart)),
       cycleNameEnd_(util::toCp932(labels::kCycleNameEnd)),
       overcut_(util::toCp932(labels::kOvercut)),
+      arcRadiusError_(util::toCp932(labels::kArcRadiusError)),
       unknownCycle_(util::toCp932(cycleName(0)))
 {
     for (int code = kFirstCycleCode; code <= kLastCycleCode; ++code) {
@@ -100,12 +101,12 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
 {
     entry_.clear();
 
-    // STEP 1: one-shot codes, noted before any writer runs.
+    // 1. One-shot codes, noted before any writer runs.
     const bool dwell = a.wordValue(WordSlot::GNonModal) == 4.0;
     const bool stop = a.wordValue(WordSlot::M) == 0.0;
     const bool optionalStop = a.wordValue(WordSlot::M) == 1.0;
 
-    // STEP 2: the first row that applies writes the entry. A line that changes neither X
+    // 2. The first row that applies writes the entry. A line that changes neither X
     // nor Y under an arc code is a full circle only when it gives a centre offset: an M08
     // or a comment after an arc moved nothing.
     const bool offsetGiven =
@@ -141,8 +142,8 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
         appendEscapedHtml(entry_, lineText);
     }
 
-    // STEP 3 to 5: a dwell, stop or optional stop replaces the entry; its code is consumed
-    // so the following lines do not repeat it.
+    // 3. A dwell, stop or optional stop replaces the entry; its code is consumed so the
+    // following lines do not repeat it.
     if (dwell) {
         entry_.clear();
         dwellEntry(entry_);
@@ -157,6 +158,11 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
         entry_.clear();
         optionalStopEntry(entry_);
         a.setWordValue(WordSlot::M, 9999.0);
+    }
+
+    // 4. An R that cannot reach the arc's end point is flagged whatever the entry shows.
+    if (a.isArcRadiusError()) {
+        entry_ += arcRadiusError_;
     }
     return entry_;
 }

@@ -54,7 +54,8 @@ private:
 
     // The labels in code page 932.
     util::PrintfFormat rapid_, line_, vertical_, slope_, arc_, circle_, compStart_, holeCount_, cycleLevels_, hole_;
-    std::string dwell_, stop_, optionalStop_, compCancel_, cycleNameStart_, cycleNameEnd_, overcut_;
+    std::string dwell_, stop_, optionalStop_, compCancel_, cycleNameStart_, cycleNameEnd_, overcut_,
+        arcRadiusError_;
     std::array<std::string, 17> cycleNames_;
     std::string unknownCycle_;
 };

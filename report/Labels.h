@@ -28,5 +28,6 @@ inline constexpr const char* kCycleLevels =
 inline constexpr const char* kHole = "<div class=\"CYCLE\">(%-4u):X %-8.3f Y %-8.3f</div>";
 inline constexpr const char* kCycleNameEnd = "</div>";
 inline constexpr const char* kOvercut = "---------------------- 切込過ぎエラー -------------------\n";
+inline constexpr const char* kArcRadiusError = "---------------------- 円弧半径エラー -------------------\n";
 
 }  // namespace report::labels

@@ -107,7 +107,7 @@ bool createFolder(const std::string& path, MessageBoxService& messages)
 
 std::string folderOf(std::string_view path)
 {
-    // STEP 1: the last separator that is a character of its own; remember what stands
+    // 1. The last separator that is a character of its own; remember what stands
     // before it (a separator, or any other character, double-byte ones included).
     std::size_t last = 0;  // 1-based position, 0 for none
     bool separatorBeforeLast = false;
@@ -125,7 +125,7 @@ std::string folderOf(std::string_view path)
         }
         previousWasSeparator = isSeparator(path[i]);
     }
-    // STEP 2: a folder keeps no trailing "\" or "/", except right after ":" or another one.
+    // 2. A folder keeps no trailing "\" or "/", except right after ":" or another one.
     if (last > 1 && path[last - 1] != ':' && !separatorBeforeLast) {
         --last;
     }

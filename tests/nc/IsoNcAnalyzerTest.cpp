@@ -33,6 +33,24 @@ TEST(IsoNcAnalyzer, RapidFromTheStartBlock)
     EXPECT_TRUE(a.isRapidMove());
 }
 
+// Rapids of an inch program run at 5000 mm/min expressed in inches; feeds as written.
+// The unit switches with the block, so a program may mix both.
+TEST(IsoNcAnalyzer, InchRapidsAndPecksAtTheSameRateInInches)
+{
+    IsoNcAnalyzer a;
+    nctest::startRun(a, "G92X0.Y0.Z1.");
+    a.setLine("G20 G00 X10.");
+    EXPECT_DOUBLE_EQ(a.moveTime(), 10.0 / (5000.0 / 25.4));
+    a.setLine("G01 X20. F50.");
+    EXPECT_DOUBLE_EQ(a.moveTime(), 10.0 / 50.0);
+    a.setLine("G83 X0 Y0 Z-10000 R1000 Q5000");
+    // Hole 1.1 deep at F50, then 1.1 / 0.5 pecks of 0.2 at the inch rapid rate.
+    EXPECT_DOUBLE_EQ(a.cutTimeSum(), 10.0 / 50.0 + 1.1 / 50.0 + 1.1 / 0.5 * 0.2 / (5000.0 / 25.4));
+    a.setLine("G80 G21 G00 X30.");
+    EXPECT_DOUBLE_EQ(a.moveTime(), 30.0 / 5000.0);
+    EXPECT_FALSE(a.isInchMode());
+}
+
 TEST(IsoNcAnalyzer, ToolDiameterFromCommentLines)
 {
     IsoNcAnalyzer a;

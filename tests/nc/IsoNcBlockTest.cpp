@@ -78,6 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
         TokenizeCase{"SeparatorLine", {}, "-----", {}, {}, kAllButMotion, -1},
         TokenizeCase{"PercentLine", {}, "%", {}, {}, kAllButMotion, -1},
         TokenizeCase{"BlockDelete", {}, "/N10 G01", {}, {}, kAllButMotion, 0},
+        // Inch programs: a number without a point is in ten-thousandths, from the G20 on.
+        TokenizeCase{"InchTenThousandths", {}, "G20 X1 Y25400 Z2.", {{WordSlot::X, 0.0001}, {WordSlot::Y, 2.54}, {WordSlot::Z, 2.0}}, {}, {}, -1},
+        TokenizeCase{"UnitWordByWord", {}, "X1 G20 Y1 G21 Z1", {{WordSlot::X, 0.001}, {WordSlot::Y, 0.0001}, {WordSlot::Z, 0.001}}, {}, {}, -1},
+        TokenizeCase{"InchStaysModal", {"G20"}, "X5 F12", {{WordSlot::X, 0.0005}, {WordSlot::F, 12.0}}, {}, {}, -1},
+        TokenizeCase{"InchIncremental", {"G20 X1.", "G91"}, "X10000", {{WordSlot::X, 2.0}}, {}, {}, -1},
         TokenizeCase{"EmptyLine", {}, "", {}, {}, kAllButMotion, -1},
         TokenizeCase{"LeadingBlanksOnly", {}, "   ", {}, {}, kAllButMotion, -1},
         TokenizeCase{"UnacceptedFirstLetter", {}, "E5 X1.", {{WordSlot::X, nc::kUnknownPosition}}, {}, kAllButMotion, -1},
