@@ -6,6 +6,7 @@
 #include "run/ReportSkeleton.h"
 #include "run/ReportWriter.h"
 #include "util/File.h"
+#include "util/Cp932.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
 #include "util/UserError.h"
@@ -33,6 +34,21 @@ std::string startNumber(double value)
         text += ".0";
     }
     return text;
+}
+
+// "&#x1F600;" for U+1F600.
+void appendCharacterReference(std::string& out, char32_t codePoint)
+{
+    constexpr char kHex[] = "0123456789ABCDEF";
+    out += "&#x";
+    int shift = 28;
+    while (shift > 0 && ((codePoint >> shift) & 0xF) == 0) {
+        shift -= 4;
+    }
+    for (; shift >= 0; shift -= 4) {
+        out += kHex[(codePoint >> shift) & 0xF];
+    }
+    out += ';';
 }
 
 std::uint64_t fileSize(const std::string& path)
@@ -71,25 +87,25 @@ public:
     {
     }
 
-    // Steps 7 to 13 of the start, the line loop and the closing. False when the run ended
-    // early with its message shown.
+    // The rest of the start (from the start point on), the line loop and the closing.
+    // False when the run ended early with its message shown.
     bool execute()
     {
-        // STEP 7: the start point; a text that is not a number ends the run here.
+        // 1. The start point; a text that is not a number ends the run here.
         const double x = util::parseDouble(settings_.startX);
         const double y = util::parseDouble(settings_.startY);
         const double z = util::parseDouble(settings_.startZ);
 
-        // STEP 8: the start block puts the tool at the start point.
+        // 2. The start block puts the tool at the start point.
         analyzer_.setLine(startBlock(x, y, z));
 
-        // STEP 9 and 10: the NC file.
+        // 3. The NC file.
         nc_ = util::openTextRead(settings_.ncFile, services_.messages);
         if (!nc_) {
             return false;
         }
 
-        // STEP 11: both files begin with the header template.
+        // 4. Both files begin with the header template.
         if (!startFromHeader(jumpPath_) || !startFromHeader(dataPath_)) {
             return false;
         }
@@ -104,7 +120,7 @@ public:
         }
         listing_.emplace(std::move(dataFile), dataPath_);
 
-        // STEP 12 and 13.
+        // 5. The table start, and the first section starts empty.
         listing_->write(skeleton_.tableStart);
         jump_->write(skeleton_.tableStart);
         analyzer_.resetExtents();
@@ -155,6 +171,10 @@ private:
                 }
                 break;
             }
+            // The encoding is decided once, from the first buffer: the file's first 64 KiB.
+            if (done == 0) {
+                utf8Program_ = util::looksLikeUtf8(std::string_view(buffer.data(), n));
+            }
             done += n;
             const char* pos = buffer.data();
             const char* end = buffer.data() + n;
@@ -193,23 +213,53 @@ private:
         }
     }
 
+    // A line of a UTF-8 program becomes code page 932; `unmapped_` notes what code page
+    // 932 cannot hold. A line that is not UTF-8 stays as it is.
+    void convertFromUtf8(std::string& line)
+    {
+        unmapped_.clear();
+        if (atFileStart_ && std::string_view(line).starts_with(util::kUtf8ByteOrderMark)) {
+            line.erase(0, util::kUtf8ByteOrderMark.size());
+        }
+        if (utf8Converter_.convert(line, converted_, unmapped_)) {
+            line.swap(converted_);
+        }
+    }
+
+    // The line's text: each character code page 932 cannot hold as a numeric character
+    // reference where the interpreter saw "?".
+    void appendLineText(std::string& out, std::string_view line) const
+    {
+        std::size_t start = 0;
+        for (const util::UnmappedCharacter& character : unmapped_) {
+            report::appendEscapedHtml(out, line.substr(start, character.position - start));
+            appendCharacterReference(out, character.codePoint);
+            start = character.position + 1;
+        }
+        report::appendEscapedHtml(out, line.substr(start));
+    }
+
     void processLine(std::string& line)
     {
-        // STEP 1: trailing blanks and control characters never reach the interpreter.
+        // 1. Trailing blanks and control characters never reach the interpreter.
         while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') {
             line.pop_back();
         }
+        if (utf8Program_) {
+            convertFromUtf8(line);
+        }
+        atFileStart_ = false;
 
-        // STEP 2 and 3: interpret, then the line's text cell.
+        // 2. Interpret, then the line's text cell.
         analyzer_.setLine(line);
         bool lineEndsSection = false;
         std::string& out = listing_->buffer();
         out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
-        report::appendEscapedHtml(out, line);
+        appendLineText(out, line);
         out += skeleton_.textCellEnd;
 
-        // STEP 4 to 6: tool change and program end. The injected block makes M stop
-        // reading 6, so one M06 ends one section.
+        // 3. Tool change and program end. The injected block makes M stop reading 6, so
+        // one M06 ends one section.
         const int newTool = util::truncToInt(analyzer_.wordValue(WordSlot::T));
         const bool toolChanged = newTool != currentTool_;
         if (analyzer_.wordValue(WordSlot::M) == 6.0) {
@@ -223,12 +273,12 @@ private:
             programEndSeen_ = true;
         }
 
-        // STEP 7: after the program end every line ends a section.
+        // 4. After the program end every line ends a section.
         if (lineEndsSection || programEndSeen_) {
             endSection(newTool, toolChanged, out);
         }
 
-        // STEP 8 to 10: the entry cell, its non-empty lines separated by line breaks.
+        // 5. The entry cell, its non-empty lines separated by line breaks.
         const std::string& entry = entries_.blockEntry(analyzer_, line);
         if (analyzer_.isCutterCompActive()) {
             out += skeleton_.compensatedEntryCellStart;
@@ -280,12 +330,12 @@ private:
 
     void finish()
     {
-        // STEP 1: the open section counts unless the program end has folded it already.
+        // 1. The open section counts unless the program end has folded it already.
         if (!programEndSeen_) {
             foldSection(state_.summary, analyzer_);
         }
 
-        // STEP 2 and 3: final report and index, then the page ends.
+        // 2. Final report and index, then the page ends.
         std::string& out = listing_->buffer();
         out += skeleton_.finalReportStart;
         appendExtentsAndTimeLines(out, state_.summary.program, LinesFor::FinalReport);
@@ -302,7 +352,7 @@ private:
         listing_->write(skeleton_.pageEnd);
         jump_->write(skeleton_.pageEnd);
 
-        // STEP 4: close; a write that fails here still ends the run as failed.
+        // 3. Close; a write that fails here still ends the run as failed.
         nc_.reset();
         jump_->close();
         listing_->close();
@@ -324,6 +374,11 @@ private:
     int currentTool_ = 0;
     int sectionNumber_ = 0;             // tool headings written so far
     std::vector<std::string> anchors_;  // anchor names of the tool headings, in order
+    bool utf8Program_ = false;          // decided from the file's first 64 KiB
+    bool atFileStart_ = true;           // no line processed yet: a byte order mark may lead
+    util::Utf8LineConverter utf8Converter_;
+    std::string converted_;             // the converted line, swapped in
+    std::vector<util::UnmappedCharacter> unmapped_;  // of the current line
     bool shadeFirst_ = true;
     bool toolChangeSeen_ = false;       // an M06 line was seen
     bool programEndSeen_ = false;       // an M02 or M30 line was seen
@@ -348,16 +403,16 @@ std::string indexTemplatePath(const AppState& state)
 
 RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services)
 {
-    // STEP 1: nothing of an earlier run's summary or entries carries over.
+    // 1. Nothing of an earlier run's summary or entries carries over.
     resetForRun(state.summary);
     report::resetEntryState(state.entryState);
 
-    // STEP 2.
+    // 2. Where the report goes.
     const std::string resultDir = util::joinPath(settings.workingDir, settings.resultDirName);
     RunResult result;
     result.indexPage = util::joinPath(resultDir, "index.html");
 
-    // STEP 3 to 5: the checks.
+    // 3. The checks.
     MessageBoxService& messages = services.messages;
     if (!util::isFile(settings.ncFile)) {
         messages.showMessage(messages::kNcFileMissing, messages::kNcFileMissingCaption, MessageBoxService::Buttons::Ok);
@@ -379,7 +434,7 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
         util::createFolder(resultDir, messages);
     }
 
-    // STEP 6: the index page; without its template the run goes on.
+    // 4. The index page; without its template the run goes on.
     util::copyFile(indexTemplatePath(state), result.indexPage, messages);
 
     try {
@@ -400,7 +455,7 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
         return result;
     }
 
-    // The closing step: hand the index page to the desktop.
+    // 6. Hand the index page to the desktop.
     result.outcome = RunOutcome::Completed;
     result.opened = services.shell.openDocument(result.indexPage);
     return result;

@@ -47,32 +47,68 @@ private:
     iconv_t cd_;
 };
 
+// What the bytes at the start of a text hold: a valid UTF-8 sequence of `length` bytes, an
+// invalid one (length 0), or the valid start of a sequence that the text cuts short.
+struct Utf8Sequence {
+    std::size_t length = 0;
+    bool truncated = false;
+    char32_t codePoint = 0;
+};
+
+Utf8Sequence utf8Sequence(std::string_view text)
+{
+    const auto c = static_cast<unsigned char>(text[0]);
+    if (c < 0x80) {
+        return {1, false, c};
+    }
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+    // The second byte's range rules out overlong forms, surrogates and values past U+10FFFF.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        codePoint = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        codePoint = c & 0x0F;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        codePoint = c & 0x07;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {};
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i >= text.size()) {
+            return {0, true, 0};
+        }
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) {
+            return {};
+        }
+        codePoint = (codePoint << 6) | (b & 0x3F);
+    }
+    return {length, false, codePoint};
+}
+
 // Length of the UTF-8 sequence starting at text[0], or 0 when it is not valid UTF-8.
 std::size_t utf8SequenceLength(std::string_view text)
 {
-    const auto c = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    if (c < 0x80) {
-        return 1;
-    }
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            return 0;
+    return utf8Sequence(text).length;
+}
+
+bool isAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
         }
     }
-    return length;
+    return true;
 }
 
 void appendPercent(std::string& out, unsigned char c)
@@ -180,6 +216,64 @@ std::string pathToCp932Link(std::string_view utf8Path)
         utf8Path.remove_prefix(length);
     }
     return out;
+}
+
+bool looksLikeUtf8(std::string_view head)
+{
+    if (head.starts_with(kUtf8ByteOrderMark)) {
+        return true;
+    }
+    bool multiByte = false;
+    while (!head.empty()) {
+        const Utf8Sequence sequence = utf8Sequence(head);
+        if (sequence.truncated) {
+            return true;  // the start of a multi-byte character that the window cuts
+        }
+        if (sequence.length == 0) {
+            return false;
+        }
+        multiByte = multiByte || sequence.length > 1;
+        head.remove_prefix(sequence.length);
+    }
+    return multiByte;
+}
+
+class Utf8LineConverter::Impl {
+public:
+    Converter toCp932{"CP932", "UTF-8"};
+};
+
+Utf8LineConverter::Utf8LineConverter() : impl_(std::make_unique<Impl>()) {}
+
+Utf8LineConverter::~Utf8LineConverter() = default;
+
+bool Utf8LineConverter::convert(std::string_view utf8, std::string& cp932, std::vector<UnmappedCharacter>& unmapped)
+{
+    for (std::string_view rest = utf8; !rest.empty();) {
+        const Utf8Sequence sequence = utf8Sequence(rest);
+        if (sequence.length == 0) {
+            return false;
+        }
+        rest.remove_prefix(sequence.length);
+    }
+    cp932.clear();
+    unmapped.clear();
+    if (isAscii(utf8)) {
+        cp932.assign(utf8);
+        return true;
+    }
+    while (!utf8.empty()) {
+        const Utf8Sequence sequence = utf8Sequence(utf8);
+        std::string_view character = utf8.substr(0, sequence.length);
+        if (sequence.length == 1) {
+            cp932 += utf8[0];
+        } else if (!impl_->toCp932.convert(character, cp932)) {
+            unmapped.push_back({cp932.size(), sequence.codePoint});
+            cp932 += '?';
+        }
+        utf8.remove_prefix(sequence.length);
+    }
+    return true;
 }
 
 }  // namespace util

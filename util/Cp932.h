@@ -2,8 +2,11 @@
 // files) and UTF-8 (messages, prompts, paths on this platform).
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace util {
 
@@ -29,5 +32,38 @@ std::string pathToCp932Link(std::string_view utf8Path);
 
 // UTF-8 text into another encoding (the terminal's); what it cannot hold becomes "?".
 std::string fromUtf8(std::string_view utf8, const std::string& codeset);
+
+// Whether a program whose first bytes are `head` is UTF-8: a byte order mark, or valid
+// UTF-8 holding at least one multi-byte character. A sequence cut by the end of `head`
+// counts as valid.
+bool looksLikeUtf8(std::string_view head);
+
+// The UTF-8 byte order mark.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// A character of a UTF-8 line that code page 932 cannot hold: it stands in the converted
+// text as one "?" at `position`.
+struct UnmappedCharacter {
+    std::size_t position = 0;
+    char32_t codePoint = 0;
+};
+
+// Converts the lines of a UTF-8 program into code page 932, one converter per program.
+class Utf8LineConverter {
+public:
+    Utf8LineConverter();
+    ~Utf8LineConverter();
+    Utf8LineConverter(const Utf8LineConverter&) = delete;
+    Utf8LineConverter& operator=(const Utf8LineConverter&) = delete;
+
+    // False, with `cp932` and `unmapped` untouched, when `utf8` is not valid UTF-8.
+    // Otherwise `cp932` holds the converted line and `unmapped` what became "?" in it,
+    // in order.
+    bool convert(std::string_view utf8, std::string& cp932, std::vector<UnmappedCharacter>& unmapped);
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace util

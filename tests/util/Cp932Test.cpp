@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(Cp932, LiteralsBecomeTheirExactBytes)
@@ -41,5 +44,65 @@ TEST(Cp932, LinkPathsConvertOrPercentEncode)
     EXPECT_EQ(util::pathToCp932Link("/w/a b#c\"%/d"), "/w/a%20b%23c%22%25/d");
     EXPECT_EQ(util::pathToCp932Link("/w/\xFF/d"), "/w/%FF/d");
 }
+
+struct EncodingCase {
+    std::string name;
+    std::string head;
+    bool utf8;
+};
+
+class Encoding : public testing::TestWithParam<EncodingCase> {};
+
+TEST_P(Encoding, IsDecidedFromTheStartOfTheFile)
+{
+    EXPECT_EQ(util::looksLikeUtf8(GetParam().head), GetParam().utf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Heads, Encoding,
+    testing::Values(EncodingCase{"PlainAscii", "G01 X1.\r\n", false},
+                    EncodingCase{"ByteOrderMarkAlone", "\xEF\xBB\xBFG01", true},
+                    EncodingCase{"Japanese", "(\xE5\xB7\xA5\xE5\x85\xB7)", true},
+                    EncodingCase{"ShiftJis", "(\x8D\x48\x8B\xEF)", false},
+                    EncodingCase{"SequenceCutByTheWindow", "(\xC3\xA4)(\xE5\xB7", true},
+                    EncodingCase{"Overlong", "(\xC0\xAF)", false},
+                    EncodingCase{"Surrogate", "(\xED\xA0\x80)", false},
+                    EncodingCase{"BeyondU10FFFF", "(\xF4\x90\x80\x80)", false},
+                    EncodingCase{"InvalidAfterValid", "(\xC3\xA4) \xE9t\xE9", false}),
+    [](const auto& info) { return info.param.name; });
+
+struct ConversionCase {
+    std::string name;
+    std::string utf8;
+    bool valid;
+    std::string cp932;
+    std::vector<std::pair<std::size_t, char32_t>> unmapped;
+};
+
+class Utf8Lines : public testing::TestWithParam<ConversionCase> {};
+
+TEST_P(Utf8Lines, BecomeCodePage932WithNothingLost)
+{
+    const ConversionCase& c = GetParam();
+    util::Utf8LineConverter converter;
+    std::string cp932 = "untouched";
+    std::vector<util::UnmappedCharacter> unmapped;
+    ASSERT_EQ(converter.convert(c.utf8, cp932, unmapped), c.valid);
+    EXPECT_EQ(cp932, c.valid ? c.cp932 : "untouched");
+    ASSERT_EQ(unmapped.size(), c.unmapped.size());
+    for (std::size_t i = 0; i < unmapped.size(); ++i) {
+        EXPECT_EQ(unmapped[i].position, c.unmapped[i].first);
+        EXPECT_EQ(unmapped[i].codePoint, c.unmapped[i].second);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Utf8Lines,
+    testing::Values(ConversionCase{"Ascii", "G01 X1. (A&B)", true, "G01 X1. (A&B)", {}},
+                    ConversionCase{"Japanese", "(\xE5\xB7\xA5\xE5\x85\xB7)", true, "(\x8D\x48\x8B\xEF)", {}},
+                    ConversionCase{"UmlautsAndEmoji", "(\xC3\xA4 \xF0\x9F\x98\x80\xE5\xB7\xA5)", true,
+                                   "(? ?\x8D\x48)", {{1, 0xE4}, {3, 0x1F600}}},
+                    ConversionCase{"NotUtf8", "(caf\xE9)", false, "", {}}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
