@@ -44,24 +44,24 @@ W* make(QWidget* parent, const char* name)
 TForm1::TForm1(const Dialogs& dialogs, std::string programDir, QWidget* parent)
     : QWidget(parent), dialogs_(dialogs)
 {
-    // STEP 1: a target for files dropped from the desktop.
+    // 1. A target for files dropped from the desktop.
     setAcceptDrops(true);
     setObjectName("Form1");
     setWindowTitle(messages::kApplicationTitle);
     setFont(windowFont());
 
-    // STEP 2: entry state, radius cache and summary start empty (AppState's defaults).
-    // STEP 5: the templates lie beside the program.
+    // 2. Entry state, radius cache and summary start empty (AppState's defaults); the
+    // templates lie beside the program.
     state_.programDir = std::move(programDir);
 
     buildControls();
 
-    // STEP 3: the start point in general number format.
+    // 3. The start point in general number format.
     edInitX->setText(fromUtf8(util::formatGeneral(kStartX)));
     edInitY->setText(fromUtf8(util::formatGeneral(kStartY)));
     edInitZ->setText(fromUtf8(util::formatGeneral(kStartZ)));
 
-    // STEP 6.
+    // 4. The drop prompt.
     Panel1->setText(QString::fromUtf8(messages::kDropPrompt));
 }
 
@@ -168,12 +168,14 @@ void TForm1::buildControls()
     connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
     connect(btnStart, &QPushButton::clicked, this, &TForm1::btnStartClick);
+    connect(editNcFile, &QLineEdit::textEdited, this, &TForm1::editNcFileEdited);
+    connect(editNcFile, &QLineEdit::editingFinished, this, &TForm1::editNcFileFinished);
 }
 
 run::RunSettings TForm1::runSettings() const
 {
     run::RunSettings settings;
-    settings.ncFile = ncFilePath_;  // the field shows it; typing there changes nothing
+    settings.ncFile = ncFilePath_;
     settings.workingDir = toUtf8(editWarkingDir->text());
     settings.resultDirName = toUtf8(editResultDir->text());
     settings.startX = toUtf8(edInitX->text());
@@ -193,6 +195,22 @@ void TForm1::btnFileNameSelectClick()
         chooserFolder_ = ncFolder_;
     }
     if (editWarkingDir->text().isEmpty()) {
+        editWarkingDir->setText(fromUtf8(ncFolder_));
+    }
+}
+
+void TForm1::editNcFileEdited(const QString& text)
+{
+    // A typed or pasted path counts as a chosen one.
+    ncFilePath_ = toUtf8(text);
+    ncFolder_ = util::folderOf(ncFilePath_);
+    preselectedFile_ = ncFilePath_;
+    chooserFolder_ = ncFolder_;
+}
+
+void TForm1::editNcFileFinished()
+{
+    if (editWarkingDir->text().isEmpty() && !ncFolder_.empty()) {
         editWarkingDir->setText(fromUtf8(ncFolder_));
     }
 }

@@ -72,6 +72,8 @@ public slots:
     void BitBtn1Click();
     void BitBtn2Click();
     void btnStartClick();
+    void editNcFileEdited(const QString& text);
+    void editNcFileFinished();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

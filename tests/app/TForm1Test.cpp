@@ -3,6 +3,8 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -147,10 +149,41 @@ TEST_F(Window, FileChooserCancelledRefillsAnEmptyWorkingFolder)
     EXPECT_EQ(form.ncFilePath(), "/a/b.nc");
 }
 
-TEST_F(Window, TypingTheFileNameChangesNothing)
+// Keys as a user types them into a field, ending with Return.
+void type(QLineEdit* field, const QString& text)
 {
-    form.editNcFile->setText("/typed.nc");
-    EXPECT_EQ(form.runSettings().ncFile, "");
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter);
+}
+
+TEST_F(Window, ATypedOrPastedFileNameRuns)
+{
+    testsupport::writeFile(dir.file("typed.nc"), "G00 X10.\nM30\n");
+    type(form.editNcFile, QString::fromStdString(dir.file("typed.nc")));
+    EXPECT_EQ(form.ncFilePath(), dir.file("typed.nc"));
+    EXPECT_EQ(form.editWarkingDir->text().toStdString(), dir.path());
+    form.btnStartClick();
+    EXPECT_EQ(form.lastRun().outcome, run::RunOutcome::Completed);
+    EXPECT_TRUE(fakes.messages.shown.empty());
+
+    // A pasted path replaces it; a working folder already given stays.
+    form.editWarkingDir->setText("/elsewhere");
+    QApplication::clipboard()->setText("/pasted/part.nc");
+    form.editNcFile->selectAll();
+    form.editNcFile->paste();
+    type(form.editNcFile, "");
+    EXPECT_EQ(form.ncFilePath(), "/pasted/part.nc");
+    EXPECT_EQ(form.ncFolder(), "/pasted");
+    EXPECT_EQ(form.editWarkingDir->text(), "/elsewhere");
+
+    form.BitBtn1->click();
+    EXPECT_EQ(form.ncFilePath(), "");
+    EXPECT_EQ(form.editNcFile->text(), "");
+    EXPECT_EQ(form.editWarkingDir->text(), "");
 }
 
 TEST_F(Window, FolderBrowserPickedOrCancelled)
