@@ -249,6 +249,11 @@ Utf8LineConverter::~Utf8LineConverter() = default;
 
 bool Utf8LineConverter::convert(std::string_view utf8, std::string& cp932, std::vector<UnmappedCharacter>& unmapped)
 {
+    if (isAscii(utf8)) {
+        cp932.assign(utf8);
+        unmapped.clear();
+        return true;
+    }
     for (std::string_view rest = utf8; !rest.empty();) {
         const Utf8Sequence sequence = utf8Sequence(rest);
         if (sequence.length == 0) {
@@ -258,10 +263,6 @@ bool Utf8LineConverter::convert(std::string_view utf8, std::string& cp932, std::
     }
     cp932.clear();
     unmapped.clear();
-    if (isAscii(utf8)) {
-        cp932.assign(utf8);
-        return true;
-    }
     while (!utf8.empty()) {
         const Utf8Sequence sequence = utf8Sequence(utf8);
         std::string_view character = utf8.substr(0, sequence.length);
