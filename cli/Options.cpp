@@ -9,7 +9,8 @@ namespace cli {
 
 const char* const kUsage =
     "Usage: brelvane-cli [options] NCFILE\n"
-    "Analyses an NC program and writes its HTML report (index.html, jump.html, data.html).\n"
+    "Analyses an NC program and writes its HTML report (index.html, jump.html, data.html)\n"
+    "and its setup sheet (sheet.html); prints the paths of the report and the sheet.\n"
     "\n"
     "  -w, --workdir DIR      working folder (default: the NC file's folder)\n"
     "  -r, --result NAME      result folder name inside it (default: Result)\n"
@@ -19,6 +20,9 @@ const char* const kUsage =
     "  -y, --yes              overwrite an existing result folder without asking\n"
     "      --templates DIR    folder holding hedder.txt and index.html\n"
     "      --open             open the report with the desktop's handler\n"
+    "      --json FILE        write the run's figures as JSON to FILE (\"-\": standard output,\n"
+    "                         and no paths are printed), also for a run that ends early\n"
+    "      --no-sheet         do not write the setup sheet\n"
     "  -q, --quiet            print nothing but messages\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
@@ -37,7 +41,8 @@ constexpr OptionInfo kOptions[] = {
     {"-w", "--workdir", true},   {"-r", "--result", true}, {"-s", "--start", true},
     {"-c", "--offset-check", false}, {nullptr, "--radius", true}, {"-y", "--yes", false},
     {nullptr, "--templates", true}, {nullptr, "--open", false}, {"-q", "--quiet", false},
-    {"-h", "--help", false},     {nullptr, "--version", false},
+    {"-h", "--help", false},     {nullptr, "--version", false}, {nullptr, "--json", true},
+    {nullptr, "--no-sheet", false},
 };
 
 const OptionInfo* findOption(const std::string& name)
@@ -99,6 +104,13 @@ std::string apply(Options& o, const OptionInfo& info, const std::string& value)
         o.templates = value;
     } else if (name == "--open") {
         o.open = true;
+    } else if (name == "--json") {
+        if (value.empty()) {
+            return "--json takes a file name, or - for standard output";
+        }
+        o.json = value;
+    } else if (name == "--no-sheet") {
+        o.settings.writeSheet = false;
     } else if (name == "--quiet") {
         o.quiet = true;
     } else if (name == "--help") {

@@ -17,6 +17,7 @@ struct Options {
     std::string templates;              // folder of the templates; empty: the program's
     bool open = false;                  // open the index page with the desktop's handler
     bool quiet = false;
+    std::string json;                   // where the JSON summary goes; "-": standard output
     bool help = false;
     bool version = false;
 };

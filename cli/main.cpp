@@ -2,6 +2,7 @@
 #include "cli/ConsoleServices.h"
 #include "cli/Options.h"
 #include "run/AnalysisRun.h"
+#include "run/SummaryJson.h"
 #include "util/File.h"
 
 #include <clocale>
@@ -20,6 +21,15 @@ std::string absolutePath(const std::string& path)
     }
     const auto absolute = std::filesystem::absolute(std::filesystem::path(path), error);
     return error ? path : absolute.lexically_normal().string();
+}
+
+// The whole text to the file, or to standard output for "-"; false when it failed.
+bool writeJson(const std::string& target, const std::string& text)
+{
+    if (target == "-") {
+        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    }
+    return util::writeWholeFile(target, text);
 }
 
 }  // namespace
@@ -64,11 +74,20 @@ int main(int argc, char** argv)
     cli::ConsoleServices console(config, stdin, stderr);
 
     const run::RunResult result = run::AnalysisRun(settings, state, console.services());
+    const bool jsonToStdout = options.json == "-";
+    if (!options.json.empty() && !writeJson(options.json, run::summaryJson(*result.record))) {
+        console.showMessage("JSON summary not written: " + options.json, "File Write Error",
+                            util::MessageBoxService::Buttons::Ok);
+        return 1;
+    }
     if (result.outcome != run::RunOutcome::Completed) {
         return 1;
     }
-    if (!options.quiet) {
+    if (!options.quiet && !jsonToStdout) {
         std::printf("%s\n", result.indexPage.c_str());
+        if (!result.sheet.empty()) {
+            std::printf("%s\n", result.sheet.c_str());
+        }
     }
     if (options.open && !result.opened) {
         console.showMessage("No program to open " + result.indexPage, "Shell Open", util::MessageBoxService::Buttons::Ok);

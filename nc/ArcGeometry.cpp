@@ -96,6 +96,27 @@ ArcOffsets offsetsFromRadius(double s1, double s2, double e1, double e2, double 
     return result;
 }
 
+void IsoNcAnalyzer::recordArc(WordSlot first, WordSlot second, double plane, double sweep)
+{
+    const auto axisOf = [](WordSlot axis) { return axis == WordSlot::X ? 0 : axis == WordSlot::Y ? 1 : 2; };
+    motion_.arc = true;
+    motion_.rapid = rapidMove_;
+    for (const WordSlot axis : {WordSlot::X, WordSlot::Y, WordSlot::Z}) {
+        const auto i = static_cast<std::size_t>(axisOf(axis));
+        motion_.start[i] = previousWordValue(axis);
+        motion_.end[i] = wordValue(axis);
+    }
+    motion_.axis1 = axisOf(first);
+    motion_.axis2 = axisOf(second);
+    motion_.centre1 = arcCenterX_;
+    motion_.centre2 = arcCenterY_;
+    motion_.radius = arcRadius_;
+    motion_.startAngle = arcStartAngle_;
+    motion_.sweep = sweep;
+    // The sweep runs as the length was measured: G18 exchanges the angles.
+    motion_.angleIncreasing = (motionCode() == 2) == (plane == 18.0);
+}
+
 double IsoNcAnalyzer::analyseArc()
 {
     const double fullTurn = degToRad(360);
@@ -219,6 +240,7 @@ double IsoNcAnalyzer::analyseArc()
 
     // 8. Length, in the order that fixes its rounding; then book it.
     moveLength_ = std::fabs(2 * arcRadius_ * kPi * sweep / fullTurn);
+    recordArc(first, second, plane, sweep);
     accountMove();
     return moveLength_;
 }

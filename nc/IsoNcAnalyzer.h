@@ -28,6 +28,33 @@ struct ArcOffsets {
 };
 ArcOffsets offsetsFromRadius(double s1, double s2, double e1, double e2, double radius, bool angleIncreasing);
 
+// What the last block measured, for views that draw the tool's path: the same moves
+// whose lengths and times were booked. Points are X, Y, Z as the measurement took them.
+struct BlockMotion {
+    bool line = false;  // a straight move (rapid or feed) was measured
+    bool arc = false;   // an arc or circle was measured
+    bool hole = false;  // a canned-cycle hole was booked (also one waiting for a feed)
+    bool rapid = false; // the line or arc was booked as rapid
+    double start[3] = {0.0, 0.0, 0.0};
+    double end[3] = {0.0, 0.0, 0.0};
+    // The arc: the plane's two axes (0 = X, 1 = Y, 2 = Z), centre and radius on them, the
+    // angle of the start point, the sweep and its direction on those axes.
+    int axis1 = 0;
+    int axis2 = 1;
+    double centre1 = 0.0;
+    double centre2 = 0.0;
+    double radius = 0.0;
+    double startAngle = 0.0;
+    double sweep = 0.0;
+    bool angleIncreasing = true;
+    // The hole: its X, Y, bottom Z, R level and cycle code.
+    double holeX = 0.0;
+    double holeY = 0.0;
+    double holeBottom = 0.0;
+    double holeTop = 0.0;
+    int cycleCode = 0;
+};
+
 class IsoNcAnalyzer : public IsoNcBlock {
 public:
     IsoNcAnalyzer() = default;
@@ -87,6 +114,7 @@ public:
     bool isRapidMove() const { return rapidMove_; }
     // The block's arc gave an R too short to reach its end point.
     bool isArcRadiusError() const { return arcRadiusError_; }
+    const BlockMotion& blockMotion() const { return motion_; }
     double initialLevel() const { return initialLevel_; }
     double pendingCycleLength() const { return pendingCycleLength_; }
     double cycleRLevel() const { return cycleRLevel_; }
@@ -106,6 +134,7 @@ private:
     void interpretBlock();
     void cycleHoleStep();
     void bookCut(double length, double rate);
+    void recordArc(WordSlot first, WordSlot second, double plane, double sweep);
 
     // Canned cycles.
     bool cycleActive_ = false;     // a cycle other than G80 is in force
@@ -142,6 +171,7 @@ private:
     double arcStartAngle_ = 0.0;
     double arcEndAngle_ = 0.0;
     bool arcRadiusError_ = false;  // this block's R cannot reach its end point
+    BlockMotion motion_;           // what this block measured
 
     // Section totals and extents.
     double cutLengthSum_ = 0.0;

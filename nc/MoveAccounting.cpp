@@ -46,6 +46,14 @@ double IsoNcAnalyzer::analyseLine()
         slopeAngle_ = std::atan(std::fabs(sz - ez) / lxy);
     }
     moveLength_ = std::sqrt(lxy * lxy + (sz - ez) * (sz - ez));
+    motion_.line = true;
+    motion_.rapid = rapidMove_;
+    motion_.start[0] = sx;
+    motion_.start[1] = sy;
+    motion_.start[2] = sz;
+    motion_.end[0] = ex;
+    motion_.end[1] = ey;
+    motion_.end[2] = ez;
     accountMove();
     return moveLength_;
 }
@@ -113,6 +121,12 @@ void IsoNcAnalyzer::cycleHoleStep()
     hasLastHole_ = true;
     lastHoleX_ = holeX_;
     lastHoleY_ = holeY_;
+    motion_.hole = true;
+    motion_.holeX = holeX_;
+    motion_.holeY = holeY_;
+    motion_.holeBottom = holeZ_;
+    motion_.holeTop = cycleRLevel_;
+    motion_.cycleCode = cycleCode_;
 
     const double depth = std::fabs(holeZ_ - cycleRLevel_);
     if (feedRate_ == 0.0) {

@@ -100,6 +100,7 @@ BlockEntries::BlockEntries(EntryState& state, RadiusCache& radiusCache, RadiusPr
 const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_view lineText)
 {
     entry_.clear();
+    overcutShown_ = false;
 
     // 1. One-shot codes, noted before any writer runs.
     const bool dwell = a.wordValue(WordSlot::GNonModal) == 4.0;
@@ -293,6 +294,7 @@ void BlockEntries::overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out)
     const int insideDirection = a.wordValue(WordSlot::GCutterComp) == 41.0 ? 3 : 2;
     if (a.motionCode() == insideDirection && radiusCache_.compToolDiameter * 0.5 >= a.arcRadius()) {
         out += overcut_;
+        overcutShown_ = true;
     }
 }
 

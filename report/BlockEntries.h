@@ -39,6 +39,9 @@ public:
     void cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out);
     void holeCountEntry(std::string& out);
 
+    // Whether the last entry carries the over-cut line.
+    bool lastEntryOvercut() const { return overcutShown_; }
+
     // The over-cut line for an arc or circle that the compensated tool cannot cut, else
     // nothing. Shows the radius prompt once for each new D number.
     void overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out);
@@ -51,6 +54,7 @@ private:
     RadiusPrompt& prompt_;
     bool offsetCheck_;
     std::string entry_;  // the last entry, reused from line to line
+    bool overcutShown_ = false;  // in entry_
 
     // The labels in code page 932.
     util::PrintfFormat rapid_, line_, vertical_, slope_, arc_, circle_, compStart_, holeCount_, cycleLevels_, hole_;

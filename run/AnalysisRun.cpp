@@ -5,6 +5,8 @@
 #include "run/Messages.h"
 #include "run/ReportSkeleton.h"
 #include "run/ReportWriter.h"
+#include "run/SheetPage.h"
+#include "run/SheetRecorder.h"
 #include "util/File.h"
 #include "util/Cp932.h"
 #include "util/Kazu.h"
@@ -12,7 +14,9 @@
 #include "util/UserError.h"
 
 #include <array>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -67,6 +71,45 @@ const char* findLineEnd(const char* pos, const char* end)
     return ret ? ret : feed;
 }
 
+// The message services of a run, noting every text shown for the run's record.
+class RecordingMessages : public MessageBoxService {
+public:
+    RecordingMessages(MessageBoxService& inner, std::vector<std::string>& shown) : inner_(inner), shown_(shown) {}
+    Result showMessage(const std::string& text, const std::string& caption, Buttons buttons) override
+    {
+        shown_.push_back(text);
+        return inner_.showMessage(text, caption, buttons);
+    }
+
+private:
+    MessageBoxService& inner_;
+    std::vector<std::string>& shown_;
+};
+
+class RecordingErrors : public ErrorDisplay {
+public:
+    RecordingErrors(ErrorDisplay& inner, std::vector<std::string>& shown) : inner_(inner), shown_(shown) {}
+    void showError(const std::string& message) override
+    {
+        shown_.push_back(message);
+        inner_.showError(message);
+    }
+
+private:
+    ErrorDisplay& inner_;
+    std::vector<std::string>& shown_;
+};
+
+std::string localDateTime()
+{
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
+}
+
 // A read of the NC file that failed part way.
 struct ReadFailure {
     std::string path;
@@ -76,14 +119,18 @@ struct ReadFailure {
 // exception closes them with what was written so far.
 class ReportRun {
 public:
-    ReportRun(const RunSettings& settings, AppState& state, const Services& services, const std::string& resultDir)
+    ReportRun(const RunSettings& settings, AppState& state, const Services& services, const std::string& resultDir,
+              ProgramRecord& record)
         : settings_(settings),
           state_(state),
           services_(services),
           dataPath_(util::joinPath(resultDir, "data.html")),
           jumpPath_(util::joinPath(resultDir, "jump.html")),
+          sheetPath_(util::joinPath(resultDir, "sheet.html")),
           skeleton_(dataPath_),
-          entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck)
+          entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
+          record_(record),
+          sheet_(record)
     {
     }
 
@@ -95,6 +142,11 @@ public:
         const double x = util::parseDouble(settings_.startX);
         const double y = util::parseDouble(settings_.startY);
         const double z = util::parseDouble(settings_.startZ);
+        record_.startKnown = true;
+        record_.startX = x;
+        record_.startY = y;
+        record_.startZ = z;
+        sheet_.start(x, y, z);
 
         // 2. The start block puts the tool at the start point.
         analyzer_.setLine(startBlock(x, y, z));
@@ -251,7 +303,9 @@ private:
         atFileStart_ = false;
 
         // 2. Interpret, then the line's text cell.
+        ++lineNumber_;
         analyzer_.setLine(line);
+        sheet_.line(lineNumber_, line, analyzer_, currentTool_);
         bool lineEndsSection = false;
         std::string& out = listing_->buffer();
         out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
@@ -280,6 +334,9 @@ private:
 
         // 5. The entry cell, its non-empty lines separated by line breaks.
         const std::string& entry = entries_.blockEntry(analyzer_, line);
+        if (entries_.lastEntryOvercut()) {
+            sheet_.overcut(lineNumber_);
+        }
         if (analyzer_.isCutterCompActive()) {
             out += skeleton_.compensatedEntryCellStart;
         } else {
@@ -308,6 +365,7 @@ private:
     void endSection(int newTool, bool toolChanged, std::string& out)
     {
         foldSection(state_.summary, analyzer_);
+        sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
         out += skeleton_.sectionCellStart;
         if (toolChangeSeen_) {
             out += skeleton_.sectionRowBreak;
@@ -333,7 +391,9 @@ private:
         // 1. The open section counts unless the program end has folded it already.
         if (!programEndSeen_) {
             foldSection(state_.summary, analyzer_);
+            sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
         }
+        sheet_.finish(state_.summary);
 
         // 2. Final report and index, then the page ends.
         std::string& out = listing_->buffer();
@@ -356,6 +416,24 @@ private:
         nc_.reset();
         jump_->close();
         listing_->close();
+
+        // 4. The setup sheet, once the report is complete.
+        if (settings_.writeSheet) {
+            if (!util::writeWholeFile(sheetPath_, sheetPage(record_, sheet_))) {
+                throw WriteFailure{sheetPath_};
+            }
+            sheetWritten_ = true;
+        }
+    }
+
+public:
+    bool sheetWritten() const { return sheetWritten_; }
+    const std::string& sheetPath() const { return sheetPath_; }
+
+private:
+    std::string currentAnchor() const
+    {
+        return sectionNumber_ > 0 ? anchors_[static_cast<std::size_t>(sectionNumber_ - 1)] : std::string();
     }
 
     const RunSettings& settings_;
@@ -363,9 +441,14 @@ private:
     const Services& services_;
     std::string dataPath_;
     std::string jumpPath_;
+    std::string sheetPath_;
     ReportSkeleton skeleton_;
     report::BlockEntries entries_;
     nc::IsoNcAnalyzer analyzer_;
+    ProgramRecord& record_;
+    SheetRecorder sheet_;
+    std::int64_t lineNumber_ = 0;       // NC lines read, from 1
+    bool sheetWritten_ = false;
 
     util::FileHandle nc_;
     std::optional<ReportWriter> jump_;
@@ -401,7 +484,10 @@ std::string indexTemplatePath(const AppState& state)
     return util::joinPath(state.programDir, "index.html");
 }
 
-RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services)
+namespace {
+
+// The run itself; AnalysisRun wraps it to keep the record.
+RunResult runAnalysis(const RunSettings& settings, AppState& state, const Services& services, ProgramRecord& record)
 {
     // 1. Nothing of an earlier run's summary or entries carries over.
     resetForRun(state.summary);
@@ -434,13 +520,19 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
         util::createFolder(resultDir, messages);
     }
 
-    // 4. The index page; without its template the run goes on.
+    // 4. The index page; without its template the run goes on. A sheet of an earlier run
+    // goes now, so none is left beside a report it does not describe.
     util::copyFile(indexTemplatePath(state), result.indexPage, messages);
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(util::joinPath(resultDir, "sheet.html")), ignored);
 
     try {
-        ReportRun run(settings, state, services, resultDir);
+        ReportRun run(settings, state, services, resultDir, record);
         if (!run.execute()) {
             return result;
+        }
+        if (run.sheetWritten()) {
+            result.sheet = run.sheetPath();
         }
     } catch (const util::UserError& error) {
         services.errors.showError(util::withClosingPeriod(error.what()));
@@ -458,6 +550,25 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
     // 6. Hand the index page to the desktop.
     result.outcome = RunOutcome::Completed;
     result.opened = services.shell.openDocument(result.indexPage);
+    return result;
+}
+
+}  // namespace
+
+RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& outer)
+{
+    auto record = std::make_shared<ProgramRecord>();
+    record->file = settings.ncFile;
+    record->offsetCheck = settings.offsetCheck;
+    record->analysedAt = localDateTime();
+    RecordingMessages recordedMessages(outer.messages, record->messages);
+    RecordingErrors recordedErrors(outer.errors, record->messages);
+    const Services services{recordedMessages, recordedErrors, outer.shell, outer.radius, outer.progress};
+    RunResult result = runAnalysis(settings, state, services, *record);
+    record->outcome = result.outcome == RunOutcome::Completed   ? RecordOutcome::Completed
+                      : result.outcome == RunOutcome::Cancelled ? RecordOutcome::Cancelled
+                                                                : RecordOutcome::Failed;
+    result.record = std::move(record);
     return result;
 }
 

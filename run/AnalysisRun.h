@@ -3,9 +3,11 @@
 #pragma once
 
 #include "run/AppState.h"
+#include "run/ProgramRecord.h"
 #include "run/RunSettings.h"
 #include "run/Services.h"
 
+#include <memory>
 #include <string>
 
 namespace run {
@@ -20,6 +22,9 @@ struct RunResult {
     RunOutcome outcome = RunOutcome::Stopped;
     std::string indexPage;  // the report's index page (UTF-8 path)
     bool opened = false;    // the shell opened it
+    std::string sheet;      // the setup sheet, written when the run completed (UTF-8 path)
+    // The figures of the run, also of one that ended early (with what it had).
+    std::shared_ptr<const ProgramRecord> record;
 };
 
 RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services);

@@ -14,6 +14,7 @@ struct RunSettings {
     std::string startY = "0";
     std::string startZ = "200";
     bool offsetCheck = false;         // check compensated arcs against the tool radius
+    bool writeSheet = true;           // a completed run also writes the setup sheet
     bool operator==(const RunSettings&) const = default;
 };
 

@@ -163,4 +163,14 @@ bool isFolder(const std::string& path)
     return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);
 }
 
+bool writeWholeFile(const std::string& path, std::string_view bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
 }  // namespace util

@@ -47,6 +47,9 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // The folder of the running program's executable, where the templates lie.
 std::string programDirectory(const char* argv0);
 
+// Creates or empties the file and writes the bytes; false when either fails.
+bool writeWholeFile(const std::string& path, std::string_view bytes);
+
 bool isFile(const std::string& path);
 bool isFolder(const std::string& path);
 

@@ -1,11 +1,13 @@
 // The command-line program end to end: golden reports, exit statuses, and every program
 // of the shared corpus.
+#include "run/RunSummary.h"
 #include "tests/support/Golden.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "util/Cp932.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 
@@ -32,14 +34,57 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     for (const std::string& r : golden.radiusArgs) {
         args.push_back("--radius=" + r);
     }
+    args.push_back("--json=" + dir.file("summary.json"));
     args.push_back(input);
     const auto r = runProgram(kCli, args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string resultDir = dir.file("Result");
-    EXPECT_EQ(r.out, resultDir + "/index.html\n");
+    EXPECT_EQ(r.out, resultDir + "/index.html\n" + resultDir + "/sheet.html\n");
     for (const char* file : {"index.html", "jump.html", "data.html"}) {
         testsupport::expectGolden(name, file, testsupport::readFile(resultDir + "/" + file), resultDir);
     }
+
+    // The JSON's sections are the report's INFO blocks, in order and to the digit, and its
+    // total is the final report.
+    const auto summary = nlohmann::json::parse(testsupport::readFile(dir.file("summary.json")));
+    EXPECT_EQ(summary["outcome"], "completed");
+    const std::string data = testsupport::readFile(resultDir + "/data.html");
+    const auto figuresOf = [](const nlohmann::json& part) {
+        run::Figures f;
+        const auto axis = [](const nlohmann::json& e, double& minimum, double& maximum) {
+            if (!e.is_null()) {
+                minimum = e[0].get<double>();
+                maximum = e[1].get<double>();
+            }
+        };
+        axis(part["extents"]["x"], f.xMin, f.xMax);
+        axis(part["extents"]["y"], f.yMin, f.yMax);
+        axis(part["extents"]["z"], f.zMin, f.zMax);
+        f.rapidTime = part["time_min"]["rapid"].get<double>();
+        f.cutTime = part["time_min"]["cut"].get<double>();
+        f.totalTime = part["time_min"]["total"].get<double>();
+        return f;
+    };
+    // A program without M02/M30 folds its last section after the last line, where the
+    // report writes no INFO block: only the total shows it.
+    std::size_t at = 0;
+    const auto& sections = summary["sections"];
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        if (sections[i]["cut_length"].get<double>() == 0.0) {
+            continue;
+        }
+        std::string lines;
+        run::appendExtentsAndTimeLines(lines, figuresOf(sections[i]), run::LinesFor::InfoBlock);
+        const std::size_t found = data.find(lines, at);
+        if (found == std::string::npos && i + 1 == sections.size()) {
+            break;
+        }
+        ASSERT_NE(found, std::string::npos) << "section " << sections[i]["index"];
+        at = found;
+    }
+    std::string total;
+    run::appendExtentsAndTimeLines(total, figuresOf(summary["total"]), run::LinesFor::FinalReport);
+    EXPECT_NE(data.find(total, at), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliGolden, testing::ValuesIn(testsupport::goldenCases()),
@@ -78,7 +123,7 @@ TEST(CommandLine, WorkingFolderIsMadeAbsolute)
     const auto r = runProgram(kCli, {"-w", "w", "a.nc"});
     std::filesystem::current_path(cwd);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, dir.file("w/Result/index.html") + "\n");
+    EXPECT_EQ(r.out, dir.file("w/Result/index.html") + "\n" + dir.file("w/Result/sheet.html") + "\n");
     EXPECT_NE(testsupport::readFile(dir.file("w/Result/data.html")).find("href=\"" + dir.file("w/Result/data.html")),
               std::string::npos);
 }

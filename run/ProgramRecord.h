@@ -1,0 +1,56 @@
+// The figures of one run as the setup sheet and the JSON summary give them: the program,
+// its tool sections (exactly as the report folds them) and how the run ended. Texts are
+// UTF-8.
+#pragma once
+
+#include "run/RunSummary.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace run {
+
+struct SectionRecord {
+    int index = 0;              // 1, 2, ... in order
+    int heading = 0;            // the tool heading it belongs to in the listing; 0 before any
+    int tool = 0;
+    std::string description;    // the tool's comment
+    std::string anchor;         // the listing's anchor of its tool heading; empty before any
+    std::int64_t firstLine = 0;  // NC line numbers, from 1
+    std::int64_t lastLine = 0;
+    Figures figures;            // as the INFO block prints them
+    double cutLength = 0.0;
+    std::map<int, std::int64_t> holes;    // canned cycle code: holes booked
+    std::vector<std::int64_t> overcutLines;
+};
+
+enum class RecordOutcome { Completed, Cancelled, Failed };
+
+struct ProgramRecord {
+    std::string file;           // the NC file's path
+    std::string name;           // its first O number, "O1234"; empty when none
+    std::string comment;        // its first comment line, without the parentheses
+    bool startKnown = false;    // the start point converted
+    double startX = 0.0;
+    double startY = 0.0;
+    double startZ = 0.0;
+    bool offsetCheck = false;
+    std::string analysedAt;     // local date and time, "2026-12-07 09:45"
+    std::vector<SectionRecord> sections;
+    Figures total;              // as the final report prints it
+    std::int64_t overcutCount = 0;
+    std::int64_t lines = 0;     // NC lines read
+    RecordOutcome outcome = RecordOutcome::Failed;
+    std::vector<std::string> messages;  // every message and error shown, in order
+};
+
+// Whether a pair of extents holds anything: a section that moved nothing on an axis keeps
+// the start markers (minimum above maximum).
+inline bool extentSet(double minimum, double maximum)
+{
+    return minimum <= maximum;
+}
+
+}  // namespace run

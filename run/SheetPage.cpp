@@ -1,0 +1,226 @@
+#include "run/SheetPage.h"
+
+#include "report/BlockEntries.h"
+#include "report/CycleNames.h"
+#include "util/Number.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace run {
+
+namespace {
+
+constexpr const char* kStyle = R"(<style>
+body { font-family: "IPAGothic", "Noto Sans CJK JP", sans-serif; font-size: 13px; color: #1b1b1b; margin: 16px; max-width: 820px; }
+h1 { font-size: 20px; margin: 0 0 8px; }
+h2 { font-size: 16px; margin: 0 0 6px; padding: 4px 8px; background: #37474f; color: #fff; }
+table { border-collapse: collapse; margin: 4px 0 8px; }
+th, td { border: 1px solid #b0bec5; padding: 2px 8px; text-align: left; vertical-align: top; }
+th { background: #eceff1; font-weight: normal; white-space: nowrap; }
+td.num { text-align: right; font-family: monospace; }
+.figures { display: flex; flex-wrap: wrap; gap: 0 16px; }
+section { margin: 16px 0; }
+section.tool { border: 1px solid #cfd8dc; padding: 8px; }
+svg.toolpath { max-width: 100%; height: auto; display: block; border: 1px solid #eceff1; }
+.error { color: #c62828; font-weight: bold; }
+a { color: #1565c0; }
+@media print {
+  @page { size: A4 portrait; margin: 12mm; }
+  body { margin: 0; max-width: none; font-size: 11px; }
+  section.tool { break-inside: avoid; page-break-inside: avoid; }
+  section.overview { break-after: page; page-break-after: always; }
+  h2 { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  a { color: inherit; text-decoration: none; }
+}
+</style>
+)";
+
+void escape(std::string& out, std::string_view text)
+{
+    report::appendEscapedHtml(out, text);
+}
+
+std::string extentText(double minimum, double maximum, bool upper)
+{
+    if (!extentSet(minimum, maximum)) {
+        return "—";
+    }
+    return util::formatCoordinate(upper ? maximum : minimum);
+}
+
+void appendRow(std::string& out, std::string_view label, std::string_view value, bool number = false)
+{
+    out += "<tr><th>";
+    out += label;
+    out += number ? "</th><td class=\"num\">" : "</th><td>";
+    out += value;
+    out += "</td></tr>\n";
+}
+
+void appendFigures(std::string& out, const Figures& f, const double* cutLength)
+{
+    out += "<div class=\"figures\"><table>\n<tr><th></th><th>最小</th><th>最大</th></tr>\n";
+    const struct {
+        const char* axis;
+        double minimum, maximum;
+    } axes[] = {{"X", f.xMin, f.xMax}, {"Y", f.yMin, f.yMax}, {"Z", f.zMin, f.zMax}};
+    for (const auto& axis : axes) {
+        out += "<tr><th>";
+        out += axis.axis;
+        out += "</th><td class=\"num\">";
+        out += extentText(axis.minimum, axis.maximum, false);
+        out += "</td><td class=\"num\">";
+        out += extentText(axis.minimum, axis.maximum, true);
+        out += "</td></tr>\n";
+    }
+    out += "</table>\n<table>\n";
+    appendRow(out, "早送時間", sheetTime(f.rapidTime), true);
+    appendRow(out, "切削時間", sheetTime(f.cutTime), true);
+    appendRow(out, "加工時間", sheetTime(f.totalTime), true);
+    if (cutLength) {
+        appendRow(out, "切削長", util::formatFixed(*cutLength, 3), true);
+    }
+    out += "</table></div>\n";
+}
+
+std::string fileName(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+std::string sheetTime(double minutes)
+{
+    const util::HoursMinutes hm = util::splitMinutes(minutes);
+    return util::formatInt(hm.hours) + "時間" + util::formatInt(hm.minutes) + "分 (" + util::formatFixed(minutes, 1) +
+           " 分)";
+}
+
+std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
+{
+    std::string out;
+    out += "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<title>段取りシート ";
+    escape(out, fileName(record.file));
+    out += "</title>\n";
+    out += kStyle;
+    out += "</head>\n<body>\n<header>\n<h1>段取りシート ";
+    escape(out, fileName(record.file));
+    out += "</h1>\n<table>\n";
+    std::string value;
+    escape(value, fileName(record.file));
+    appendRow(out, "ファイル", value);
+    value.clear();
+    escape(value, record.name);
+    appendRow(out, "プログラム番号", value);
+    value.clear();
+    escape(value, record.comment);
+    appendRow(out, "コメント", value);
+    appendRow(out, "解析日時", record.analysedAt);
+    value = record.startKnown ? "X" + util::formatGeneral(record.startX) + " Y" + util::formatGeneral(record.startY) +
+                                    " Z" + util::formatGeneral(record.startZ)
+                              : std::string("—");
+    appendRow(out, "スタート点", value);
+    appendRow(out, "工具径補正チェック", record.offsetCheck ? "する" : "しない");
+    appendRow(out, "工具セクション数", util::formatInt(static_cast<long long>(record.sections.size())), true);
+    value = util::formatInt(record.overcutCount);
+    if (record.overcutCount > 0) {
+        value = "<span class=\"error\">" + value + "</span>";
+    }
+    appendRow(out, "切込過ぎエラー", value, true);
+    out += "</table>\n<p><a href=\"index.html\">NC解析レポートを開く</a></p>\n</header>\n";
+
+    // The text of the section blocks first: the pictures get what is left of the budget.
+    const std::size_t shown = std::min(record.sections.size(), kMaxSectionBlocks);
+    std::vector<std::string> blocks(shown);
+    std::size_t textSize = out.size() + 4096;
+    for (std::size_t i = 0; i < shown; ++i) {
+        const SectionRecord& s = record.sections[i];
+        std::string& b = blocks[i];
+        b += "<section class=\"tool\" id=\"section";
+        b += util::formatInt(s.index);
+        b += "\">\n<h2>";
+        b += util::formatInt(s.index);
+        b += ". T";
+        b += util::formatInt(s.tool);
+        if (!s.description.empty()) {
+            b += " — ";
+            escape(b, s.description);
+        }
+        b += "</h2>\n<p>NC行 ";
+        b += util::formatInt(s.firstLine);
+        b += "–";
+        b += util::formatInt(s.lastLine);
+        if (!s.anchor.empty()) {
+            b += " · <a href=\"data.html#";
+            b += s.anchor;
+            b += "\">リストの工具見出しへ</a>";
+        }
+        b += "</p>\n";
+        appendFigures(b, s.figures, &s.cutLength);
+        if (!s.holes.empty()) {
+            b += "<p>穴: ";
+            bool first = true;
+            for (const auto& [code, count] : s.holes) {
+                b += first ? "" : ", ";
+                first = false;
+                b += "G";
+                b += util::formatInt(code);
+                b += " × ";
+                b += util::formatInt(count);
+                b += " (";
+                escape(b, report::cycleName(code));
+                b += ")";
+            }
+            b += "</p>\n";
+        }
+        if (!s.overcutLines.empty()) {
+            b += "<p class=\"error\">切込過ぎエラー (NC行): ";
+            for (std::size_t k = 0; k < s.overcutLines.size() && k < kMaxOvercutLinesShown; ++k) {
+                b += k == 0 ? "" : ", ";
+                b += util::formatInt(s.overcutLines[k]);
+            }
+            if (s.overcutLines.size() > kMaxOvercutLinesShown) {
+                b += " ほか ";
+                b += util::formatInt(static_cast<long long>(s.overcutLines.size() - kMaxOvercutLinesShown));
+                b += " 件";
+            }
+            b += "</p>\n";
+        }
+        textSize += b.size() + 32;
+    }
+
+    // Pictures: the whole program within its own budget, the sections sharing the rest.
+    ToolpathPicture& whole = recorder.wholePicture();
+    const std::size_t left = kSheetBudget > textSize + SheetRecorder::kWholePictureBudget
+                                 ? kSheetBudget - textSize - SheetRecorder::kWholePictureBudget
+                                 : 0;
+    const std::size_t perSection =
+        shown == 0 ? 0 : std::min(SheetRecorder::kWholePictureBudget, left / shown * 9 / 10);
+
+    out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
+    appendFigures(out, record.total, nullptr);
+    if (!whole.empty()) {
+        out += pictureSvg(whole, 760, recorder.legend());
+    }
+    out += "</section>\n";
+    std::vector<ToolpathPicture>& pictures = recorder.sectionPictures();
+    for (std::size_t i = 0; i < shown; ++i) {
+        out += blocks[i];
+        if (i < pictures.size() && !pictures[i].empty()) {
+            pictures[i].fit(perSection);
+            out += pictureSvg(pictures[i], 560, {});
+        }
+        out += "</section>\n";
+    }
+    if (record.sections.size() > shown) {
+        out += "<p>ほか ";
+        out += util::formatInt(static_cast<long long>(record.sections.size() - shown));
+        out += " セクションは JSON 要約を見てください。</p>\n";
+    }
+    out += "</body>\n</html>\n";
+    return out;
+}
+
+}  // namespace run

@@ -1,0 +1,23 @@
+// The setup sheet: one self-contained, printable HTML5 page (UTF-8) per completed run, with
+// the program's totals, one block per tool section and the toolpath pictures.
+#pragma once
+
+#include "run/ProgramRecord.h"
+#include "run/SheetRecorder.h"
+
+#include <string>
+
+namespace run {
+
+// The sheet stays under this size whatever the program: pictures are fitted to what is
+// left once the text is known, and at most kMaxSectionBlocks sections get a block.
+inline constexpr std::size_t kSheetBudget = 4 * 1024 * 1024 - 64 * 1024;
+inline constexpr std::size_t kMaxSectionBlocks = SheetRecorder::kMaxSectionPictures;
+inline constexpr std::size_t kMaxOvercutLinesShown = 30;
+
+std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder);
+
+// "1時間23分 (83.4 分)".
+std::string sheetTime(double minutes);
+
+}  // namespace run

@@ -1,0 +1,204 @@
+#include "run/SheetRecorder.h"
+
+#include "report/BlockEntries.h"
+#include "util/Cp932.h"
+#include "util/Kazu.h"
+#include "util/Number.h"
+
+#include <algorithm>
+
+namespace run {
+
+using nc::WordSlot;
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A line that is a comment and nothing else.
+bool isCommentLine(std::string_view line)
+{
+    line = trimmed(line);
+    return !line.empty() && line.front() == '(';
+}
+
+bool sectionHoldsAnything(const RunSummary& summary)
+{
+    const Figures& f = summary.section;
+    return summary.sectionCutLength != 0.0 || f.totalTime != 0.0 || extentSet(f.xMin, f.xMax) ||
+           extentSet(f.yMin, f.yMax) || extentSet(f.zMin, f.zMax);
+}
+
+}  // namespace
+
+std::string_view lineComment(std::string_view line)
+{
+    const std::size_t open = line.find('(');
+    if (open == std::string_view::npos) {
+        return {};
+    }
+    std::string_view inside = line.substr(open + 1);
+    const std::size_t close = inside.find(')');
+    if (close != std::string_view::npos) {
+        inside = inside.substr(0, close);
+    }
+    return trimmed(inside);
+}
+
+SheetRecorder::SheetRecorder(ProgramRecord& record) : record_(record) {}
+
+void SheetRecorder::start(double x, double y, double z)
+{
+    whole_.markStart(x, y, z);
+}
+
+std::uint8_t SheetRecorder::colourOf(int tool)
+{
+    const auto found = colours_.find(tool);
+    if (found != colours_.end()) {
+        return found->second;
+    }
+    const auto colour = static_cast<std::uint8_t>(colours_.size() % 256);
+    colours_.emplace(tool, colour);
+    return colour;
+}
+
+void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a, int tool)
+{
+    record_.lines = number;
+    const std::string_view comment = lineComment(text);
+    if (record_.name.empty() && a.isWordGiven(WordSlot::O)) {
+        std::string name = "O";
+        const int value = util::truncToInt(a.wordValue(WordSlot::O));
+        if (value >= 0) {
+            util::appendUnsigned(name, static_cast<std::uint32_t>(value), 4, true);
+        } else {
+            name += util::formatInt(value);
+        }
+        record_.name = name;
+    }
+    // The program's comment: the first on a comment line or on the program number's line.
+    if (!commentSeen_ && !comment.empty() && (isCommentLine(text) || a.isWordGiven(WordSlot::O))) {
+        record_.comment = util::cp932ToUtf8(comment);
+        commentSeen_ = true;
+    }
+
+    // The tool's description: the comment on the T line, or on the comment line right
+    // before it (as most programs name the tool), or on the M06 line; else the first
+    // comment line after the change.
+    if (a.isWordGiven(WordSlot::T)) {
+        tComment_ = util::cp932ToUtf8(!comment.empty() ? comment : std::string_view(previousLineComment_));
+    }
+    previousLineComment_.assign(isCommentLine(text) ? comment : std::string_view());
+    toolChangeLine_ = a.wordValue(WordSlot::M) == 6.0;
+    if (toolChangeLine_) {
+        nextDescription_ = !tComment_.empty() ? tComment_ : util::cp932ToUtf8(comment);
+        tComment_.clear();
+    } else if (awaitingComment_ && isCommentLine(text)) {
+        description_ = util::cp932ToUtf8(comment);
+        awaitingComment_ = false;
+    }
+
+    const nc::BlockMotion& motion = a.blockMotion();
+    if (motion.hole) {
+        ++holes_[motion.cycleCode];
+    }
+    // Under G00 every block measures a rapid, most of them of length 0: only what moves
+    // is drawn (and gives its tool a colour).
+    const bool moved = (motion.line || motion.arc) && a.moveLength() != 0.0;
+    if (moved || motion.hole) {
+        const std::uint8_t colour = colourOf(tool);
+        whole_.add(motion, colour);
+        current_.add(motion, colour);
+    }
+}
+
+void SheetRecorder::overcut(std::int64_t number)
+{
+    overcuts_.push_back(number);
+    ++record_.overcutCount;
+}
+
+void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int tool, const std::string& anchor,
+                                  std::int64_t lastLine)
+{
+    if (sectionHoldsAnything(summary) || !holes_.empty() || !overcuts_.empty()) {
+        SectionRecord section;
+        section.index = static_cast<int>(record_.sections.size()) + 1;
+        section.heading = heading;
+        section.tool = tool;
+        section.description = description_;
+        section.anchor = anchor;
+        section.firstLine = firstLine_;
+        section.lastLine = lastLine;
+        section.figures = summary.section;
+        section.cutLength = summary.sectionCutLength;
+        section.holes = std::move(holes_);
+        section.overcutLines = std::move(overcuts_);
+        record_.sections.push_back(std::move(section));
+        // Only the sections the sheet shows keep their pictures.
+        if (sectionPictures_.size() < kMaxSectionPictures) {
+            sectionPicturesSize_ += current_.estimatedSize();
+            sectionPictures_.push_back(std::move(current_));
+            keepSectionsWithinBudget();
+        }
+    }
+    holes_.clear();
+    overcuts_.clear();
+    current_ = ToolpathPicture(kWholePictureBudget);
+    firstLine_ = lastLine + 1;
+    if (toolChangeLine_) {
+        description_ = nextDescription_;
+        awaitingComment_ = description_.empty();
+        toolChangeLine_ = false;
+    }
+}
+
+void SheetRecorder::keepSectionsWithinBudget()
+{
+    std::size_t& total = sectionPicturesSize_;
+    // The largest picture gives up half its size until all fit.
+    while (total > kSectionPicturesBudget) {
+        auto largest = std::max_element(sectionPictures_.begin(), sectionPictures_.end(),
+                                        [](const ToolpathPicture& x, const ToolpathPicture& y) {
+                                            return x.estimatedSize() < y.estimatedSize();
+                                        });
+        const std::size_t before = largest->estimatedSize();
+        largest->fit(before / 2);
+        total = total - before + largest->estimatedSize();
+    }
+}
+
+void SheetRecorder::finish(const RunSummary& summary)
+{
+    record_.total = summary.program;
+    legend_.assign(colours_.size(), std::string());
+    for (const auto& [tool, colour] : colours_) {
+        std::string label = "T" + util::formatInt(tool);
+        const auto section = std::find_if(record_.sections.begin(), record_.sections.end(),
+                                          [tool = tool](const SectionRecord& s) { return s.tool == tool; });
+        if (section != record_.sections.end() && !section->description.empty()) {
+            label += ' ';
+            label += section->description;
+        }
+        std::string escaped;
+        report::appendEscapedHtml(escaped, label);
+        legend_[colour] = std::move(escaped);
+    }
+}
+
+}  // namespace run

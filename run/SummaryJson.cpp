@@ -1,0 +1,76 @@
+#include "run/SummaryJson.h"
+
+#include <nlohmann/json.hpp>
+
+namespace run {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+// [min, max], or null for an axis that no move has set.
+json extent(double minimum, double maximum)
+{
+    return extentSet(minimum, maximum) ? json::array({minimum, maximum}) : json(nullptr);
+}
+
+json extents(const Figures& f)
+{
+    return {{"x", extent(f.xMin, f.xMax)}, {"y", extent(f.yMin, f.yMax)}, {"z", extent(f.zMin, f.zMax)}};
+}
+
+json times(const Figures& f)
+{
+    return {{"rapid", f.rapidTime}, {"cut", f.cutTime}, {"total", f.totalTime}};
+}
+
+const char* outcomeName(RecordOutcome outcome)
+{
+    switch (outcome) {
+    case RecordOutcome::Completed: return "completed";
+    case RecordOutcome::Cancelled: return "cancelled";
+    case RecordOutcome::Failed: break;
+    }
+    return "failed";
+}
+
+}  // namespace
+
+std::string summaryJson(const ProgramRecord& record)
+{
+    json sections = json::array();
+    for (const SectionRecord& s : record.sections) {
+        json holes = json::object();
+        for (const auto& [code, count] : s.holes) {
+            holes[std::to_string(code)] = count;
+        }
+        sections.push_back({{"index", s.index},
+                            {"tool", s.tool},
+                            {"description", s.description},
+                            {"first_line", s.firstLine},
+                            {"last_line", s.lastLine},
+                            {"extents", extents(s.figures)},
+                            {"time_min", times(s.figures)},
+                            {"cut_length", s.cutLength},
+                            {"holes", holes},
+                            {"overcut_lines", s.overcutLines}});
+    }
+    json start = record.startKnown ? json{{"x", record.startX}, {"y", record.startY}, {"z", record.startZ}}
+                                   : json(nullptr);
+    const json document = {
+        {"program", {{"file", record.file}, {"name", record.name}, {"comment", record.comment}}},
+        {"analysed_at", record.analysedAt},
+        {"start", start},
+        {"offset_check", record.offsetCheck},
+        {"lines", record.lines},
+        {"sections", sections},
+        {"total", {{"extents", extents(record.total)}, {"time_min", times(record.total)}}},
+        {"overcut_count", record.overcutCount},
+        {"outcome", outcomeName(record.outcome)},
+        {"messages", record.messages},
+    };
+    // Texts that are not UTF-8 (a path of another encoding) are replaced, never thrown on.
+    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace run

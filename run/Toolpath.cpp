@@ -1,0 +1,667 @@
+#include "run/Toolpath.h"
+
+#include "util/Number.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <unordered_set>
+
+namespace run {
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kFullTurn = 2 * kPi;
+constexpr double kReferenceWidth = 600.0;  // pixels the tolerance is reckoned against
+constexpr double kPixelFraction = 0.25;    // what may be dropped, in pixels
+constexpr double kLargestCoordinate = 1e9;  // beyond any machine: a value past it is not drawn
+
+// Bytes of SVG each piece takes, near enough to budget with.
+constexpr std::size_t kStrokeBytes = 70;
+constexpr std::size_t kLineVertexBytes = 14;
+constexpr std::size_t kArcVertexBytes = 36;
+constexpr std::size_t kHoleBytes = 48;
+
+using Point = PathSimplifier::Point;
+
+double distance(Point a, Point b)
+{
+    return std::hypot(b.x - a.x, b.y - a.y);
+}
+
+double relativeAngle(double angle, double base)
+{
+    return std::remainder(angle - base, kFullTurn);
+}
+
+bool usable(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < kLargestCoordinate && v != nc::kUnknownPosition;
+}
+
+bool usable(const double* p)
+{
+    return usable(p[0]) && usable(p[1]) && usable(p[2]);
+}
+
+}  // namespace
+
+void PathSimplifier::start(Point p, std::vector<Point>& out)
+{
+    finish(out);
+    anchor_ = p;
+}
+
+void PathSimplifier::add(Point p, std::vector<Point>& out)
+{
+    if (!hasPending_) {
+        pending_ = p;
+        hasPending_ = true;
+        reach_ = distance(anchor_, p);
+        return;
+    }
+    // Would the segment from the anchor to p still pass within the tolerance of the
+    // pending point and of every point dropped before it?
+    bool replaces = false;
+    const double toP = distance(anchor_, p);
+    if (tolerance_ > 0.0 && toP >= reach_) {
+        bool cone = hasCone_;
+        double base = base_;
+        double low = low_;
+        double high = high_;
+        const double toPending = distance(anchor_, pending_);
+        if (toPending > tolerance_) {
+            const double direction = std::atan2(pending_.y - anchor_.y, pending_.x - anchor_.x);
+            const double half = std::asin(tolerance_ / toPending);
+            if (!cone) {
+                cone = true;
+                base = direction;
+                low = -half;
+                high = half;
+            } else {
+                const double centre = relativeAngle(direction, base);
+                low = std::max(low, centre - half);
+                high = std::min(high, centre + half);
+            }
+        }
+        if (!cone) {
+            replaces = true;
+        } else if (low <= high) {
+            const double angle = relativeAngle(std::atan2(p.y - anchor_.y, p.x - anchor_.x), base);
+            replaces = angle >= low && angle <= high;
+        }
+        if (replaces) {
+            hasCone_ = cone;
+            base_ = base;
+            low_ = low;
+            high_ = high;
+        }
+    }
+    if (replaces) {
+        pending_ = p;
+        reach_ = std::max(reach_, toP);
+        return;
+    }
+    out.push_back(pending_);
+    anchor_ = pending_;
+    hasCone_ = false;
+    pending_ = p;
+    reach_ = distance(anchor_, p);
+}
+
+void PathSimplifier::finish(std::vector<Point>& out)
+{
+    if (hasPending_) {
+        out.push_back(pending_);
+        anchor_ = pending_;
+    }
+    hasPending_ = false;
+    hasCone_ = false;
+    reach_ = 0.0;
+}
+
+void ViewPicture::Box::add(double x, double y)
+{
+    if (empty) {
+        minX = maxX = x;
+        minY = maxY = y;
+        empty = false;
+        return;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+}
+
+void ViewPicture::Box::add(const Box& other)
+{
+    if (!other.empty) {
+        add(other.minX, other.minY);
+        add(other.maxX, other.maxY);
+    }
+}
+
+void ViewPicture::updateTolerance()
+{
+    const double extent = std::max(box_.maxX - box_.minX, box_.maxY - box_.minY);
+    simplifier_.setTolerance(std::max(minimumTolerance_, kPixelFraction * extent / kReferenceWidth));
+}
+
+void ViewPicture::keepPoints(std::size_t from)
+{
+    std::vector<Vertex>& vertices = strokes_.back().vertices;
+    for (std::size_t i = from; i < scratch_.size(); ++i) {
+        vertices.push_back({scratch_[i]});
+        size_ += kLineVertexBytes;
+    }
+    scratch_.clear();
+}
+
+void ViewPicture::beginStroke(StrokeStyle style, Point from)
+{
+    finish();
+    strokes_.push_back({style, {{from}}});
+    size_ += kStrokeBytes + kLineVertexBytes;
+    simplifier_.start(from, scratch_);
+    scratch_.clear();
+    open_ = true;
+}
+
+void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
+{
+    box_.add(from.x, from.y);
+    box_.add(to.x, to.y);
+    updateTolerance();
+    if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
+        beginStroke(style, from);
+    }
+    lastPoint_ = to;
+    if (to == from) {
+        return;
+    }
+    simplifier_.add(to, scratch_);
+    keepPoints(0);
+}
+
+void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, double radius, double sweep,
+                        bool angleIncreasing)
+{
+    // The extremes of the circle that the arc passes widen the box, as on the part.
+    box_.add(from.x, from.y);
+    box_.add(to.x, to.y);
+    const double startAngle = std::atan2(from.y - centre.y, from.x - centre.x);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const double extreme = quarter * kPi / 2;
+        double travel = angleIncreasing ? extreme - startAngle : startAngle - extreme;
+        travel = std::fmod(std::fmod(travel, kFullTurn) + kFullTurn, kFullTurn);
+        if (travel <= sweep) {
+            box_.add(centre.x + radius * std::cos(extreme), centre.y + radius * std::sin(extreme));
+        }
+    }
+    updateTolerance();
+    // An arc too small to see at this scale is a line to its end.
+    if (radius <= simplifier_.tolerance() || !(sweep > 0.0)) {
+        lineTo(style, from, to);
+        return;
+    }
+    if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
+        beginStroke(style, from);
+    }
+    simplifier_.finish(scratch_);
+    keepPoints(0);
+    std::vector<Vertex>& vertices = strokes_.back().vertices;
+    if (sweep >= kFullTurn - 1e-9) {
+        // SVG cannot draw a whole circle as one arc: two halves.
+        const Point opposite{2 * centre.x - from.x, 2 * centre.y - from.y};
+        vertices.push_back({opposite, radius, false, angleIncreasing});
+        vertices.push_back({to, radius, false, angleIncreasing});
+        size_ += 2 * kArcVertexBytes;
+    } else {
+        vertices.push_back({to, radius, sweep > kPi, angleIncreasing});
+        size_ += kArcVertexBytes;
+    }
+    simplifier_.start(to, scratch_);
+    lastPoint_ = to;
+}
+
+void ViewPicture::hole(std::uint8_t colour, double x, double y, double y2)
+{
+    box_.add(x, y);
+    box_.add(x, y2);
+    updateTolerance();
+    const double tolerance = simplifier_.tolerance();
+    if (!holes_.empty()) {
+        const Hole& last = holes_.back();
+        if (std::fabs(last.x - x) <= tolerance && std::fabs(last.y - y) <= tolerance &&
+            std::fabs(last.y2 - y2) <= tolerance) {
+            return;
+        }
+    }
+    holes_.push_back({x, y, y2, colour});
+    size_ += kHoleBytes;
+}
+
+void ViewPicture::finish()
+{
+    if (open_) {
+        simplifier_.finish(scratch_);
+        keepPoints(0);
+    }
+    open_ = false;
+}
+
+void ViewPicture::coarsen()
+{
+    finish();
+    const double extent = std::max(box_.maxX - box_.minX, box_.maxY - box_.minY);
+    minimumTolerance_ = std::max(2 * simplifier_.tolerance(), extent * 1e-6 + 1e-9);
+    updateTolerance();
+    const double tolerance = simplifier_.tolerance();
+
+    // Every stroke through a fresh simplifier at the new tolerance; strokes too small to
+    // see go.
+    std::vector<Stroke> strokes;
+    for (Stroke& stroke : strokes_) {
+        Box extent;
+        for (const Vertex& v : stroke.vertices) {
+            extent.add(v.p.x, v.p.y);
+        }
+        if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance) {
+            continue;
+        }
+        PathSimplifier simplifier(tolerance);
+        Stroke kept{stroke.style, {stroke.vertices.front()}};
+        simplifier.start(stroke.vertices.front().p, scratch_);
+        for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
+            const Vertex& v = stroke.vertices[i];
+            if (v.arcRadius <= tolerance) {
+                simplifier.add(v.p, scratch_);
+            } else {
+                simplifier.finish(scratch_);
+                for (const Point& p : scratch_) {
+                    kept.vertices.push_back({p});
+                }
+                scratch_.clear();
+                kept.vertices.push_back(v);
+                simplifier.start(v.p, scratch_);
+            }
+        }
+        simplifier.finish(scratch_);
+        for (const Point& p : scratch_) {
+            kept.vertices.push_back({p});
+        }
+        scratch_.clear();
+        kept.vertices.shrink_to_fit();
+        strokes.push_back(std::move(kept));
+    }
+    strokes_ = std::move(strokes);
+
+    // Holes closer than the tolerance become one.
+    std::unordered_set<std::uint64_t> cells;
+    std::vector<Hole> holes;
+    const double cell = 2 * tolerance;
+    for (const Hole& h : holes_) {
+        const auto qx = static_cast<std::int64_t>(std::floor(h.x / cell));
+        const auto qy = static_cast<std::int64_t>(std::floor(std::min(h.y, h.y2) / cell));
+        const std::uint64_t key = (static_cast<std::uint64_t>(qx) * 0x9E3779B97F4A7C15ULL) ^ static_cast<std::uint64_t>(qy);
+        if (cells.insert(key).second) {
+            holes.push_back(h);
+        }
+    }
+    holes.shrink_to_fit();
+    holes_ = std::move(holes);
+    recount();
+}
+
+void ViewPicture::recount()
+{
+    size_ = holes_.size() * kHoleBytes;
+    for (const Stroke& stroke : strokes_) {
+        size_ += kStrokeBytes;
+        for (const Vertex& v : stroke.vertices) {
+            size_ += v.arcRadius > 0.0 ? kArcVertexBytes : kLineVertexBytes;
+        }
+    }
+}
+
+void ViewPicture::thin()
+{
+    finish();
+    std::vector<Stroke> strokes;
+    for (std::size_t i = 0; i < strokes_.size(); i += 2) {
+        strokes.push_back(std::move(strokes_[i]));
+    }
+    strokes_ = std::move(strokes);
+    std::vector<Hole> holes;
+    for (std::size_t i = 0; i < holes_.size(); i += 2) {
+        holes.push_back(holes_[i]);
+    }
+    holes_ = std::move(holes);
+    recount();
+}
+
+void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* b)
+{
+    top_.lineTo(style, {a[0], a[1]}, {b[0], b[1]});
+    front_.lineTo(style, {a[0], a[2]}, {b[0], b[2]});
+}
+
+void ToolpathPicture::add(const nc::BlockMotion& m, std::uint8_t colour)
+{
+    const StrokeStyle style{colour, m.rapid};
+    if (m.line && usable(m.start) && usable(m.end)) {
+        addLine(style, m.start, m.end);
+    }
+    if (m.arc && usable(m.start) && usable(m.end) && usable(m.centre1) && usable(m.centre2) &&
+        std::isfinite(m.radius) && std::isfinite(m.sweep)) {
+        const bool topPlane = m.axis1 == 0 && m.axis2 == 1;
+        const bool frontPlane = m.axis1 == 0 && m.axis2 == 2;
+        const Point centre{m.centre1, m.centre2};
+        if (topPlane) {
+            top_.arcTo(style, {m.start[0], m.start[1]}, {m.end[0], m.end[1]}, centre, m.radius, m.sweep,
+                       m.angleIncreasing);
+        }
+        if (frontPlane) {
+            front_.arcTo(style, {m.start[0], m.start[2]}, {m.end[0], m.end[2]}, centre, m.radius, m.sweep,
+                         m.angleIncreasing);
+        }
+        if (!topPlane || !frontPlane) {
+            // Seen from the side, an arc is a curve of another kind: drawn through points on it.
+            const int third = 3 - m.axis1 - m.axis2;
+            const int steps = std::clamp(static_cast<int>(std::ceil(m.sweep / (kPi / 12))), 1, 48);
+            double previous[3] = {m.start[0], m.start[1], m.start[2]};
+            for (int i = 1; i <= steps; ++i) {
+                const double t = static_cast<double>(i) / steps;
+                const double angle = m.startAngle + (m.angleIncreasing ? 1 : -1) * m.sweep * t;
+                double point[3];
+                point[m.axis1] = m.centre1 + m.radius * std::cos(angle);
+                point[m.axis2] = m.centre2 + m.radius * std::sin(angle);
+                point[third] = m.start[third] + (m.end[third] - m.start[third]) * t;
+                if (i == steps) {
+                    std::copy(m.end, m.end + 3, point);
+                }
+                if (!topPlane) {
+                    top_.lineTo(style, {previous[0], previous[1]}, {point[0], point[1]});
+                }
+                if (!frontPlane) {
+                    front_.lineTo(style, {previous[0], previous[2]}, {point[0], point[2]});
+                }
+                std::copy(point, point + 3, previous);
+            }
+        }
+    }
+    if (m.hole && usable(m.holeX) && usable(m.holeY) && usable(m.holeBottom) && usable(m.holeTop)) {
+        top_.hole(colour, m.holeX, m.holeY, m.holeY);
+        front_.hole(colour, m.holeX, m.holeTop, m.holeBottom);
+    }
+    if (estimatedSize() > budget_) {
+        fit(budget_);
+    }
+}
+
+void ToolpathPicture::markStart(double x, double y, double z)
+{
+    if (usable(x) && usable(y) && usable(z)) {
+        hasStart_ = true;
+        start_[0] = x;
+        start_[1] = y;
+        start_[2] = z;
+        top_.include(x, y);
+        front_.include(x, z);
+    }
+}
+
+void ToolpathPicture::fit(std::size_t budget)
+{
+    budget_ = std::min(budget_, budget);
+    top_.finish();
+    front_.finish();
+    // Coarsening halves the detail each round; a picture of more separate strokes than the
+    // budget holds at any detail loses every other stroke until it fits.
+    for (int round = 0; round < 40 && estimatedSize() > budget_; ++round) {
+        top_.coarsen();
+        front_.coarsen();
+    }
+    while (estimatedSize() > budget_ && !(top_.strokes().empty() && top_.holes().empty() &&
+                                          front_.strokes().empty() && front_.holes().empty())) {
+        top_.thin();
+        front_.thin();
+    }
+}
+
+const char* toolColour(std::uint8_t index)
+{
+    static constexpr std::array<const char*, kToolColourCount> kColours{
+        "#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
+        "#17becf", "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
+    return kColours[index % kToolColourCount];
+}
+
+namespace {
+
+// A round length for the scale bar: 1, 2 or 5 times a power of ten, at most `limit`.
+double roundLength(double limit)
+{
+    if (!(limit > 0.0)) {
+        return 0.0;
+    }
+    const double power = std::pow(10.0, std::floor(std::log10(limit)));
+    for (const double step : {5.0, 2.0, 1.0}) {
+        if (step * power <= limit) {
+            return step * power;
+        }
+    }
+    return power;
+}
+
+void appendNumber(std::string& out, double v)
+{
+    util::appendFixed(out, v, 1);
+}
+
+struct Mapping {
+    double scale = 1.0;
+    double left = 0.0;    // pixel of minX
+    double top = 0.0;     // pixel of maxY
+    double minX = 0.0;
+    double maxY = 0.0;
+    double x(double v) const { return left + (v - minX) * scale; }
+    double y(double v) const { return top + (maxY - v) * scale; }
+};
+
+void appendPoint(std::string& out, const Mapping& m, Point p)
+{
+    appendNumber(out, m.x(p.x));
+    out += ' ';
+    appendNumber(out, m.y(p.y));
+}
+
+void appendView(std::string& out, ViewPicture& view, const Mapping& m, const char* label, double labelY,
+                const double* start)
+{
+    out += "<text class=\"label\" x=\"";
+    appendNumber(out, m.left);
+    out += "\" y=\"";
+    appendNumber(out, labelY);
+    out += "\">";
+    out += label;
+    out += "</text>\n";
+    for (const ViewPicture::Stroke& stroke : view.strokes()) {
+        out += "<path class=\"";
+        out += stroke.style.rapid ? "r" : "f";
+        out += "\" stroke=\"";
+        out += toolColour(stroke.style.colour);
+        out += "\" d=\"M";
+        appendPoint(out, m, stroke.vertices.front().p);
+        for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
+            const ViewPicture::Vertex& v = stroke.vertices[i];
+            if (v.arcRadius > 0.0) {
+                out += " A";
+                appendNumber(out, v.arcRadius * m.scale);
+                out += ' ';
+                appendNumber(out, v.arcRadius * m.scale);
+                out += v.largeArc ? " 0 1 " : " 0 0 ";
+                // The view's y runs up, the picture's down: a turn with increasing angle is
+                // SVG's negative direction.
+                out += v.angleIncreasing ? "0 " : "1 ";
+            } else {
+                out += " L";
+            }
+            appendPoint(out, m, v.p);
+        }
+        out += "\"/>\n";
+    }
+    for (const ViewPicture::Hole& h : view.holes()) {
+        if (h.y == h.y2) {
+            out += "<circle class=\"h\" stroke=\"";
+            out += toolColour(h.colour);
+            out += "\" cx=\"";
+            appendNumber(out, m.x(h.x));
+            out += "\" cy=\"";
+            appendNumber(out, m.y(h.y));
+            out += "\" r=\"3\"/>\n";
+        } else {
+            out += "<path class=\"f\" stroke=\"";
+            out += toolColour(h.colour);
+            out += "\" d=\"M";
+            appendPoint(out, m, {h.x, h.y});
+            out += " L";
+            appendPoint(out, m, {h.x, h.y2});
+            out += "\"/>\n";
+        }
+    }
+    if (start) {
+        out += "<path class=\"start\" d=\"M";
+        appendPoint(out, m, {start[0], start[1]});
+        out += " m-6 0 l12 0 m-6 -6 l0 12\"/><circle class=\"start\" cx=\"";
+        appendNumber(out, m.x(start[0]));
+        out += "\" cy=\"";
+        appendNumber(out, m.y(start[1]));
+        out += "\" r=\"4\"/>\n";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+constexpr double kMargin = 24.0;
+constexpr double kLabelHeight = 18.0;
+constexpr double kMaxViewHeight = 360.0;
+constexpr double kBarHeight = 22.0;
+
+// Where a view goes: its scale (equal on both axes) and its place in the picture.
+Mapping placeView(const ViewPicture::Box& box, double drawWidth, double top)
+{
+    const double extentX = box.empty ? 0.0 : box.maxX - box.minX;
+    const double extentY = box.empty ? 0.0 : box.maxY - box.minY;
+    double scale = extentX > 0.0 ? drawWidth / extentX : 1.0;
+    if (extentY > 0.0) {
+        scale = std::min(scale, kMaxViewHeight / extentY);
+    }
+    if (!std::isfinite(scale) || scale <= 0.0) {
+        scale = 1.0;
+    }
+    return {scale, kMargin, top, box.empty ? 0.0 : box.minX, box.empty ? 0.0 : box.maxY};
+}
+
+double viewHeight(const ViewPicture::Box& box, const Mapping& m)
+{
+    return box.empty ? 0.0 : (box.maxY - box.minY) * m.scale;
+}
+
+double viewWidth(const ViewPicture::Box& box, const Mapping& m)
+{
+    return box.empty ? 0.0 : (box.maxX - box.minX) * m.scale;
+}
+
+// A bar of a round length in program units, under a view.
+void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping& m, double y)
+{
+    const double extent = std::max(box.maxX - box.minX, box.maxY - box.minY);
+    const double bar = roundLength(extent / 4);
+    if (box.empty || bar <= 0.0) {
+        return;
+    }
+    out += "<path class=\"bar\" d=\"M";
+    appendNumber(out, kMargin);
+    out += ' ';
+    appendNumber(out, y);
+    out += " l";
+    appendNumber(out, bar * m.scale);
+    out += " 0\"/><text class=\"label\" x=\"";
+    appendNumber(out, kMargin + bar * m.scale + 6);
+    out += "\" y=\"";
+    appendNumber(out, y + 4);
+    out += "\">";
+    out += util::formatGeneral(bar);
+    out += "</text>\n";
+}
+
+}  // namespace
+
+std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend)
+{
+    picture.top().finish();
+    picture.front().finish();
+    const ViewPicture::Box& top = picture.top().box();
+    const ViewPicture::Box& front = picture.front().box();
+    const double drawWidth = width - 2 * kMargin;
+
+    // Each view at its own scale, the same on both of its axes, with its own scale bar.
+    const Mapping topMap = placeView(top, drawWidth, kMargin + kLabelHeight);
+    const double topBottom = topMap.top + viewHeight(top, topMap);
+    const Mapping frontMap = placeView(front, drawWidth, topBottom + kBarHeight + kMargin + kLabelHeight);
+    const double frontBottom = frontMap.top + viewHeight(front, frontMap);
+    const double legendTop = frontBottom + kBarHeight + 16;
+    const double height = legendTop + 18.0 * static_cast<double>(legend.size()) + 4;
+
+    // As wide as the views need (and the legend's texts), at most `width`.
+    const double used = std::max({viewWidth(top, topMap) + 2 * kMargin, viewWidth(front, frontMap) + 2 * kMargin,
+                                  legend.empty() ? 200.0 : 420.0});
+    const auto svgWidth = static_cast<long long>(std::ceil(std::min(used, static_cast<double>(width))));
+    const auto svgHeight = static_cast<long long>(std::ceil(height));
+
+    std::string out;
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"toolpath\" width=\"";
+    out += util::formatInt(svgWidth);
+    out += "\" height=\"";
+    out += util::formatInt(svgHeight);
+    out += "\" viewBox=\"0 0 ";
+    out += util::formatInt(svgWidth);
+    out += ' ';
+    out += util::formatInt(svgHeight);
+    out += "\">\n<style>path{fill:none;stroke-linecap:round;stroke-linejoin:round}"
+           ".f{stroke-width:1.3}.r{stroke-width:0.7;stroke-dasharray:4 3;opacity:.8}"
+           ".h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
+           ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}</style>\n";
+    const double* start = picture.start();
+    const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
+    const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
+    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - 6, start ? topStart : nullptr);
+    appendScaleBar(out, top, topMap, topBottom + kBarHeight - 4);
+    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - 6, start ? frontStart : nullptr);
+    appendScaleBar(out, front, frontMap, frontBottom + kBarHeight - 4);
+    for (std::size_t i = 0; i < legend.size(); ++i) {
+        const double y = legendTop + 18.0 * static_cast<double>(i);
+        out += "<path class=\"f\" stroke=\"";
+        out += toolColour(static_cast<std::uint8_t>(i));
+        out += "\" d=\"M";
+        appendNumber(out, kMargin);
+        out += ' ';
+        appendNumber(out, y);
+        out += " l24 0\"/><text class=\"label\" x=\"";
+        appendNumber(out, kMargin + 32);
+        out += "\" y=\"";
+        appendNumber(out, y + 4);
+        out += "\">";
+        out += legend[i];
+        out += "</text>\n";
+    }
+    out += "</svg>\n";
+    return out;
+}
+
+}  // namespace run
