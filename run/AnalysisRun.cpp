@@ -130,7 +130,7 @@ public:
           skeleton_(dataPath_),
           entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
           record_(record),
-          sheet_(record)
+          sheet_(record, settings.writeSheet)
     {
     }
 

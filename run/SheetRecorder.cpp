@@ -59,11 +59,14 @@ std::string_view lineComment(std::string_view line)
     return trimmed(inside);
 }
 
-SheetRecorder::SheetRecorder(ProgramRecord& record) : record_(record) {}
+SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures)
+    : record_(record), drawPictures_(drawPictures)
+{
+}
 
 void SheetRecorder::start(double x, double y, double z)
 {
-    whole_.markStart(x, y, z);
+    pictures_.startPoint(x, y, z);
 }
 
 std::uint8_t SheetRecorder::colourOf(int tool)
@@ -120,10 +123,8 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
     // Under G00 every block measures a rapid, most of them of length 0: only what moves
     // is drawn (and gives its tool a colour).
     const bool moved = (motion.line || motion.arc) && a.moveLength() != 0.0;
-    if (moved || motion.hole) {
-        const std::uint8_t colour = colourOf(tool);
-        whole_.add(motion, colour);
-        current_.add(motion, colour);
+    if (drawPictures_ && (moved || motion.hole)) {
+        pictures_.draw(motion, colourOf(tool));
     }
 }
 
@@ -136,6 +137,7 @@ void SheetRecorder::overcut(std::int64_t number)
 void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int tool, const std::string& anchor,
                                   std::int64_t lastLine)
 {
+    bool kept = false;
     if (sectionHoldsAnything(summary) || !holes_.empty() || !overcuts_.empty()) {
         SectionRecord section;
         section.index = static_cast<int>(record_.sections.size()) + 1;
@@ -150,16 +152,13 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
         section.holes = std::move(holes_);
         section.overcutLines = std::move(overcuts_);
         record_.sections.push_back(std::move(section));
-        // Only the sections the sheet shows keep their pictures.
-        if (sectionPictures_.size() < kMaxSectionPictures) {
-            sectionPicturesSize_ += current_.estimatedSize();
-            sectionPictures_.push_back(std::move(current_));
-            keepSectionsWithinBudget();
-        }
+        kept = true;
+    }
+    if (drawPictures_) {
+        pictures_.endSection(kept);
     }
     holes_.clear();
     overcuts_.clear();
-    current_ = ToolpathPicture(kWholePictureBudget);
     firstLine_ = lastLine + 1;
     if (toolChangeLine_) {
         description_ = nextDescription_;
@@ -168,24 +167,10 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
     }
 }
 
-void SheetRecorder::keepSectionsWithinBudget()
-{
-    std::size_t& total = sectionPicturesSize_;
-    // The largest picture gives up half its size until all fit.
-    while (total > kSectionPicturesBudget) {
-        auto largest = std::max_element(sectionPictures_.begin(), sectionPictures_.end(),
-                                        [](const ToolpathPicture& x, const ToolpathPicture& y) {
-                                            return x.estimatedSize() < y.estimatedSize();
-                                        });
-        const std::size_t before = largest->estimatedSize();
-        largest->fit(before / 2);
-        total = total - before + largest->estimatedSize();
-    }
-}
-
 void SheetRecorder::finish(const RunSummary& summary)
 {
     record_.total = summary.program;
+    pictures_.finish();
     legend_.assign(colours_.size(), std::string());
     for (const auto& [tool, colour] : colours_) {
         std::string label = "T" + util::formatInt(tool);

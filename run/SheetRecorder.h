@@ -4,8 +4,8 @@
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
+#include "run/PictureBuilder.h"
 #include "run/ProgramRecord.h"
-#include "run/Toolpath.h"
 
 #include <cstdint>
 #include <map>
@@ -21,13 +21,8 @@ std::string_view lineComment(std::string_view line);
 
 class SheetRecorder {
 public:
-    // The whole program's picture and all section pictures together stay within these.
-    static constexpr std::size_t kWholePictureBudget = 240 * 1024;
-    static constexpr std::size_t kSectionPicturesBudget = 2560 * 1024;
-    // The sheet shows this many sections at most.
-    static constexpr std::size_t kMaxSectionPictures = 200;
-
-    explicit SheetRecorder(ProgramRecord& record);
+    // Without `drawPictures` only the record is kept (no sheet will be written).
+    SheetRecorder(ProgramRecord& record, bool drawPictures);
 
     void start(double x, double y, double z);
     // After the line is interpreted, before its section may end. `tool` is the tool of
@@ -41,20 +36,18 @@ public:
                        std::int64_t lastLine);
     void finish(const RunSummary& summary);
 
-    ToolpathPicture& wholePicture() { return whole_; }
-    std::vector<ToolpathPicture>& sectionPictures() { return sectionPictures_; }
+    // The pictures, once finish() has returned.
+    ToolpathPicture& wholePicture() { return pictures_.wholePicture(); }
+    std::vector<ToolpathPicture>& sectionPictures() { return pictures_.sectionPictures(); }
     // One label per colour: the tool and its description.
     const std::vector<std::string>& legend() const { return legend_; }
 
 private:
     std::uint8_t colourOf(int tool);
-    void keepSectionsWithinBudget();
 
     ProgramRecord& record_;
-    ToolpathPicture whole_{kWholePictureBudget};
-    ToolpathPicture current_{kWholePictureBudget};
-    std::vector<ToolpathPicture> sectionPictures_;
-    std::size_t sectionPicturesSize_ = 0;  // their estimated sizes together
+    bool drawPictures_;
+    PictureBuilder pictures_;
     std::map<int, std::uint8_t> colours_;
     std::vector<std::string> legend_;
 

@@ -25,14 +25,13 @@ constexpr std::size_t kHoleBytes = 48;
 
 using Point = PathSimplifier::Point;
 
+// Coordinates are below kLargestCoordinate: the squares cannot overflow, so the plain
+// root serves (hypot's care costs more than the rest of the simplifier).
 double distance(Point a, Point b)
 {
-    return std::hypot(b.x - a.x, b.y - a.y);
-}
-
-double relativeAngle(double angle, double base)
-{
-    return std::remainder(angle - base, kFullTurn);
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
 }
 
 bool usable(double v)
@@ -53,6 +52,20 @@ void PathSimplifier::start(Point p, std::vector<Point>& out)
     anchor_ = p;
 }
 
+namespace {
+
+double cross(Point a, Point b)
+{
+    return a.x * b.y - a.y * b.x;
+}
+
+double dot(Point a, Point b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+
+}  // namespace
+
 void PathSimplifier::add(Point p, std::vector<Point>& out)
 {
     if (!hasPending_) {
@@ -62,45 +75,55 @@ void PathSimplifier::add(Point p, std::vector<Point>& out)
         return;
     }
     // Would the segment from the anchor to p still pass within the tolerance of the
-    // pending point and of every point dropped before it?
+    // pending point and of every point dropped before it? The cone of such directions is
+    // kept as its two bounding unit vectors, so no angle is ever computed.
+    const Point toP{p.x - anchor_.x, p.y - anchor_.y};
+    const double lengthP = std::sqrt(dot(toP, toP));
     bool replaces = false;
-    const double toP = distance(anchor_, p);
-    if (tolerance_ > 0.0 && toP >= reach_) {
+    if (tolerance_ > 0.0 && lengthP >= reach_) {
         bool cone = hasCone_;
-        double base = base_;
-        double low = low_;
-        double high = high_;
-        const double toPending = distance(anchor_, pending_);
-        if (toPending > tolerance_) {
-            const double direction = std::atan2(pending_.y - anchor_.y, pending_.x - anchor_.x);
-            const double half = std::asin(tolerance_ / toPending);
+        Point right = right_;
+        Point left = left_;
+        bool feasible = true;
+        const Point toPending{pending_.x - anchor_.x, pending_.y - anchor_.y};
+        const double lengthPending = std::sqrt(dot(toPending, toPending));
+        if (lengthPending > tolerance_) {
+            // The pending point allows the directions within asin(tolerance / distance) of its own.
+            const Point u{toPending.x / lengthPending, toPending.y / lengthPending};
+            const double s = tolerance_ / lengthPending;
+            const double c = std::sqrt(1 - s * s);
+            const Point newRight{u.x * c + u.y * s, u.y * c - u.x * s};
+            const Point newLeft{u.x * c - u.y * s, u.y * c + u.x * s};
             if (!cone) {
                 cone = true;
-                base = direction;
-                low = -half;
-                high = half;
+                right = newRight;
+                left = newLeft;
+            } else if (dot(u, right) > 0.0 && dot(u, left) > 0.0) {
+                // Every cone spans less than half a turn, so the bounds compare by their cross product.
+                if (cross(right, newRight) > 0.0) {
+                    right = newRight;
+                }
+                if (cross(newLeft, left) > 0.0) {
+                    left = newLeft;
+                }
+                feasible = cross(right, left) >= 0.0;
             } else {
-                const double centre = relativeAngle(direction, base);
-                low = std::max(low, centre - half);
-                high = std::min(high, centre + half);
+                feasible = false;  // the path turns away: keep the pending point
             }
         }
-        if (!cone) {
-            replaces = true;
-        } else if (low <= high) {
-            const double angle = relativeAngle(std::atan2(p.y - anchor_.y, p.x - anchor_.x), base);
-            replaces = angle >= low && angle <= high;
+        if (feasible) {
+            replaces = !cone || (cross(right, toP) >= 0.0 && cross(toP, left) >= 0.0 &&
+                                 dot(toP, Point{right.x + left.x, right.y + left.y}) > 0.0);
         }
         if (replaces) {
             hasCone_ = cone;
-            base_ = base;
-            low_ = low;
-            high_ = high;
+            right_ = right;
+            left_ = left;
         }
     }
     if (replaces) {
         pending_ = p;
-        reach_ = std::max(reach_, toP);
+        reach_ = std::max(reach_, lengthP);
         return;
     }
     out.push_back(pending_);
@@ -329,11 +352,31 @@ void ViewPicture::recount()
 void ViewPicture::thin()
 {
     finish();
-    std::vector<Stroke> strokes;
-    for (std::size_t i = 0; i < strokes_.size(); i += 2) {
-        strokes.push_back(std::move(strokes_[i]));
+    // Many short strokes: every other one goes. Few long ones: every other vertex of each
+    // (ends kept), so the size halves either way.
+    std::size_t vertices = 0;
+    for (const Stroke& stroke : strokes_) {
+        vertices += stroke.vertices.size();
     }
-    strokes_ = std::move(strokes);
+    if (strokes_.size() * 4 >= vertices) {
+        std::vector<Stroke> strokes;
+        for (std::size_t i = 0; i < strokes_.size(); i += 2) {
+            strokes.push_back(std::move(strokes_[i]));
+        }
+        strokes_ = std::move(strokes);
+    } else {
+        for (Stroke& stroke : strokes_) {
+            std::vector<Vertex>& v = stroke.vertices;
+            std::size_t kept = 1;
+            for (std::size_t i = 1; i < v.size(); ++i) {
+                if (i % 2 == 0 || i + 1 == v.size()) {
+                    v[kept++] = v[i];
+                }
+            }
+            v.resize(kept);
+            v.shrink_to_fit();
+        }
+    }
     std::vector<Hole> holes;
     for (std::size_t i = 0; i < holes_.size(); i += 2) {
         holes.push_back(holes_[i]);
@@ -346,6 +389,53 @@ void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* 
 {
     top_.lineTo(style, {a[0], a[1]}, {b[0], b[1]});
     front_.lineTo(style, {a[0], a[2]}, {b[0], b[2]});
+}
+
+void ToolpathPicture::addSideView(StrokeStyle style, const nc::BlockMotion& m, bool topPlane, bool frontPlane)
+{
+    // Seen from the side, an arc is a curve of another kind: drawn through points on it.
+    // Without a helix it projects onto a line, exactly through its start, the quarter
+    // points it passes and its end; a helix is drawn through points every 7.5 degrees.
+    const int third = 3 - m.axis1 - m.axis2;
+    const double direction = m.angleIncreasing ? 1.0 : -1.0;
+    const bool helix = m.start[third] != m.end[third];
+    const int steps = helix ? std::clamp(static_cast<int>(std::ceil(m.sweep / (kPi / 24))), 1, 48) : 0;
+    double previous[3] = {m.start[0], m.start[1], m.start[2]};
+    const auto to = [&](double travel) {
+        double point[3];
+        if (travel >= m.sweep) {
+            std::copy(m.end, m.end + 3, point);
+        } else {
+            const double angle = m.startAngle + direction * travel;
+            point[m.axis1] = m.centre1 + m.radius * std::cos(angle);
+            point[m.axis2] = m.centre2 + m.radius * std::sin(angle);
+            point[third] = m.start[third] + (m.end[third] - m.start[third]) * (travel / m.sweep);
+        }
+        if (!topPlane) {
+            top_.lineTo(style, {previous[0], previous[1]}, {point[0], point[1]});
+        }
+        if (!frontPlane) {
+            front_.lineTo(style, {previous[0], previous[2]}, {point[0], point[2]});
+        }
+        std::copy(point, point + 3, previous);
+    };
+    if (helix) {
+        for (int i = 1; i <= steps; ++i) {
+            to(m.sweep * i / steps);
+        }
+        return;
+    }
+    // The travel from the start to the first quarter point ahead, then a quarter at a time.
+    const double quarter = kPi / 2;
+    const double start = m.angleIncreasing ? m.startAngle : -m.startAngle;
+    double travel = std::ceil(start / quarter) * quarter - start;
+    if (travel <= 0.0) {
+        travel += quarter;
+    }
+    for (; travel < m.sweep; travel += quarter) {
+        to(travel);
+    }
+    to(m.sweep);
 }
 
 void ToolpathPicture::add(const nc::BlockMotion& m, std::uint8_t colour)
@@ -368,36 +458,16 @@ void ToolpathPicture::add(const nc::BlockMotion& m, std::uint8_t colour)
                          m.angleIncreasing);
         }
         if (!topPlane || !frontPlane) {
-            // Seen from the side, an arc is a curve of another kind: drawn through points on it.
-            const int third = 3 - m.axis1 - m.axis2;
-            const int steps = std::clamp(static_cast<int>(std::ceil(m.sweep / (kPi / 12))), 1, 48);
-            double previous[3] = {m.start[0], m.start[1], m.start[2]};
-            for (int i = 1; i <= steps; ++i) {
-                const double t = static_cast<double>(i) / steps;
-                const double angle = m.startAngle + (m.angleIncreasing ? 1 : -1) * m.sweep * t;
-                double point[3];
-                point[m.axis1] = m.centre1 + m.radius * std::cos(angle);
-                point[m.axis2] = m.centre2 + m.radius * std::sin(angle);
-                point[third] = m.start[third] + (m.end[third] - m.start[third]) * t;
-                if (i == steps) {
-                    std::copy(m.end, m.end + 3, point);
-                }
-                if (!topPlane) {
-                    top_.lineTo(style, {previous[0], previous[1]}, {point[0], point[1]});
-                }
-                if (!frontPlane) {
-                    front_.lineTo(style, {previous[0], previous[2]}, {point[0], point[2]});
-                }
-                std::copy(point, point + 3, previous);
-            }
+            addSideView(style, m, topPlane, frontPlane);
         }
     }
     if (m.hole && usable(m.holeX) && usable(m.holeY) && usable(m.holeBottom) && usable(m.holeTop)) {
         top_.hole(colour, m.holeX, m.holeY, m.holeY);
         front_.hole(colour, m.holeX, m.holeTop, m.holeBottom);
     }
+    // Shrinking well below the budget keeps the work per move small on average.
     if (estimatedSize() > budget_) {
-        fit(budget_);
+        shrinkTo(budget_ / 2);
     }
 }
 
@@ -416,18 +486,23 @@ void ToolpathPicture::markStart(double x, double y, double z)
 void ToolpathPicture::fit(std::size_t budget)
 {
     budget_ = std::min(budget_, budget);
+    shrinkTo(budget_);
+}
+
+void ToolpathPicture::shrinkTo(std::size_t target)
+{
     top_.finish();
     front_.finish();
-    // Coarsening halves the detail each round; a picture of more separate strokes than the
-    // budget holds at any detail loses every other stroke until it fits.
-    for (int round = 0; round < 40 && estimatedSize() > budget_; ++round) {
+    // Coarsening halves the detail each round while it pays; a path that no detail makes
+    // smaller (a random walk) or more separate strokes than the budget holds is thinned.
+    for (int round = 0; round < 64 && estimatedSize() > target; ++round) {
+        const std::size_t before = estimatedSize();
         top_.coarsen();
         front_.coarsen();
-    }
-    while (estimatedSize() > budget_ && !(top_.strokes().empty() && top_.holes().empty() &&
-                                          front_.strokes().empty() && front_.holes().empty())) {
-        top_.thin();
-        front_.thin();
+        if (estimatedSize() > before - before / 8) {
+            top_.thin();
+            front_.thin();
+        }
     }
 }
 

@@ -41,9 +41,8 @@ private:
     bool hasPending_ = false;
     Point pending_;
     bool hasCone_ = false;
-    double base_ = 0.0;  // direction of the first point that narrowed the cone
-    double low_ = 0.0;   // the cone, relative to base_
-    double high_ = 0.0;
+    Point right_;  // the cone's bounds as unit vectors: clockwise and counter-clockwise
+    Point left_;
     double reach_ = 0.0;  // farthest distance from the anchor among points dropped or pending
     Point anchor_;
 };
@@ -143,6 +142,8 @@ public:
 
 private:
     void addLine(StrokeStyle style, const double* a, const double* b);
+    void shrinkTo(std::size_t target);
+    void addSideView(StrokeStyle style, const nc::BlockMotion& m, bool topPlane, bool frontPlane);
 
     std::size_t budget_;
     ViewPicture top_;
