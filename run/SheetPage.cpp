@@ -29,6 +29,7 @@ a { color: #1565c0; }
   @page { size: A4 portrait; margin: 12mm; }
   body { margin: 0; max-width: none; font-size: 11px; }
   section.tool { break-inside: avoid; page-break-inside: avoid; }
+  svg.toolpath { width: auto; max-height: 150mm; }
   section.overview { break-after: page; page-break-after: always; }
   h2 { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   a { color: inherit; text-decoration: none; }

@@ -36,11 +36,11 @@ bool isCommentLine(std::string_view line)
     return !line.empty() && line.front() == '(';
 }
 
+// A section that took no time (the lines after the program end, an arc code that moved
+// nothing) is no tool section of the sheet, whatever extents its blocks touched.
 bool sectionHoldsAnything(const RunSummary& summary)
 {
-    const Figures& f = summary.section;
-    return summary.sectionCutLength != 0.0 || f.totalTime != 0.0 || extentSet(f.xMin, f.xMax) ||
-           extentSet(f.yMin, f.yMax) || extentSet(f.zMin, f.zMax);
+    return summary.sectionCutLength != 0.0 || summary.section.totalTime != 0.0;
 }
 
 }  // namespace
