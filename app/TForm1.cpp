@@ -241,7 +241,14 @@ void TForm1::btnStartClick()
     progressCalls_ = 0;
     const run::Services services{dialogs_.messages, dialogs_.errors, dialogs_.shell, dialogs_.radius, *this};
     try {
-        lastRun_ = run::AnalysisRun(runSettings(), state_, services);
+        run::RunSettings settings = runSettings();
+        // The machine profile is read for every run, so an edited one counts at once; one
+        // that cannot be used stops the run before it starts.
+        const std::string profile = run::machineProfilePath(state_.programDir);
+        if (!profile.empty()) {
+            settings.machine = run::loadMachineProfile(profile);
+        }
+        lastRun_ = run::AnalysisRun(settings, state_, services);
     } catch (const std::exception& error) {
         dialogs_.errors.showError(util::withClosingPeriod(error.what()));
     }

@@ -23,6 +23,7 @@ const char* const kUsage =
     "      --json FILE        write the run's figures as JSON to FILE (\"-\": standard output,\n"
     "                         and no paths are printed), also for a run that ends early\n"
     "      --no-sheet         do not write the setup sheet\n"
+    "      --machine FILE     machine profile (TOML) for machine times beside the classic ones\n"
     "  -q, --quiet            print nothing but messages\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
@@ -42,7 +43,7 @@ constexpr OptionInfo kOptions[] = {
     {"-c", "--offset-check", false}, {nullptr, "--radius", true}, {"-y", "--yes", false},
     {nullptr, "--templates", true}, {nullptr, "--open", false}, {"-q", "--quiet", false},
     {"-h", "--help", false},     {nullptr, "--version", false}, {nullptr, "--json", true},
-    {nullptr, "--no-sheet", false},
+    {nullptr, "--no-sheet", false}, {nullptr, "--machine", true},
 };
 
 const OptionInfo* findOption(const std::string& name)
@@ -109,6 +110,8 @@ std::string apply(Options& o, const OptionInfo& info, const std::string& value)
             return "--json takes a file name, or - for standard output";
         }
         o.json = value;
+    } else if (name == "--machine") {
+        o.machine = value;
     } else if (name == "--no-sheet") {
         o.settings.writeSheet = false;
     } else if (name == "--quiet") {

@@ -18,6 +18,7 @@ struct Options {
     bool open = false;                  // open the index page with the desktop's handler
     bool quiet = false;
     std::string json;                   // where the JSON summary goes; "-": standard output
+    std::string machine;                // the machine profile (TOML); empty: none
     bool help = false;
     bool version = false;
 };

@@ -56,6 +56,15 @@ int main(int argc, char** argv)
     }
 
     run::RunSettings settings = options.settings;
+    if (!options.machine.empty()) {
+        // A profile that cannot be used stops here: no run on the wrong machine.
+        try {
+            settings.machine = run::loadMachineProfile(options.machine);
+        } catch (const run::MachineProfileError& error) {
+            std::fprintf(stderr, "brelvane-cli: %s\n", error.what());
+            return 2;
+        }
+    }
     // As the window's folder browser would give it: absolute, so the report's links
     // resolve wherever it is opened from.
     settings.workingDir = options.workdirGiven ? absolutePath(settings.workingDir)

@@ -45,9 +45,17 @@ void IsoNcAnalyzer::interpretBlock()
     }
 
     // 6. The X of a dwell is a time, not a position.
-    if (isWordGiven(WordSlot::GNonModal) && wordValue(WordSlot::GNonModal) == 4.0 &&
-        isWordGiven(WordSlot::X)) {
-        setWordValue(WordSlot::X, previousWordValue(WordSlot::X));
+    dwellSeconds_ = 0.0;
+    if (isWordGiven(WordSlot::GNonModal) && wordValue(WordSlot::GNonModal) == 4.0) {
+        // P in milliseconds, else X in seconds.
+        if (isWordGiven(WordSlot::P)) {
+            dwellSeconds_ = wordValue(WordSlot::P) / 1000.0;
+        } else if (isWordGiven(WordSlot::X)) {
+            dwellSeconds_ = wordValue(WordSlot::X);
+        }
+        if (isWordGiven(WordSlot::X)) {
+            setWordValue(WordSlot::X, previousWordValue(WordSlot::X));
+        }
     }
 
     // 7. Motion. Under G00 every block is measured (also inside a cycle); under

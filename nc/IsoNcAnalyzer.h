@@ -115,6 +115,8 @@ public:
     // The block's arc gave an R too short to reach its end point.
     bool isArcRadiusError() const { return arcRadiusError_; }
     const BlockMotion& blockMotion() const { return motion_; }
+    // The dwell this block gives (G04 with P in milliseconds or X in seconds), else 0.
+    double dwellSeconds() const { return dwellSeconds_; }
     double initialLevel() const { return initialLevel_; }
     double pendingCycleLength() const { return pendingCycleLength_; }
     double cycleRLevel() const { return cycleRLevel_; }
@@ -172,6 +174,7 @@ private:
     double arcEndAngle_ = 0.0;
     bool arcRadiusError_ = false;  // this block's R cannot reach its end point
     BlockMotion motion_;           // what this block measured
+    double dwellSeconds_ = 0.0;    // this block's dwell
 
     // Section totals and extents.
     double cutLengthSum_ = 0.0;

@@ -176,7 +176,7 @@ void IsoNcBlock::tokenize()
             throw util::ConversionError(util::cp932ToUtf8(number.text));
         }
         double value = *parsed;
-        if (!isIntegerLetter(letter) && number.text.find('.') == std::string_view::npos) {
+        if (!wholeUnits_ && !isIntegerLetter(letter) && number.text.find('.') == std::string_view::npos) {
             // An inch control reads ten-thousandths; dividing keeps 25400 exactly 2.54.
             value = inchMode_ ? value / 10000.0 : value * 0.001;
         }

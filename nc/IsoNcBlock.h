@@ -47,6 +47,8 @@ public:
     // G20 in force: a coordinate number without a point is in ten-thousandths, rapids
     // are timed in inches. Millimetres until a G20 word; G21 goes back.
     bool isInchMode() const { return inchMode_; }
+    // Controls set up for it read a coordinate number without a point as whole units.
+    void setWholeUnits(bool whole) { wholeUnits_ = whole; }
     bool isLinearMotion() const { return motionCode_ == 1; }
     bool isRapidMotion() const { return motionCode_ == 0; }
 
@@ -62,6 +64,7 @@ private:
     std::bitset<kWordSlotCount> given_;             // given in this block; GMotion's stays set once read
     int motionCode_ = 0;                            // truncated last GMotion code: 0, 1, 2, 3 or 33
     bool inchMode_ = false;                         // G20 read, and no G21 after it
+    bool wholeUnits_ = false;                       // numbers without a point are not scaled
 };
 
 }  // namespace nc

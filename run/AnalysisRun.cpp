@@ -130,7 +130,7 @@ public:
           skeleton_(dataPath_),
           entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
           record_(record),
-          sheet_(record, settings.writeSheet)
+          sheet_(record, settings.writeSheet, settings.machine)
     {
     }
 
@@ -148,7 +148,9 @@ public:
         record_.startZ = z;
         sheet_.start(x, y, z);
 
-        // 2. The start block puts the tool at the start point.
+        // 2. The start block puts the tool at the start point; a machine set up for it
+        // reads numbers without a point as whole units.
+        analyzer_.setWholeUnits(settings_.machine.wholeUnits);
         analyzer_.setLine(startBlock(x, y, z));
 
         // 3. The NC file.

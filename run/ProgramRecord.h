@@ -3,6 +3,7 @@
 // UTF-8.
 #pragma once
 
+#include "run/MachineProfile.h"
 #include "run/RunSummary.h"
 
 #include <cstdint>
@@ -22,6 +23,7 @@ struct SectionRecord {
     std::int64_t lastLine = 0;
     Figures figures;            // as the INFO block prints them
     double cutLength = 0.0;
+    double machineTime = 0.0;   // minutes on the profile's machine
     std::map<int, std::int64_t> holes;    // canned cycle code: holes booked
     std::vector<std::int64_t> overcutLines;
 };
@@ -40,6 +42,8 @@ struct ProgramRecord {
     std::string analysedAt;     // local date and time, "2026-12-07 09:45"
     std::vector<SectionRecord> sections;
     Figures total;              // as the final report prints it
+    double machineTotal = 0.0;  // minutes on the profile's machine
+    MachineProfile machine;     // the profile the machine times come from
     std::int64_t overcutCount = 0;
     std::int64_t lines = 0;     // NC lines read
     RecordOutcome outcome = RecordOutcome::Failed;

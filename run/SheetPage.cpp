@@ -59,7 +59,8 @@ void appendRow(std::string& out, std::string_view label, std::string_view value,
     out += "</td></tr>\n";
 }
 
-void appendFigures(std::string& out, const Figures& f, const double* cutLength)
+void appendFigures(std::string& out, const Figures& f, const double* cutLength, double machineTime,
+                   bool showMachine)
 {
     out += "<div class=\"figures\"><table>\n<tr><th></th><th>最小</th><th>最大</th></tr>\n";
     const struct {
@@ -79,6 +80,9 @@ void appendFigures(std::string& out, const Figures& f, const double* cutLength)
     appendRow(out, "早送時間", sheetTime(f.rapidTime), true);
     appendRow(out, "切削時間", sheetTime(f.cutTime), true);
     appendRow(out, "加工時間", sheetTime(f.totalTime), true);
+    if (showMachine) {
+        appendRow(out, "機械時間", sheetTime(machineTime), true);
+    }
     if (cutLength) {
         appendRow(out, "切削長", util::formatFixed(*cutLength, 3), true);
     }
@@ -124,6 +128,16 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
                               : std::string("—");
     appendRow(out, "スタート点", value);
     appendRow(out, "工具径補正チェック", record.offsetCheck ? "する" : "しない");
+    value.clear();
+    if (record.machine.file.empty()) {
+        value = "なし (従来の時間)";
+    } else {
+        escape(value, record.machine.name.empty() ? fileName(record.machine.file) : record.machine.name);
+        if (record.machine.isClassic()) {
+            value += " (従来の時間)";
+        }
+    }
+    appendRow(out, "機械プロファイル", value);
     appendRow(out, "工具セクション数", util::formatInt(static_cast<long long>(record.sections.size())), true);
     value = util::formatInt(record.overcutCount);
     if (record.overcutCount > 0) {
@@ -159,7 +173,7 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
             b += "\">リストの工具見出しへ</a>";
         }
         b += "</p>\n";
-        appendFigures(b, s.figures, &s.cutLength);
+        appendFigures(b, s.figures, &s.cutLength, s.machineTime, !record.machine.isClassic());
         if (!s.holes.empty()) {
             b += "<p>穴: ";
             bool first = true;
@@ -201,7 +215,7 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
         shown == 0 ? 0 : std::min(PictureBuilder::kPictureBudget, left / shown * 9 / 10);
 
     out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
-    appendFigures(out, record.total, nullptr);
+    appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic());
     if (!whole.empty()) {
         out += pictureSvg(whole, 760, recorder.legend());
     }

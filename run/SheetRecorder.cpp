@@ -59,14 +59,16 @@ std::string_view lineComment(std::string_view line)
     return trimmed(inside);
 }
 
-SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures)
-    : record_(record), drawPictures_(drawPictures)
+SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures, const MachineProfile& machine)
+    : record_(record), drawPictures_(drawPictures), clock_(machine)
 {
+    record_.machine = machine;
 }
 
 void SheetRecorder::start(double x, double y, double z)
 {
     pictures_.startPoint(x, y, z);
+    clock_.start(x, y, z);
 }
 
 std::uint8_t SheetRecorder::colourOf(int tool)
@@ -116,6 +118,7 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
         awaitingComment_ = false;
     }
 
+    clock_.line(a);
     const nc::BlockMotion& motion = a.blockMotion();
     if (motion.hole) {
         ++holes_[motion.cycleCode];
@@ -138,6 +141,7 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
                                   std::int64_t lastLine)
 {
     bool kept = false;
+    const double machineTime = clock_.foldSection(summary);
     if (sectionHoldsAnything(summary) || !holes_.empty() || !overcuts_.empty()) {
         SectionRecord section;
         section.index = static_cast<int>(record_.sections.size()) + 1;
@@ -149,6 +153,7 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
         section.lastLine = lastLine;
         section.figures = summary.section;
         section.cutLength = summary.sectionCutLength;
+        section.machineTime = machineTime;
         section.holes = std::move(holes_);
         section.overcutLines = std::move(overcuts_);
         record_.sections.push_back(std::move(section));
@@ -161,6 +166,7 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
     overcuts_.clear();
     firstLine_ = lastLine + 1;
     if (toolChangeLine_) {
+        clock_.toolChange();
         description_ = nextDescription_;
         awaitingComment_ = description_.empty();
         toolChangeLine_ = false;
@@ -170,6 +176,7 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
 void SheetRecorder::finish(const RunSummary& summary)
 {
     record_.total = summary.program;
+    record_.machineTotal = clock_.totalMinutes(summary);
     pictures_.finish();
     legend_.assign(colours_.size(), std::string());
     for (const auto& [tool, colour] : colours_) {

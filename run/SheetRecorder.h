@@ -4,6 +4,7 @@
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
+#include "run/MachineClock.h"
 #include "run/PictureBuilder.h"
 #include "run/ProgramRecord.h"
 
@@ -22,7 +23,7 @@ std::string_view lineComment(std::string_view line);
 class SheetRecorder {
 public:
     // Without `drawPictures` only the record is kept (no sheet will be written).
-    SheetRecorder(ProgramRecord& record, bool drawPictures);
+    SheetRecorder(ProgramRecord& record, bool drawPictures, const MachineProfile& machine);
 
     void start(double x, double y, double z);
     // After the line is interpreted, before its section may end. `tool` is the tool of
@@ -48,6 +49,7 @@ private:
     ProgramRecord& record_;
     bool drawPictures_;
     PictureBuilder pictures_;
+    MachineClock clock_;
     std::map<int, std::uint8_t> colours_;
     std::vector<std::string> legend_;
 

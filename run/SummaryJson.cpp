@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+
 namespace run {
 
 namespace {
@@ -22,6 +24,33 @@ json extents(const Figures& f)
 json times(const Figures& f)
 {
     return {{"rapid", f.rapidTime}, {"cut", f.cutTime}, {"total", f.totalTime}};
+}
+
+json axesOrNull(const std::optional<std::array<double, 3>>& values)
+{
+    if (!values) {
+        return nullptr;
+    }
+    json result;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const char* axis[] = {"x", "y", "z"};
+        // An axis without a limit is null.
+        result[axis[k]] = std::isfinite((*values)[k]) ? json((*values)[k]) : json(nullptr);
+    }
+    return result;
+}
+
+json machine(const MachineProfile& p)
+{
+    return {{"name", p.name},
+            {"file", p.file},
+            {"classic", p.isClassic()},
+            {"max_feed", p.maxFeed ? json(*p.maxFeed) : json(nullptr)},
+            {"tool_change", p.toolChange},
+            {"junction_deviation", p.junctionDeviation},
+            {"decimal_point_input", p.wholeUnits ? "whole" : "thousandths"},
+            {"rapid", axesOrNull(p.rapid)},
+            {"acceleration", axesOrNull(p.acceleration)}};
 }
 
 const char* outcomeName(RecordOutcome outcome)
@@ -51,6 +80,7 @@ std::string summaryJson(const ProgramRecord& record)
                             {"last_line", s.lastLine},
                             {"extents", extents(s.figures)},
                             {"time_min", times(s.figures)},
+                            {"machine_time_min", s.machineTime},
                             {"cut_length", s.cutLength},
                             {"holes", holes},
                             {"overcut_lines", s.overcutLines}});
@@ -62,9 +92,13 @@ std::string summaryJson(const ProgramRecord& record)
         {"analysed_at", record.analysedAt},
         {"start", start},
         {"offset_check", record.offsetCheck},
+        {"machine", machine(record.machine)},
         {"lines", record.lines},
         {"sections", sections},
-        {"total", {{"extents", extents(record.total)}, {"time_min", times(record.total)}}},
+        {"total",
+         {{"extents", extents(record.total)},
+          {"time_min", times(record.total)},
+          {"machine_time_min", record.machineTotal}}},
         {"overcut_count", record.overcutCount},
         {"outcome", outcomeName(record.outcome)},
         {"messages", record.messages},

@@ -1,0 +1,168 @@
+#include "run/MachineClock.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace run {
+
+using nc::WordSlot;
+
+namespace {
+
+constexpr double kMillimetresPerInch = 25.4;
+// A feed of 0 is timed at 1 per minute, as the classic times do.
+constexpr double kFeedWhenNone = 1.0;
+
+bool usable(const double* p)
+{
+    for (int k = 0; k < 3; ++k) {
+        if (!std::isfinite(p[k]) || p[k] == nc::kUnknownPosition) {
+            return false;
+        }
+    }
+    return true;
+}
+
+nc::Vec3 scaled(const double* p, double scale)
+{
+    return {p[0] * scale, p[1] * scale, p[2] * scale};
+}
+
+}  // namespace
+
+nc::MachineLimits machineLimits(const MachineProfile& profile)
+{
+    nc::MachineLimits limits;
+    if (profile.maxFeed) {
+        limits.maxFeed = *profile.maxFeed;
+    }
+    if (profile.rapid) {
+        limits.rapid = *profile.rapid;
+    }
+    if (profile.acceleration) {
+        limits.acceleration = *profile.acceleration;
+    }
+    limits.junctionDeviation = profile.junctionDeviation;
+    return limits;
+}
+
+MachineClock::MachineClock(const MachineProfile& profile) : profile_(profile)
+{
+    if (!profile.isClassic()) {
+        planner_.emplace(machineLimits(profile));
+    }
+}
+
+void MachineClock::start(double x, double y, double z)
+{
+    position_ = {x, y, z};
+}
+
+void MachineClock::line(const nc::IsoNcAnalyzer& a)
+{
+    if (!planner_) {
+        return;
+    }
+    nc::MotionPlanner& planner = *planner_;
+    // The planner works in mm: an inch program's positions and feeds are converted.
+    const double scale = a.isInchMode() ? kMillimetresPerInch : 1.0;
+    const double feed = (a.feedRate() == 0.0 ? kFeedWhenNone : a.feedRate()) * scale;
+    const nc::BlockMotion& m = a.blockMotion();
+    if (m.hole) {
+        hole(m, a, scale, feed);
+    } else if (m.line && !a.isCycleActive() && a.moveLength() != 0.0) {
+        // Inside a cycle the holes are the moves; the interpreter's rapid to the hole's
+        // bottom is no move of the machine.
+        const nc::Vec3 from = scaled(m.start, scale);
+        const nc::Vec3 to = scaled(m.end, scale);
+        if (m.rapid) {
+            planner.rapid(from, to);
+        } else {
+            planner.line(from, to, feed);
+        }
+        position_ = to;
+    } else if (m.arc && usable(m.start) && usable(m.end) && a.moveLength() != 0.0) {
+        planner.arc(scaled(m.start, scale), scaled(m.end, scale), m.axis1, m.axis2, m.radius * scale,
+                    m.startAngle, m.sweep, m.angleIncreasing, feed);
+        position_ = scaled(m.end, scale);
+    }
+    if (a.dwellSeconds() > 0.0) {
+        planner.wait(a.dwellSeconds());
+    }
+    if (a.isWordGiven(WordSlot::M) && (a.wordValue(WordSlot::M) == 0.0 || a.wordValue(WordSlot::M) == 1.0)) {
+        planner.stop();  // a program stop: the machine comes to rest; the operator's time is not counted
+    }
+}
+
+void MachineClock::toolChange()
+{
+    if (planner_) {
+        planner_->wait(profile_.toolChange);
+    }
+}
+
+void MachineClock::hole(const nc::BlockMotion& m, const nc::IsoNcAnalyzer& a, double scale, double feed)
+{
+    nc::MotionPlanner& planner = *planner_;
+    const double x = m.holeX * scale;
+    const double y = m.holeY * scale;
+    const double r = m.holeTop * scale;
+    const double bottom = m.holeBottom * scale;
+    const double back = a.returnLevel() * scale;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r) || !std::isfinite(bottom)) {
+        return;
+    }
+    // Over the hole at the current height, down to R, then the hole itself.
+    const nc::Vec3 over{x, y, position_[2]};
+    planner.rapid(position_, over);
+    planner.rapid(over, {x, y, r});
+    const double depth = std::fabs(r - bottom);
+    const double direction = bottom < r ? -1.0 : 1.0;
+    const bool pecking = m.cycleCode == 83 || m.cycleCode == 73;
+    const double peck = a.peckDepth() * scale;
+    const int pecks = pecking && peck > 0.0 ? std::max(1, static_cast<int>(std::ceil(depth / peck))) : 1;
+    double reached = r;
+    for (int i = 1; i <= pecks && i <= 100000; ++i) {
+        const double next = i == pecks ? bottom : r + direction * peck * i;
+        if (i > 1) {
+            // Back out (to R for G83, a little for G73) and in again to where the last peck ended.
+            const double out = m.cycleCode == 83 ? r : reached - direction * nc::kPeckReturn * scale;
+            planner.rapid({x, y, reached}, {x, y, out});
+            planner.rapid({x, y, out}, {x, y, reached});
+        }
+        planner.line({x, y, reached}, {x, y, next}, feed);
+        planner.stop();
+        reached = next;
+    }
+    // Boring cycles feed out; the others retract at the rapid rate.
+    const bool feedOut = m.cycleCode == 85 || m.cycleCode == 89;
+    if (feedOut) {
+        planner.line({x, y, bottom}, {x, y, back}, feed);
+        planner.stop();
+    } else {
+        planner.rapid({x, y, bottom}, {x, y, back});
+    }
+    position_ = {x, y, back};
+}
+
+double MachineClock::foldSection(const RunSummary& summary)
+{
+    if (!planner_) {
+        return summary.section.totalTime;
+    }
+    planner_->stop();
+    const double minutes = (planner_->seconds() - foldedSeconds_) / 60.0;
+    foldedSeconds_ = planner_->seconds();
+    return minutes;
+}
+
+double MachineClock::totalMinutes(const RunSummary& summary)
+{
+    if (!planner_) {
+        return summary.program.totalTime;
+    }
+    planner_->stop();
+    return planner_->seconds() / 60.0;
+}
+
+}  // namespace run

@@ -1,0 +1,147 @@
+#include "run/MachineProfile.h"
+
+#include "util/Number.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <vector>
+#include <toml++/toml.h>
+
+namespace run {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& file, const toml::source_region& where, const std::string& key,
+                       const std::string& reason)
+{
+    throw MachineProfileError(file + ":" + util::formatInt(static_cast<long long>(where.begin.line)) + ": " + key +
+                              ": " + reason);
+}
+
+// A number (integers allowed) that is finite and above zero, or zero when `zeroAllowed`.
+double number(const toml::node& node, const std::string& file, const std::string& key, bool zeroAllowed)
+{
+    std::optional<double> value;
+    if (const auto* f = node.as_floating_point()) {
+        value = f->get();
+    } else if (const auto* i = node.as_integer()) {
+        value = static_cast<double>(i->get());
+    }
+    if (!value) {
+        fail(file, node.source(), key, "a number is needed");
+    }
+    if (!std::isfinite(*value) || *value < 0.0 || (!zeroAllowed && *value == 0.0)) {
+        fail(file, node.source(), key, zeroAllowed ? "must be zero or more" : "must be more than zero");
+    }
+    return *value;
+}
+
+std::array<double, 3> axes(const toml::node& node, const std::string& file, const std::string& table,
+                           double unset)
+{
+    const toml::table* t = node.as_table();
+    if (!t) {
+        fail(file, node.source(), table, "a table with keys x, y, z is needed");
+    }
+    std::array<double, 3> values{unset, unset, unset};
+    for (const auto& [key, value] : *t) {
+        const std::string name(key.str());
+        const std::string full = table + "." + name;
+        if (name == "x") {
+            values[0] = number(value, file, full, false);
+        } else if (name == "y") {
+            values[1] = number(value, file, full, false);
+        } else if (name == "z") {
+            values[2] = number(value, file, full, false);
+        } else {
+            fail(file, value.source(), full, "unknown key");
+        }
+    }
+    return values;
+}
+
+}  // namespace
+
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file)
+{
+    toml::table root;
+    try {
+        root = toml::parse(text, file);
+    } catch (const toml::parse_error& error) {
+        fail(file, error.source(), "(file)", std::string(error.description()));
+    }
+    MachineProfile profile;
+    profile.file = file;
+    for (const auto& [key, value] : root) {
+        const std::string name(key.str());
+        if (name == "name") {
+            const auto* s = value.as_string();
+            if (!s) {
+                fail(file, value.source(), name, "a text is needed");
+            }
+            profile.name = s->get();
+        } else if (name == "max_feed") {
+            profile.maxFeed = number(value, file, name, false);
+        } else if (name == "tool_change") {
+            profile.toolChange = number(value, file, name, true);
+        } else if (name == "junction_deviation") {
+            profile.junctionDeviation = number(value, file, name, true);
+        } else if (name == "decimal_point_input") {
+            const auto* s = value.as_string();
+            if (!s || (s->get() != "thousandths" && s->get() != "whole")) {
+                fail(file, value.source(), name, "\"thousandths\" or \"whole\" is needed");
+            }
+            profile.wholeUnits = s->get() == "whole";
+        } else if (name == "rapid") {
+            profile.rapid = axes(value, file, name, 5000.0);
+        } else if (name == "acceleration") {
+            profile.acceleration = axes(value, file, name, std::numeric_limits<double>::infinity());
+        } else {
+            fail(file, value.source(), name, "unknown key");
+        }
+    }
+    return profile;
+}
+
+std::string machineProfilePath(const std::string& programDir)
+{
+    std::vector<std::filesystem::path> candidates;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (config && *config) {
+        candidates.push_back(std::filesystem::path(config) / "brelvane" / "machine.toml");
+    } else if (home && *home) {
+        candidates.push_back(std::filesystem::path(home) / ".config" / "brelvane" / "machine.toml");
+    }
+    if (!programDir.empty()) {
+        candidates.push_back(std::filesystem::path(programDir) / "machine.toml");
+    }
+    for (const auto& candidate : candidates) {
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error)) {
+            return candidate.string();
+        }
+    }
+    return {};
+}
+
+MachineProfile loadMachineProfile(const std::string& path)
+{
+    std::error_code error;
+    std::ifstream in(path, std::ios::binary);
+    if (!std::filesystem::is_regular_file(path, error) || !in) {
+        throw MachineProfileError(path + ":0: (file): cannot be read");
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        throw MachineProfileError(path + ":0: (file): cannot be read");
+    }
+    return parseMachineProfile(text.str(), path);
+}
+
+}  // namespace run

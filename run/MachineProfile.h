@@ -1,0 +1,46 @@
+// A machine's own limits, read from a TOML file (docs/machine-profile.md). Every key is
+// optional; a profile that gives none of the motion keys is the classic model, whose
+// machine time is the classic time.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace run {
+
+struct MachineProfile {
+    std::string name;                  // shown in the sheet; "" without a profile
+    std::string file;                  // where it was read from; "" without a profile
+    std::optional<double> maxFeed;     // mm/min; none: unlimited
+    double toolChange = 0.0;           // seconds per M06
+    double junctionDeviation = 0.01;   // mm
+    bool wholeUnits = false;           // a coordinate number without a point is whole units
+    std::optional<std::array<double, 3>> rapid;         // mm/min per axis; none: the classic rapid
+    std::optional<std::array<double, 3>> acceleration;  // mm/s² per axis; none: unlimited
+
+    // No key that changes how long a move takes: the classic times hold.
+    bool isClassic() const { return !maxFeed && toolChange == 0.0 && !rapid && !acceleration; }
+    bool operator==(const MachineProfile&) const = default;
+};
+
+// A profile that cannot be used: the file, the line (0 when unknown), the key and what
+// is wrong, as one text "FILE:LINE: KEY: REASON".
+class MachineProfileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads and checks a profile; throws MachineProfileError.
+MachineProfile loadMachineProfile(const std::string& path);
+
+// The profile the window uses: machine.toml in the user's configuration folder
+// ($XDG_CONFIG_HOME/brelvane, else ~/.config/brelvane), else beside the program
+// (`programDir`); empty when there is none.
+std::string machineProfilePath(const std::string& programDir);
+
+// Reads a profile from text (`file` names it in errors).
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file);
+
+}  // namespace run
