@@ -191,7 +191,11 @@ void MotionPlanner::commit(std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         const double exit = i + 1 < window_.size() ? window_[i + 1].entry : 0.0;
         const Move& m = window_[i];
-        seconds_ += trapezoidSeconds(m.length, m.entry, exit, m.top, m.acceleration);
+        const double seconds = trapezoidSeconds(m.length, m.entry, exit, m.top, m.acceleration);
+        seconds_ += seconds;
+        if (onPlanned) {
+            onPlanned({m.length, m.entry, exit, m.top, m.acceleration, seconds});
+        }
     }
     window_.erase(window_.begin(), window_.begin() + static_cast<std::ptrdiff_t>(count));
     restingEntry_ = window_.empty() ? 0.0 : window_.front().entry;

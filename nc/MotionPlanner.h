@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -27,9 +28,22 @@ using Vec3 = std::array<double, 3>;
 // with `acceleration` (speeds in mm/s): accelerate, cruise, decelerate.
 double trapezoidSeconds(double length, double entry, double exit, double top, double acceleration);
 
+// One feed move as planned: its length and the speeds (mm/s) and acceleration it runs with.
+struct PlannedMove {
+    double length = 0.0;
+    double entry = 0.0;
+    double exit = 0.0;
+    double top = 0.0;
+    double acceleration = 0.0;
+    double seconds = 0.0;
+};
+
 class MotionPlanner {
 public:
     static constexpr std::size_t kWindow = 64;
+
+    // Sees every feed move as it is counted (for checks).
+    std::function<void(const PlannedMove&)> onPlanned;
 
     explicit MotionPlanner(const MachineLimits& limits) : limits_(limits) {}
 

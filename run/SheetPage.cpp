@@ -217,7 +217,7 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
     out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
     appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic());
     if (!whole.empty()) {
-        out += pictureSvg(whole, 760, recorder.legend());
+        out += pictureSvg(whole, 760, recorder.legend(), "whole");
     }
     out += "</section>\n";
     std::vector<ToolpathPicture>& pictures = recorder.sectionPictures();
@@ -225,7 +225,7 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
         out += blocks[i];
         if (i < pictures.size() && !pictures[i].empty()) {
             pictures[i].fit(perSection);
-            out += pictureSvg(pictures[i], 560, {});
+            out += pictureSvg(pictures[i], 560, {}, "section" + util::formatInt(static_cast<long long>(i + 1)));
         }
         out += "</section>\n";
     }

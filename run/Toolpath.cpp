@@ -168,7 +168,8 @@ void ViewPicture::Box::add(const Box& other)
 
 void ViewPicture::updateTolerance()
 {
-    const double extent = std::max(box_.maxX - box_.minX, box_.maxY - box_.minY);
+    const Box& shown = box();
+    const double extent = std::max(shown.maxX - shown.minX, shown.maxY - shown.minY);
     simplifier_.setTolerance(std::max(minimumTolerance_, kPixelFraction * extent / kReferenceWidth));
 }
 
@@ -194,8 +195,12 @@ void ViewPicture::beginStroke(StrokeStyle style, Point from)
 
 void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
 {
-    box_.add(from.x, from.y);
-    box_.add(to.x, to.y);
+    all_.add(from.x, from.y);
+    all_.add(to.x, to.y);
+    if (!style.rapid) {
+        work_.add(from.x, from.y);
+        work_.add(to.x, to.y);
+    }
     updateTolerance();
     if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
         beginStroke(style, from);
@@ -212,15 +217,21 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
                         bool angleIncreasing)
 {
     // The extremes of the circle that the arc passes widen the box, as on the part.
-    box_.add(from.x, from.y);
-    box_.add(to.x, to.y);
+    Box& box = style.rapid ? all_ : work_;
+    all_.add(from.x, from.y);
+    all_.add(to.x, to.y);
+    box.add(from.x, from.y);
+    box.add(to.x, to.y);
     const double startAngle = std::atan2(from.y - centre.y, from.x - centre.x);
     for (int quarter = 0; quarter < 4; ++quarter) {
         const double extreme = quarter * kPi / 2;
         double travel = angleIncreasing ? extreme - startAngle : startAngle - extreme;
         travel = std::fmod(std::fmod(travel, kFullTurn) + kFullTurn, kFullTurn);
         if (travel <= sweep) {
-            box_.add(centre.x + radius * std::cos(extreme), centre.y + radius * std::sin(extreme));
+            const double x = centre.x + radius * std::cos(extreme);
+            const double y = centre.y + radius * std::sin(extreme);
+            all_.add(x, y);
+            box.add(x, y);
         }
     }
     updateTolerance();
@@ -251,8 +262,10 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
 
 void ViewPicture::hole(std::uint8_t colour, double x, double y, double y2)
 {
-    box_.add(x, y);
-    box_.add(x, y2);
+    for (Box* b : {&all_, &work_}) {
+        b->add(x, y);
+        b->add(x, y2);
+    }
     updateTolerance();
     const double tolerance = simplifier_.tolerance();
     if (!holes_.empty()) {
@@ -278,7 +291,7 @@ void ViewPicture::finish()
 void ViewPicture::coarsen()
 {
     finish();
-    const double extent = std::max(box_.maxX - box_.minX, box_.maxY - box_.minY);
+    const double extent = std::max(box().maxX - box().minX, box().maxY - box().minY);
     minimumTolerance_ = std::max(2 * simplifier_.tolerance(), extent * 1e-6 + 1e-9);
     updateTolerance();
     const double tolerance = simplifier_.tolerance();
@@ -554,15 +567,42 @@ void appendPoint(std::string& out, const Mapping& m, Point p)
 }
 
 void appendView(std::string& out, ViewPicture& view, const Mapping& m, const char* label, double labelY,
-                const double* start)
+                const double* start, const std::string& clipId)
 {
+    const ViewPicture::Box& box = view.box();
+    const double slack = 2 * view.tolerance();
+    const bool startShown = start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
+                            start[1] >= box.minY - slack && start[1] <= box.maxY + slack;
     out += "<text class=\"label\" x=\"";
     appendNumber(out, m.left);
     out += "\" y=\"";
     appendNumber(out, labelY);
     out += "\">";
     out += label;
+    if (start && !startShown) {
+        out += "　スタート点は枠外 (";
+        out += util::formatGeneral(start[0]);
+        out += ", ";
+        out += util::formatGeneral(start[1]);
+        out += ")";
+    }
     out += "</text>\n";
+    // Rapids that leave the part's box (the way down from a start point far above) are
+    // cut at its edge, a margin away.
+    const double margin = 12.0;
+    out += "<clipPath id=\"";
+    out += clipId;
+    out += "\"><rect x=\"";
+    appendNumber(out, m.left - margin);
+    out += "\" y=\"";
+    appendNumber(out, m.top - margin);
+    out += "\" width=\"";
+    appendNumber(out, (box.maxX - box.minX) * m.scale + 2 * margin);
+    out += "\" height=\"";
+    appendNumber(out, (box.maxY - box.minY) * m.scale + 2 * margin);
+    out += "\"/></clipPath><g clip-path=\"url(#";
+    out += clipId;
+    out += ")\">\n";
     for (const ViewPicture::Stroke& stroke : view.strokes()) {
         out += "<path class=\"";
         out += stroke.style.rapid ? "r" : "f";
@@ -607,7 +647,7 @@ void appendView(std::string& out, ViewPicture& view, const Mapping& m, const cha
             out += "\"/>\n";
         }
     }
-    if (start) {
+    if (startShown) {
         out += "<path class=\"start\" d=\"M";
         appendPoint(out, m, {start[0], start[1]});
         out += " m-6 0 l12 0 m-6 -6 l0 12\"/><circle class=\"start\" cx=\"";
@@ -616,6 +656,7 @@ void appendView(std::string& out, ViewPicture& view, const Mapping& m, const cha
         appendNumber(out, m.y(start[1]));
         out += "\" r=\"4\"/>\n";
     }
+    out += "</g>\n";
 }
 
 }  // namespace
@@ -677,7 +718,8 @@ void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping
 
 }  // namespace
 
-std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend)
+std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend,
+                       const std::string& id)
 {
     picture.top().finish();
     picture.front().finish();
@@ -715,9 +757,10 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     const double* start = picture.start();
     const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
     const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
-    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - 6, start ? topStart : nullptr);
+    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - 6, start ? topStart : nullptr, id + "t");
     appendScaleBar(out, top, topMap, topBottom + kBarHeight - 4);
-    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - 6, start ? frontStart : nullptr);
+    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - 6, start ? frontStart : nullptr,
+               id + "f");
     appendScaleBar(out, front, frontMap, frontBottom + kBarHeight - 4);
     for (std::size_t i = 0; i < legend.size(); ++i) {
         const double y = legendTop + 18.0 * static_cast<double>(i);

@@ -85,10 +85,10 @@ public:
     void arcTo(StrokeStyle style, PathSimplifier::Point from, PathSimplifier::Point to, PathSimplifier::Point centre,
                double radius, double sweep, bool angleIncreasing);
     void hole(std::uint8_t colour, double x, double y, double y2);
-    // Widens the box without drawing (the start point).
+    // Widens the box of everything without drawing (the start point).
     void include(double x, double y)
     {
-        box_.add(x, y);
+        all_.add(x, y);
         updateTolerance();
     }
 
@@ -101,7 +101,10 @@ public:
 
     const std::vector<Stroke>& strokes() const { return strokes_; }
     const std::vector<Hole>& holes() const { return holes_; }
-    const Box& box() const { return box_; }
+    // What the view shows: where the tool cuts (feed moves and holes), so that the long
+    // rapid from a start point far above does not shrink the part; everything when
+    // nothing was cut.
+    const Box& box() const { return work_.empty ? all_ : work_; }
     double tolerance() const { return simplifier_.tolerance(); }
     // About the bytes its SVG takes.
     std::size_t estimatedSize() const { return size_; }
@@ -119,7 +122,8 @@ private:
     bool open_ = false;  // the last stroke takes more points
     PathSimplifier::Point lastPoint_;  // where the last stroke ends, pending point included
     double minimumTolerance_ = 0.0;  // raised by coarsening
-    Box box_;
+    Box all_;   // every move
+    Box work_;  // feed moves and holes
     std::size_t size_ = 0;
 };
 
@@ -158,7 +162,8 @@ inline constexpr std::uint8_t kToolColourCount = 10;
 
 // The SVG of a picture (both views, a scale bar in program units, the start point), at
 // most `width` pixels wide. With `legend`, the tools and their colours, indexed by colour
-// (texts already HTML-escaped).
-std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend);
+// (texts already HTML-escaped). `id` is unique in the page: the views' clip paths use it.
+std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend,
+                       const std::string& id = "picture");
 
 }  // namespace run

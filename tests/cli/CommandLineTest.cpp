@@ -70,6 +70,8 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     std::size_t at = 0;
     const auto& sections = summary["sections"];
     for (std::size_t i = 0; i < sections.size(); ++i) {
+        // Without a machine profile the machine time is the classic time, to the bit.
+        EXPECT_EQ(sections[i]["machine_time_min"], sections[i]["time_min"]["total"]);
         if (sections[i]["cut_length"].get<double>() == 0.0) {
             continue;
         }
@@ -85,6 +87,7 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     std::string total;
     run::appendExtentsAndTimeLines(total, figuresOf(summary["total"]), run::LinesFor::FinalReport);
     EXPECT_NE(data.find(total, at), std::string::npos);
+    EXPECT_EQ(summary["total"]["machine_time_min"], summary["total"]["time_min"]["total"]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliGolden, testing::ValuesIn(testsupport::goldenCases()),

@@ -1,0 +1,131 @@
+// Machine times through the command line with a profile, against closed forms; profiles
+// that cannot be used.
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+using testsupport::runProgram;
+
+const std::string kCli = BRELVANE_CLI;
+
+// A machine whose rapids never limit a feed: 100 mm/s² on every axis.
+constexpr const char* kProfile = "name = \"test\"\njunction_deviation = 0.01\n"
+                                 "[rapid]\nx = 1e6\ny = 1e6\nz = 1e6\n"
+                                 "[acceleration]\nx = 100.0\ny = 100.0\nz = 100.0\n";
+
+struct MachineCase {
+    std::string name;
+    std::string program;  // starts at X0 Y0 Z200
+    std::string profile;
+    double low;   // seconds: the machine time lies in [low, high]
+    double high;
+};
+
+class MachineTime : public testing::TestWithParam<MachineCase> {};
+
+TEST_P(MachineTime, MatchesTheClosedForm)
+{
+    const MachineCase& c = GetParam();
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), c.program);
+    testsupport::writeFile(dir.file("m.toml"), c.profile);
+    const auto r = runProgram(kCli, {"-q", "--no-sheet", "--machine", dir.file("m.toml"), "--json", "-", dir.file("p.nc")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto summary = nlohmann::json::parse(r.out);
+    const double seconds = summary["total"]["machine_time_min"].get<double>() * 60;
+    EXPECT_GE(seconds, c.low - 1e-9);
+    EXPECT_LE(seconds, c.high + 1e-9);
+}
+
+const double kStraight = 10.1;  // 100 mm at 10 mm/s (F600) with 100 mm/s²: L/v + v/a
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, MachineTime,
+    testing::Values(
+        MachineCase{"StraightFeed", "G01 X100. F600\nM30\n", kProfile, kStraight, kStraight},
+        // 0.5 mm never reaches 10 mm/s: 2 sqrt(L/a).
+        MachineCase{"ShortFeed", "G01 X0.5 F600\nM30\n", kProfile, 2 * std::sqrt(0.005), 2 * std::sqrt(0.005)},
+        // Max feed caps F: 100 mm at 5 mm/s.
+        MachineCase{"MaxFeed", "G01 X100. F600\nM30\n", std::string("max_feed = 300.0\n") + kProfile, 20.05, 20.05},
+        // Y at 50 mm/s is the slower axis: 100/50 + 50/1000.
+        MachineCase{"DiagonalRapid", "G00 X100. Y100.\nM30\n",
+                    "[rapid]\nx = 6000.0\ny = 3000.0\nz = 6000.0\n[acceleration]\nx = 1000.0\ny = 1000.0\nz = 1000.0\n",
+                    2.05, 2.05},
+        MachineCase{"CollinearMovesKeepTheirSpeed", "G01 X50. F600\nX100.\nM30\n", kProfile, kStraight, kStraight},
+        // Slower than one straight move of both lengths, faster than two stops.
+        MachineCase{"Corner", "G01 X100. F600\nY100.\nM30\n", kProfile, 20.1 + 1e-3, 2 * kStraight - 1e-3},
+        // A circle of r 10 at F6000 (100 mm/s) runs at sqrt(a r) = 31.6 mm/s; the rapid before
+        // it ends at rest.
+        MachineCase{"FullCircle", "G00 X10.\nG02 I-10. F6000\nM30\n", kProfile,
+                    2 * std::sqrt(0.1) + 20 * std::acos(-1.0) / std::sqrt(1000.0) + std::sqrt(1000.0) / 100,
+                    2 * std::sqrt(0.1) + 20 * std::acos(-1.0) / std::sqrt(1000.0) + std::sqrt(1000.0) / 100},
+        MachineCase{"Dwell", "G04 P1500\nG04 X2.\nM30\n", kProfile, 3.5, 3.5},
+        MachineCase{"ToolChanges", "T1 M06\nT2 M06\nM30\n", std::string("tool_change = 4.0\n") + kProfile, 8.0, 8.0}),
+    [](const auto& info) { return info.param.name; });
+
+struct BadProfile {
+    std::string name;
+    std::string text;
+    std::string error;  // the message after the file name
+};
+
+class BadProfiles : public testing::TestWithParam<BadProfile> {};
+
+TEST_P(BadProfiles, StopTheRunNamingFileLineAndKey)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), "G01 X1. F100\nM30\n");
+    testsupport::writeFile(dir.file("m.toml"), GetParam().text);
+    const auto r = runProgram(kCli, {"-y", "--machine", dir.file("m.toml"), dir.file("p.nc")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "brelvane-cli: " + dir.file("m.toml") + ":" + GetParam().error + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Result")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, BadProfiles,
+    testing::Values(BadProfile{"UnknownKey", "name = \"a\"\nspindle = 3\n", "2: spindle: unknown key"},
+                    BadProfile{"UnknownAxis", "[rapid]\nx = 1.0\nw = 2.0\n", "3: rapid.w: unknown key"},
+                    BadProfile{"WrongType", "max_feed = \"fast\"\n", "1: max_feed: a number is needed"},
+                    BadProfile{"Negative", "tool_change = -1\n", "1: tool_change: must be zero or more"},
+                    BadProfile{"ZeroRate", "[acceleration]\nz = 0\n", "2: acceleration.z: must be more than zero"},
+                    BadProfile{"BadInput", "decimal_point_input = \"tenths\"\n",
+                               "1: decimal_point_input: \"thousandths\" or \"whole\" is needed"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(MachineProfile, UnreadableOrNotTomlIsAClearError)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), "M30\n");
+    const auto missing = runProgram(kCli, {"--machine", dir.file("none.toml"), dir.file("p.nc")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "brelvane-cli: " + dir.file("none.toml") + ":0: (file): cannot be read\n");
+    testsupport::writeFile(dir.file("m.toml"), "name = \n");
+    const auto broken = runProgram(kCli, {"--machine", dir.file("m.toml"), dir.file("p.nc")});
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_EQ(broken.err.rfind("brelvane-cli: " + dir.file("m.toml") + ":1: (file): ", 0), 0u) << broken.err;
+}
+
+// Whole units change how the program reads, so the classic report too.
+TEST(MachineProfile, WholeUnitsReadNumbersWithoutAPointAsWritten)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), "G01 X25 F100\nM30\n");
+    testsupport::writeFile(dir.file("m.toml"), "decimal_point_input = \"whole\"\n");
+    const auto r = runProgram(kCli, {"-q", "--no-sheet", "--machine", dir.file("m.toml"), "--json", "-", dir.file("p.nc")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto summary = nlohmann::json::parse(r.out);
+    EXPECT_EQ(summary["total"]["extents"]["x"][1], 25.0);
+    // Nothing else in this profile changes a time: it is the classic model.
+    EXPECT_EQ(summary["machine"]["classic"], true);
+    EXPECT_EQ(summary["total"]["machine_time_min"], summary["total"]["time_min"]["total"]);
+}
+
+}  // namespace
