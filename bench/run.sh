@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end benchmark: generates programs of 1 and 10 million lines and runs
-# brelvane-cli on each, with the classic report alone (--no-sheet) and with the setup
-# sheet, printing lines per second, input MB/s and peak resident memory, beside the floor
+# brelvane-cli on each, with the classic report alone (--no-sheet), with the setup sheet,
+# and with the sheet and the machine profile examples/machines/vmc40.toml, printing lines per second, input MB/s and peak resident memory, beside the floor
 # on the same file: reading it, and writing as many bytes as the report.
 # Usage: bench/run.sh [LINES...]   (default 1000000 10000000)
 set -euo pipefail
@@ -21,14 +21,17 @@ for lines in "${sizes[@]}"; do
   nc="$work/program-$lines.nc"
   build/default/bin/generate-program "$lines" > "$nc"
   input=$(stat -c %s "$nc")
-  for mode in classic sheet; do
-    option=--no-sheet
-    [ "$mode" = sheet ] && option=--quiet
+  for mode in classic sheet machine; do
+    case $mode in
+      classic) options=(--no-sheet) ;;
+      sheet) options=() ;;
+      machine) options=(--machine examples/machines/vmc40.toml) ;;
+    esac
     # Best of three runs: the first pays for a cold cache and the disk's write-back.
     elapsed=999999 rss=0
     for _ in 1 2 3; do
       rm -rf "$work/Result"
-      /usr/bin/time -f '%e %M' -o "$work/time" build/default/bin/brelvane-cli --quiet --yes $option -w "$work" "$nc"
+      /usr/bin/time -f '%e %M' -o "$work/time" build/default/bin/brelvane-cli --quiet --yes "${options[@]}" -w "$work" "$nc"
       read -r e r < "$work/time"
       elapsed=$(echo "if ($e < $elapsed) $e else $elapsed" | bc -l)
       [ "$r" -gt "$rss" ] && rss=$r
