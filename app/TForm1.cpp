@@ -215,6 +215,21 @@ void TForm1::editNcFileFinished()
     }
 }
 
+void TForm1::takeArguments(const QStringList& arguments)
+{
+    QStringList files;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--grab") {
+            ++i;  // the picture's path
+        } else if (!arguments[i].startsWith("-")) {
+            files << arguments[i];
+        }
+    }
+    if (!files.isEmpty()) {
+        dropFiles(files);
+    }
+}
+
 void TForm1::btnDirSelectClick()
 {
     workingFolder_ = dialogs_.folderBrowser.browseFolder(messages::kFolderBrowserCaption, "");

@@ -40,6 +40,9 @@ public:
 
     // Files dropped from the desktop, in the order the shell lists them.
     void dropFiles(const QStringList& paths);
+    // The program's arguments (the program's name first): a file given as a desktop's
+    // "open with" passes it counts as dropped. Options and their values are skipped.
+    void takeArguments(const QStringList& arguments);
 
     QFrame* MainPanel = nullptr;
     QGroupBox* GroupBox1 = nullptr;

@@ -28,7 +28,18 @@ const char* const kUsage =
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
-    "Exit status: 0 report completed, 1 run ended early, 2 usage error.\n";
+    "Exit status: 0 report completed, 1 run ended early, 2 usage error (or a machine\n"
+    "profile that cannot be used).\n"
+    "\n"
+    "Examples:\n"
+    "  brelvane-cli part.nc\n"
+    "      report and setup sheet in part.nc's folder, under Result/\n"
+    "  brelvane-cli -y -w /tmp/reports -s -50,0,100 part.nc\n"
+    "      start point X-50 Y0 Z100, result folder overwritten without asking\n"
+    "  brelvane-cli -c --radius 1=5.0 --radius 2=3.0 part.nc\n"
+    "      check compensated arcs, tool radius 5.0 for D01 and 3.0 for D02\n"
+    "  brelvane-cli --machine vmc40.toml --json - part.nc\n"
+    "      machine times of a profile, all figures as JSON on standard output\n";
 
 namespace {
 

@@ -42,7 +42,8 @@ int main(int argc, char** argv)
 
     const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "brelvane-cli: %s\n\n%s", parsed.error.c_str(), cli::kUsage);
+        std::fprintf(stderr, "brelvane-cli: %s\nTry 'brelvane-cli --help' for more information.\n",
+                     parsed.error.c_str());
         return 2;
     }
     cli::Options options = parsed.options;
@@ -71,7 +72,8 @@ int main(int argc, char** argv)
                                                : util::folderOf(absolutePath(settings.ncFile));
 
     run::AppState state;
-    state.programDir = options.templates.empty() ? util::programDirectory(argv[0]) : options.templates;
+    state.programDir =
+        options.templates.empty() ? util::templatesDirectory(util::programDirectory(argv[0])) : options.templates;
 
     cli::ConsoleConfig config;
     config.yes = options.yes;

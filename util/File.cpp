@@ -151,6 +151,15 @@ std::string programDirectory(const char* argv0)
     return folder.empty() ? std::string(".") : folder;
 }
 
+std::string templatesDirectory(const std::string& programDir)
+{
+    if (isFile(joinPath(programDir, "hedder.txt"))) {
+        return programDir;
+    }
+    const std::string installed = joinPath(joinPath(folderOf(programDir), "share/brelvane"), "templates");
+    return isFile(joinPath(installed, "hedder.txt")) ? installed : programDir;
+}
+
 bool isFile(const std::string& path)
 {
     std::error_code error;

@@ -50,6 +50,11 @@ std::string programDirectory(const char* argv0);
 // Creates or empties the file and writes the bytes; false when either fails.
 bool writeWholeFile(const std::string& path, std::string_view bytes);
 
+// Where the report templates are for a program in `programDir`: beside it (a build tree,
+// a copied folder), else in ../share/brelvane/templates (an installed prefix). Beside it
+// when neither holds them, so a missing template is reported where it was looked for.
+std::string templatesDirectory(const std::string& programDir);
+
 bool isFile(const std::string& path);
 bool isFolder(const std::string& path);
 

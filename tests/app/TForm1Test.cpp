@@ -229,6 +229,13 @@ TEST_F(Window, DropFillsOnlyAnEmptyWorkingFolderAndTheLastFileHolds)
     EXPECT_EQ(form.editWarkingDir->text(), "/three");
 }
 
+TEST_F(Window, FileArgumentCountsAsDropped)
+{
+    form.takeArguments({"brelvane", "--grab", "/tmp/w.png", "/jobs/part.nc"});
+    EXPECT_EQ(form.ncFilePath(), "/jobs/part.nc");
+    EXPECT_EQ(form.editWarkingDir->text(), "/jobs");
+}
+
 TEST_F(Window, DropEventFromTheDesktop)
 {
     QMimeData data;

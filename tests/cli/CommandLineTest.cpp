@@ -97,6 +97,9 @@ TEST(CommandLine, ExitStatuses)
 {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("a.nc"), "G01 X1. F100\nM30\n");
+    const auto usage = runProgram(kCli, {"--bogus", dir.file("a.nc")});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_EQ(usage.err, "brelvane-cli: unknown option --bogus\nTry 'brelvane-cli --help' for more information.\n");
     EXPECT_EQ(runProgram(kCli, {}).exitCode, 2);
     EXPECT_EQ(runProgram(kCli, {"--help"}).exitCode, 0);
 
