@@ -7,7 +7,8 @@
 
 namespace testsupport {
 
-inline std::string caseIndexName(const testing::TestParamInfo<auto>& info)
+template <typename Param>
+std::string caseIndexName(const testing::TestParamInfo<Param>& info)
 {
     return "Case" + std::to_string(info.index);
 }
