@@ -1,0 +1,84 @@
+// Fuzz target: arbitrary numbers (NaN, infinities and huge values among them) as the
+// moves of a toolpath picture and as points of the path simplifier. The picture stays
+// within its budget and its SVG holds only numbers.
+#include "run/Toolpath.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Reader {
+public:
+    Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool more() const { return at_ + sizeof(double) <= size_; }
+    double number()
+    {
+        double v = 0.0;
+        if (more()) {
+            std::memcpy(&v, data_ + at_, sizeof v);
+            at_ += sizeof v;
+        }
+        return v;
+    }
+    std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Reader in(data, size);
+    constexpr std::size_t kBudget = 8 * 1024;
+    run::ToolpathPicture picture(kBudget);
+    run::PathSimplifier simplifier(std::abs(in.number()));
+    std::vector<run::PathSimplifier::Point> kept;
+    picture.markStart(in.number(), in.number(), in.number());
+    while (in.more()) {
+        nc::BlockMotion m;
+        const std::uint8_t kind = in.byte();
+        m.line = (kind & 1) != 0;
+        m.arc = (kind & 2) != 0;
+        m.hole = (kind & 4) != 0;
+        m.rapid = (kind & 8) != 0;
+        m.angleIncreasing = (kind & 16) != 0;
+        const int planes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
+        const auto plane = static_cast<std::size_t>((kind >> 5) % 3);
+        m.axis1 = planes[plane][0];
+        m.axis2 = planes[plane][1];
+        for (int k = 0; k < 3; ++k) {
+            m.start[k] = in.number();
+            m.end[k] = in.number();
+        }
+        m.centre1 = in.number();
+        m.centre2 = in.number();
+        m.radius = in.number();
+        m.startAngle = in.number();
+        m.sweep = in.number();
+        m.holeX = in.number();
+        m.holeY = in.number();
+        m.holeTop = in.number();
+        m.holeBottom = in.number();
+        picture.add(m, in.byte());
+        simplifier.add({m.start[0], m.start[1]}, kept);
+    }
+    simplifier.finish(kept);
+    if (picture.estimatedSize() > kBudget) {
+        std::abort();
+    }
+    const std::string svg = run::pictureSvg(picture, 400, {"T1"});
+    if (svg.find("nan") != std::string::npos || svg.find("inf") != std::string::npos) {
+        std::abort();
+    }
+    return 0;
+}
