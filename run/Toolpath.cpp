@@ -457,8 +457,14 @@ void ToolpathPicture::add(const nc::BlockMotion& m, std::uint8_t colour)
     if (m.line && usable(m.start) && usable(m.end)) {
         addLine(style, m.start, m.end);
     }
-    if (m.arc && usable(m.start) && usable(m.end) && usable(m.centre1) && usable(m.centre2) &&
-        std::isfinite(m.radius) && std::isfinite(m.sweep)) {
+    // An arc turns at most once round (as the interpreter measures them) on a circle no
+    // larger than the machine; anything else is not drawn.
+    const bool arcDrawable = usable(m.start) && usable(m.end) && usable(m.centre1) && usable(m.centre2) &&
+                             m.radius >= 0.0 && m.radius < kLargestCoordinate && m.sweep >= 0.0 &&
+                             m.sweep <= kFullTurn + 1e-9 && std::isfinite(m.startAngle) &&
+                             std::fabs(m.startAngle) <= 4 * kFullTurn && m.axis1 >= 0 && m.axis2 <= 2 &&
+                             m.axis1 < m.axis2;
+    if (m.arc && arcDrawable) {
         const bool topPlane = m.axis1 == 0 && m.axis2 == 1;
         const bool frontPlane = m.axis1 == 0 && m.axis2 == 2;
         const Point centre{m.centre1, m.centre2};
@@ -544,9 +550,10 @@ double roundLength(double limit)
     return power;
 }
 
+// Pixels; a rapid far outside a view (clipped away anyway) is kept to a short number.
 void appendNumber(std::string& out, double v)
 {
-    util::appendFixed(out, v, 1);
+    util::appendFixed(out, std::clamp(v, -1e7, 1e7), 1);
 }
 
 struct Mapping {
@@ -671,10 +678,12 @@ constexpr double kBarHeight = 22.0;
 // Where a view goes: its scale (equal on both axes) and its place in the picture.
 Mapping placeView(const ViewPicture::Box& box, double drawWidth, double top)
 {
+    // Extents below a micron draw as a point; no view magnifies more than that.
+    constexpr double kSmallest = 1e-3;
     const double extentX = box.empty ? 0.0 : box.maxX - box.minX;
     const double extentY = box.empty ? 0.0 : box.maxY - box.minY;
-    double scale = extentX > 0.0 ? drawWidth / extentX : 1.0;
-    if (extentY > 0.0) {
+    double scale = extentX > kSmallest ? drawWidth / extentX : drawWidth / kSmallest;
+    if (extentY > kSmallest) {
         scale = std::min(scale, kMaxViewHeight / extentY);
     }
     if (!std::isfinite(scale) || scale <= 0.0) {

@@ -141,7 +141,8 @@ bool needsPercentInLink(unsigned char c)
 
 std::string toCp932(std::string_view utf8)
 {
-    Converter converter("CP932", "UTF-8");
+    // Opening a converter costs more than most conversions: one per thread serves all.
+    thread_local Converter converter("CP932", "UTF-8");
     std::string out;
     if (!converter.convert(utf8, out)) {
         throw std::logic_error("text not representable in code page 932");
@@ -151,7 +152,7 @@ std::string toCp932(std::string_view utf8)
 
 std::string cp932ToUtf8(std::string_view cp932)
 {
-    Converter converter("UTF-8", "CP932");
+    thread_local Converter converter("UTF-8", "CP932");
     std::string out;
     while (!converter.convert(cp932, out)) {
         out += "\xEF\xBF\xBD";
