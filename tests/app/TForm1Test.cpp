@@ -268,6 +268,31 @@ TEST_F(Window, StartRunsAndOpensTheReport)
     EXPECT_EQ(fakes.messages.shown.size(), 1u);  // the overwrite question
 }
 
+// The window's machine profile comes from the user's configuration folder; one that
+// cannot be used stops the run before it starts.
+TEST_F(Window, MachineProfileFromTheConfigurationFolder)
+{
+    std::filesystem::create_directories(dir.file("config/brelvane"));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.file("config")));
+    testsupport::writeFile(dir.file("part.nc"), "G01 X10. F100\nM30\n");
+    form.dropFiles({QString::fromStdString(dir.file("part.nc"))});
+
+    testsupport::writeFile(dir.file("config/brelvane/machine.toml"), "name = \"Mill\"\ntool_change = 3.0\n");
+    form.btnStartClick();
+    ASSERT_EQ(form.lastRun().outcome, run::RunOutcome::Completed);
+    EXPECT_EQ(form.lastRun().record->machine.name, "Mill");
+
+    testsupport::writeFile(dir.file("config/brelvane/machine.toml"), "spindle = 1\n");
+    fakes.messages.answers = {util::MessageBoxService::Result::Ok};
+    fakes.shell.opened.clear();
+    form.btnStartClick();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(fakes.errors.shown,
+              std::vector<std::string>{dir.file("config/brelvane/machine.toml") + ":1: spindle: unknown key."});
+    EXPECT_TRUE(fakes.shell.opened.empty());
+    EXPECT_TRUE(form.isEnabled());
+}
+
 TEST_F(Window, BadStartFieldShowsTheConversionError)
 {
     testsupport::writeFile(dir.file("part.nc"), "M30\n");

@@ -119,6 +119,46 @@ TEST(CommandLine, ExitStatuses)
     EXPECT_EQ(badStart.err, "Brelvane: 'x' は浮動小数点数ではありません.\n");
 }
 
+// The keys of docs/summary-json.md, with their types, on the bundled example.
+TEST(CommandLine, JsonSummaryKeepsItsDocumentedKeys)
+{
+    testsupport::TempDir dir;
+    std::filesystem::copy_file(std::filesystem::path(BRELVANE_EXAMPLES_DIR) / "bracket.nc", dir.file("bracket.nc"));
+    const auto r = runProgram(kCli, {"-q", "--json", dir.file("s.json"), dir.file("bracket.nc")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto j = nlohmann::json::parse(testsupport::readFile(dir.file("s.json")));
+    using T = nlohmann::json::value_t;
+    const auto expect = [](const nlohmann::json& object, const std::vector<std::pair<const char*, T>>& keys) {
+        for (const auto& [key, type] : keys) {
+            ASSERT_TRUE(object.contains(key)) << key;
+            const T actual = object[key].type();
+            const bool number = type == T::number_float &&
+                                (actual == T::number_integer || actual == T::number_unsigned);
+            const bool integer = type == T::number_unsigned && actual == T::number_integer;
+            EXPECT_TRUE(actual == type || number || integer) << key << " is " << object[key].type_name();
+        }
+    };
+    expect(j, {{"program", T::object}, {"analysed_at", T::string}, {"start", T::object}, {"offset_check", T::boolean},
+               {"machine", T::object}, {"lines", T::number_unsigned}, {"sections", T::array}, {"total", T::object},
+               {"overcut_count", T::number_unsigned}, {"outcome", T::string}, {"messages", T::array}});
+    expect(j["program"], {{"file", T::string}, {"name", T::string}, {"comment", T::string}});
+    expect(j["start"], {{"x", T::number_float}, {"y", T::number_float}, {"z", T::number_float}});
+    ASSERT_EQ(j["sections"].size(), 3u);
+    for (const auto& section : j["sections"]) {
+        expect(section, {{"index", T::number_unsigned}, {"tool", T::number_unsigned}, {"description", T::string},
+                         {"first_line", T::number_unsigned}, {"last_line", T::number_unsigned},
+                         {"extents", T::object}, {"time_min", T::object}, {"machine_time_min", T::number_float},
+                         {"cut_length", T::number_float}, {"holes", T::object}, {"overcut_lines", T::array}});
+        expect(section["time_min"], {{"rapid", T::number_float}, {"cut", T::number_float}, {"total", T::number_float}});
+        expect(section["extents"], {{"x", T::array}, {"y", T::array}, {"z", T::array}});
+    }
+    expect(j["total"], {{"extents", T::object}, {"time_min", T::object}, {"machine_time_min", T::number_float}});
+    EXPECT_EQ(j["program"]["name"], "O1001");
+    EXPECT_EQ(j["sections"][2]["holes"], (nlohmann::json{{"81", 4}, {"83", 1}}));
+    EXPECT_EQ(j["sections"][1]["description"], "T2 END MILL DIA 10.");
+    EXPECT_EQ(j["outcome"], "completed");
+}
+
 TEST(CommandLine, WorkingFolderIsMadeAbsolute)
 {
     testsupport::TempDir dir;
