@@ -1,17 +1,12 @@
 // Opens a complete report in headless Chromium the way a user does: the index page with
 // its two frames, a tool link, the final report link. Usage:
 //   node report.mjs INDEX_HTML SCREENSHOT_PNG
-import { chromium } from 'playwright-core';
+import { fail, launch } from './browser.mjs';
 import { pathToFileURL } from 'node:url';
 
 const [indexPage, screenshot] = process.argv.slice(2);
-const fail = (message) => { console.error(`FAIL: ${message}`); process.exitCode = 1; };
 
-const browser = await chromium.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-         '--disable-component-update', '--disable-sync'],
-});
+const browser = await launch();
 try {
   const page = await browser.newPage({ viewport: { width: 1100, height: 700 } });
   await page.goto(pathToFileURL(indexPage).href);

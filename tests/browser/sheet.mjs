@@ -1,18 +1,13 @@
 // Opens the setup sheet the way a user does: from the link in the report's tool index.
 // Checks that every toolpath picture has something drawn and that it prints to a PDF of a
 // sensible number of A4 pages. Usage: node sheet.mjs INDEX_HTML SCREENSHOT_PNG PDF
-import { chromium } from 'playwright-core';
+import { fail, launch } from './browser.mjs';
 import { pathToFileURL } from 'node:url';
 import { writeFileSync } from 'node:fs';
 
 const [indexPage, screenshot, pdfPath] = process.argv.slice(2);
-const fail = (message) => { console.error(`FAIL: ${message}`); process.exitCode = 1; };
 
-const browser = await chromium.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-         '--disable-component-update', '--disable-sync'],
-});
+const browser = await launch();
 try {
   const page = await browser.newPage({ viewport: { width: 900, height: 1300 } });
   await page.goto(pathToFileURL(indexPage).href);
