@@ -80,7 +80,11 @@ void PathSimplifier::add(Point p, std::vector<Point>& out)
     const Point toP{p.x - anchor_.x, p.y - anchor_.y};
     const double lengthP = std::sqrt(dot(toP, toP));
     bool replaces = false;
-    if (tolerance_ > 0.0 && lengthP >= reach_) {
+    // The pending point must lie within the tolerance of the new segment: most points that
+    // turn a corner fail this cheap test before any cone is worked out.
+    const Point toPendingPoint{pending_.x - anchor_.x, pending_.y - anchor_.y};
+    const bool nearLine = std::fabs(cross(toP, toPendingPoint)) <= tolerance_ * lengthP;
+    if (tolerance_ > 0.0 && lengthP >= reach_ && nearLine) {
         bool cone = hasCone_;
         Point right = right_;
         Point left = left_;

@@ -66,7 +66,10 @@ bool isTinyMagnitude(std::string_view text)
         }
         long long exponent = 0;
         const auto res = std::from_chars(text.data() + i, text.data() + text.size(), exponent);
-        if (res.ec == std::errc::result_out_of_range) {
+        // An exponent beyond any text's count of digits decides alone (and the sum below
+        // cannot overflow).
+        constexpr long long kDecisive = 1LL << 60;
+        if (res.ec == std::errc::result_out_of_range || exponent > kDecisive) {
             return negative;
         }
         digitExponent += negative ? -exponent : exponent;

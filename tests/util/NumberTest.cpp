@@ -153,6 +153,18 @@ TEST(Format, ConversionsIgnoreTheProcessLocale)
 
 namespace {
 
+// A number out of range reads as 0 whichever way it is out: digits and exponent together
+// decide, and an exponent at the edge of a 64-bit integer neither overflows nor misleads.
+TEST(LeadingNumber, OutOfRangeReadsAsZero)
+{
+    const std::string manyDigits = "1" + std::string(201, '0');
+    EXPECT_EQ(util::leadingNumber(manyDigits + "e9223372036854775807"), 0.0);
+    EXPECT_EQ(util::leadingNumber(manyDigits + "e-9223372036854775807"), 0.0);
+    EXPECT_EQ(util::leadingNumber("1e99999999999999999999"), 0.0);
+    EXPECT_EQ(util::leadingNumber("1e-400"), 0.0);
+    EXPECT_EQ(util::leadingNumber("2.5e2mm"), 250.0);
+}
+
 // The fast path of the fixed format must agree with the exact conversion everywhere,
 // ties and near-ties included.
 TEST(Format, FixedAgreesWithTheExactConversion)
