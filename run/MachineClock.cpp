@@ -58,19 +58,35 @@ void MachineClock::start(double x, double y, double z)
     position_ = {x, y, z};
 }
 
-void MachineClock::line(const nc::IsoNcAnalyzer& a)
+MachineClock::Block MachineClock::blockOf(const nc::IsoNcAnalyzer& a)
+{
+    Block block;
+    block.motion = a.blockMotion();
+    block.feed = a.feedRate();
+    block.moveLength = a.moveLength();
+    block.dwellSeconds = a.dwellSeconds();
+    block.returnLevel = a.returnLevel();
+    block.peckDepth = a.peckDepth();
+    block.inch = a.isInchMode();
+    block.cycleActive = a.isCycleActive();
+    block.programStop =
+        a.isWordGiven(WordSlot::M) && (a.wordValue(WordSlot::M) == 0.0 || a.wordValue(WordSlot::M) == 1.0);
+    return block;
+}
+
+void MachineClock::line(const Block& b)
 {
     if (!planner_) {
         return;
     }
     nc::MotionPlanner& planner = *planner_;
     // The planner works in mm: an inch program's positions and feeds are converted.
-    const double scale = a.isInchMode() ? kMillimetresPerInch : 1.0;
-    const double feed = (a.feedRate() == 0.0 ? kFeedWhenNone : a.feedRate()) * scale;
-    const nc::BlockMotion& m = a.blockMotion();
+    const double scale = b.inch ? kMillimetresPerInch : 1.0;
+    const double feed = (b.feed == 0.0 ? kFeedWhenNone : b.feed) * scale;
+    const nc::BlockMotion& m = b.motion;
     if (m.hole) {
-        hole(m, a, scale, feed);
-    } else if (m.line && !a.isCycleActive() && a.moveLength() != 0.0) {
+        hole(b, scale, feed);
+    } else if (m.line && !b.cycleActive && b.moveLength != 0.0) {
         // Inside a cycle the holes are the moves; the interpreter's rapid to the hole's
         // bottom is no move of the machine.
         const nc::Vec3 from = scaled(m.start, scale);
@@ -81,16 +97,16 @@ void MachineClock::line(const nc::IsoNcAnalyzer& a)
             planner.line(from, to, feed);
         }
         position_ = to;
-    } else if (m.arc && usable(m.start) && usable(m.end) && a.moveLength() != 0.0) {
+    } else if (m.arc && usable(m.start) && usable(m.end) && b.moveLength != 0.0) {
         planner.arc(scaled(m.start, scale), scaled(m.end, scale), m.axis1, m.axis2, m.radius * scale,
                     m.startAngle, m.sweep, m.angleIncreasing, feed);
         position_ = scaled(m.end, scale);
     }
-    if (a.dwellSeconds() > 0.0) {
-        planner.wait(a.dwellSeconds());
+    if (b.dwellSeconds > 0.0) {
+        planner.wait(b.dwellSeconds);
     }
-    if (a.isWordGiven(WordSlot::M) && (a.wordValue(WordSlot::M) == 0.0 || a.wordValue(WordSlot::M) == 1.0)) {
-        planner.stop();  // a program stop: the machine comes to rest; the operator's time is not counted
+    if (b.programStop) {
+        planner.stop();  // the machine comes to rest; the operator's time is not counted
     }
 }
 
@@ -101,14 +117,15 @@ void MachineClock::toolChange()
     }
 }
 
-void MachineClock::hole(const nc::BlockMotion& m, const nc::IsoNcAnalyzer& a, double scale, double feed)
+void MachineClock::hole(const Block& b, double scale, double feed)
 {
     nc::MotionPlanner& planner = *planner_;
+    const nc::BlockMotion& m = b.motion;
     const double x = m.holeX * scale;
     const double y = m.holeY * scale;
     const double r = m.holeTop * scale;
     const double bottom = m.holeBottom * scale;
-    const double back = a.returnLevel() * scale;
+    const double back = b.returnLevel * scale;
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r) || !std::isfinite(bottom)) {
         return;
     }
@@ -119,7 +136,7 @@ void MachineClock::hole(const nc::BlockMotion& m, const nc::IsoNcAnalyzer& a, do
     const double depth = std::fabs(r - bottom);
     const double direction = bottom < r ? -1.0 : 1.0;
     const bool pecking = m.cycleCode == 83 || m.cycleCode == 73;
-    const double peck = a.peckDepth() * scale;
+    const double peck = b.peckDepth * scale;
     const int pecks = pecking && peck > 0.0 ? std::max(1, static_cast<int>(std::ceil(depth / peck))) : 1;
     double reached = r;
     for (int i = 1; i <= pecks && i <= 100000; ++i) {
@@ -145,22 +162,16 @@ void MachineClock::hole(const nc::BlockMotion& m, const nc::IsoNcAnalyzer& a, do
     position_ = {x, y, back};
 }
 
-double MachineClock::foldSection(const RunSummary& summary)
+double MachineClock::foldSection()
 {
-    if (!planner_) {
-        return summary.section.totalTime;
-    }
     planner_->stop();
     const double minutes = (planner_->seconds() - foldedSeconds_) / 60.0;
     foldedSeconds_ = planner_->seconds();
     return minutes;
 }
 
-double MachineClock::totalMinutes(const RunSummary& summary)
+double MachineClock::totalMinutes()
 {
-    if (!planner_) {
-        return summary.program.totalTime;
-    }
     planner_->stop();
     return planner_->seconds() / 60.0;
 }

@@ -18,21 +18,40 @@ nc::MachineLimits machineLimits(const MachineProfile& profile);
 
 class MachineClock {
 public:
+    // What the clock reads of one interpreted block, taken on the run's thread so the
+    // clock can run on another.
+    struct Block {
+        nc::BlockMotion motion;
+        double feed = 0.0;        // per minute, program units
+        double moveLength = 0.0;
+        double dwellSeconds = 0.0;
+        double returnLevel = 0.0;
+        double peckDepth = 0.0;
+        bool inch = false;
+        bool cycleActive = false;
+        bool programStop = false;  // M00 or M01
+    };
+    static Block blockOf(const nc::IsoNcAnalyzer& analyzer);
+
     explicit MachineClock(const MachineProfile& profile);
+
+    // The classic model: the classic times are the machine times; nothing to feed.
+    bool isClassic() const { return !planner_; }
 
     // The start point (mm: a program starts in millimetres).
     void start(double x, double y, double z);
-    // After the line is interpreted.
-    void line(const nc::IsoNcAnalyzer& analyzer);
+    // Each block, in order.
+    void line(const Block& block);
     // An M06: counted in the section of the tool it brings.
     void toolChange();
-    // Minutes of the section the report just folded (its moves brought to rest).
-    double foldSection(const RunSummary& summary);
-    // Minutes of the whole run so far.
-    double totalMinutes(const RunSummary& summary);
+    // Minutes since the last fold (the moves brought to rest), for the section the report
+    // just folded. Not for the classic model.
+    double foldSection();
+    // Minutes of the whole run so far. Not for the classic model.
+    double totalMinutes();
 
 private:
-    void hole(const nc::BlockMotion& m, const nc::IsoNcAnalyzer& a, double scale, double feed);
+    void hole(const Block& block, double scale, double feed);
 
     MachineProfile profile_;
     std::optional<nc::MotionPlanner> planner_;  // none for a classic profile

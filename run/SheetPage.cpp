@@ -208,11 +208,11 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
 
     // Pictures: the whole program within its own budget, the sections sharing the rest.
     ToolpathPicture& whole = recorder.wholePicture();
-    const std::size_t left = kSheetBudget > textSize + PictureBuilder::kPictureBudget
-                                 ? kSheetBudget - textSize - PictureBuilder::kPictureBudget
+    const std::size_t left = kSheetBudget > textSize + SheetWorker::kPictureBudget
+                                 ? kSheetBudget - textSize - SheetWorker::kPictureBudget
                                  : 0;
     const std::size_t perSection =
-        shown == 0 ? 0 : std::min(PictureBuilder::kPictureBudget, left / shown * 9 / 10);
+        shown == 0 ? 0 : std::min(SheetWorker::kPictureBudget, left / shown * 9 / 10);
 
     out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
     appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic());

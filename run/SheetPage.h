@@ -12,7 +12,7 @@ namespace run {
 // The sheet stays under this size whatever the program: pictures are fitted to what is
 // left once the text is known, and at most kMaxSectionBlocks sections get a block.
 inline constexpr std::size_t kSheetBudget = 4 * 1024 * 1024 - 64 * 1024;
-inline constexpr std::size_t kMaxSectionBlocks = PictureBuilder::kMaxSectionPictures;
+inline constexpr std::size_t kMaxSectionBlocks = SheetWorker::kMaxSectionPictures;
 inline constexpr std::size_t kMaxOvercutLinesShown = 30;
 
 std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder);

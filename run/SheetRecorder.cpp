@@ -60,14 +60,42 @@ std::string_view lineComment(std::string_view line)
 }
 
 SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures, const MachineProfile& machine)
-    : record_(record), drawPictures_(drawPictures), clock_(machine)
+    : record_(record),
+      drawPictures_(drawPictures),
+      clock_(machine),
+      worker_(drawPictures, clock_.isClassic() ? nullptr : &clock_)
 {
     record_.machine = machine;
 }
 
+SheetRecorder::~SheetRecorder()
+{
+    // A run that ended early keeps the machine times of what it had.
+    if (!settled_) {
+        try {
+            settleMachineTimes();
+        } catch (...) {
+        }
+    }
+}
+
+void SheetRecorder::settleMachineTimes()
+{
+    settled_ = true;
+    worker_.finish();
+    if (clock_.isClassic()) {
+        return;
+    }
+    record_.machineTotal = worker_.totalMinutes();
+    const std::vector<double>& minutes = worker_.sectionMinutes();
+    for (std::size_t i = 0; i < record_.sections.size() && i < minutes.size(); ++i) {
+        record_.sections[i].machineTime = minutes[i];
+    }
+}
+
 void SheetRecorder::start(double x, double y, double z)
 {
-    pictures_.startPoint(x, y, z);
+    worker_.startPoint(x, y, z);
     clock_.start(x, y, z);
 }
 
@@ -118,7 +146,6 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
         awaitingComment_ = false;
     }
 
-    clock_.line(a);
     const nc::BlockMotion& motion = a.blockMotion();
     if (motion.hole) {
         ++holes_[motion.cycleCode];
@@ -126,8 +153,9 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
     // Under G00 every block measures a rapid, most of them of length 0: only what moves
     // is drawn (and gives its tool a colour).
     const bool moved = (motion.line || motion.arc) && a.moveLength() != 0.0;
-    if (drawPictures_ && (moved || motion.hole)) {
-        pictures_.draw(motion, colourOf(tool));
+    const bool drawn = drawPictures_ && (moved || motion.hole);
+    if (worker_.busy()) {
+        worker_.block(MachineClock::blockOf(a), drawn, drawn ? colourOf(tool) : 0);
     }
 }
 
@@ -141,7 +169,6 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
                                   std::int64_t lastLine)
 {
     bool kept = false;
-    const double machineTime = clock_.foldSection(summary);
     if (sectionHoldsAnything(summary) || !holes_.empty() || !overcuts_.empty()) {
         SectionRecord section;
         section.index = static_cast<int>(record_.sections.size()) + 1;
@@ -153,20 +180,19 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
         section.lastLine = lastLine;
         section.figures = summary.section;
         section.cutLength = summary.sectionCutLength;
-        section.machineTime = machineTime;
+        // A classic clock's time is the classic time; a machine's comes from the worker.
+        section.machineTime = summary.section.totalTime;
         section.holes = std::move(holes_);
         section.overcutLines = std::move(overcuts_);
         record_.sections.push_back(std::move(section));
         kept = true;
     }
-    if (drawPictures_) {
-        pictures_.endSection(kept);
-    }
+    worker_.endSection(kept);
     holes_.clear();
     overcuts_.clear();
     firstLine_ = lastLine + 1;
     if (toolChangeLine_) {
-        clock_.toolChange();
+        worker_.toolChange();
         description_ = nextDescription_;
         awaitingComment_ = description_.empty();
         toolChangeLine_ = false;
@@ -176,8 +202,8 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
 void SheetRecorder::finish(const RunSummary& summary)
 {
     record_.total = summary.program;
-    record_.machineTotal = clock_.totalMinutes(summary);
-    pictures_.finish();
+    record_.machineTotal = summary.program.totalTime;
+    settleMachineTimes();
     legend_.assign(colours_.size(), std::string());
     for (const auto& [tool, colour] : colours_) {
         std::string label = "T" + util::formatInt(tool);

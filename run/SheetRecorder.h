@@ -5,7 +5,7 @@
 
 #include "nc/IsoNcAnalyzer.h"
 #include "run/MachineClock.h"
-#include "run/PictureBuilder.h"
+#include "run/SheetWorker.h"
 #include "run/ProgramRecord.h"
 
 #include <cstdint>
@@ -24,6 +24,9 @@ class SheetRecorder {
 public:
     // Without `drawPictures` only the record is kept (no sheet will be written).
     SheetRecorder(ProgramRecord& record, bool drawPictures, const MachineProfile& machine);
+    ~SheetRecorder();
+    SheetRecorder(const SheetRecorder&) = delete;
+    SheetRecorder& operator=(const SheetRecorder&) = delete;
 
     void start(double x, double y, double z);
     // After the line is interpreted, before its section may end. `tool` is the tool of
@@ -38,18 +41,21 @@ public:
     void finish(const RunSummary& summary);
 
     // The pictures, once finish() has returned.
-    ToolpathPicture& wholePicture() { return pictures_.wholePicture(); }
-    std::vector<ToolpathPicture>& sectionPictures() { return pictures_.sectionPictures(); }
+    ToolpathPicture& wholePicture() { return worker_.wholePicture(); }
+    std::vector<ToolpathPicture>& sectionPictures() { return worker_.sectionPictures(); }
     // One label per colour: the tool and its description.
     const std::vector<std::string>& legend() const { return legend_; }
 
 private:
     std::uint8_t colourOf(int tool);
+    // Waits for the worker and takes its machine times into the record.
+    void settleMachineTimes();
 
     ProgramRecord& record_;
     bool drawPictures_;
-    PictureBuilder pictures_;
     MachineClock clock_;
+    SheetWorker worker_;
+    bool settled_ = false;
     std::map<int, std::uint8_t> colours_;
     std::vector<std::string> legend_;
 

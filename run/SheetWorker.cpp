@@ -1,10 +1,10 @@
-#include "run/PictureBuilder.h"
+#include "run/SheetWorker.h"
 
 #include <algorithm>
 
 namespace run {
 
-PictureBuilder::~PictureBuilder()
+SheetWorker::~SheetWorker()
 {
     if (thread_.joinable()) {
         {
@@ -16,23 +16,34 @@ PictureBuilder::~PictureBuilder()
     }
 }
 
-void PictureBuilder::startPoint(double x, double y, double z)
+void SheetWorker::startPoint(double x, double y, double z)
 {
     // Before any move: the drawing thread has not started yet.
     whole_.markStart(x, y, z);
 }
 
-void PictureBuilder::draw(const nc::BlockMotion& motion, std::uint8_t colour)
+void SheetWorker::block(const MachineClock::Block& block, bool drawn, std::uint8_t colour)
 {
-    post({motion, colour, Event::Draw});
+    if ((draw_ && drawn) || clock_) {
+        post({block, colour, drawn, Event::Block});
+    }
 }
 
-void PictureBuilder::endSection(bool keep)
+void SheetWorker::toolChange()
 {
-    post({{}, 0, keep ? Event::KeepSection : Event::EndSection});
+    if (clock_) {
+        post({{}, 0, false, Event::ToolChange});
+    }
 }
 
-void PictureBuilder::post(const Event& event)
+void SheetWorker::endSection(bool keep)
+{
+    if (busy()) {
+        post({{}, 0, false, keep ? Event::KeepSection : Event::EndSection});
+    }
+}
+
+void SheetWorker::post(const Event& event)
 {
     if (filling_.empty()) {
         filling_.reserve(kBatch);
@@ -43,10 +54,10 @@ void PictureBuilder::post(const Event& event)
     }
 }
 
-void PictureBuilder::handOver()
+void SheetWorker::handOver()
 {
     if (!thread_.joinable()) {
-        thread_ = std::thread(&PictureBuilder::work, this);
+        thread_ = std::thread(&SheetWorker::work, this);
     }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !hasReady_; });
@@ -57,7 +68,7 @@ void PictureBuilder::handOver()
     filling_.clear();
 }
 
-void PictureBuilder::work()
+void SheetWorker::work()
 {
     std::vector<Event> working;
     for (;;) {
@@ -78,7 +89,7 @@ void PictureBuilder::work()
     }
 }
 
-void PictureBuilder::finish()
+void SheetWorker::finish()
 {
     if (!filling_.empty()) {
         handOver();
@@ -92,29 +103,46 @@ void PictureBuilder::finish()
         changed_.notify_all();
         thread_.join();
     }
+    if (clock_) {
+        totalMinutes_ = clock_->totalMinutes();
+    }
 }
 
-void PictureBuilder::apply(const Event& event)
+void SheetWorker::apply(const Event& event)
 {
     switch (event.kind) {
-    case Event::Draw:
-        whole_.add(event.motion, event.colour);
-        current_.add(event.motion, event.colour);
+    case Event::Block:
+        if (clock_) {
+            clock_->line(event.block);
+        }
+        if (draw_ && event.drawn) {
+            whole_.add(event.block.motion, event.colour);
+            current_.add(event.block.motion, event.colour);
+        }
+        return;
+    case Event::ToolChange:
+        clock_->toolChange();
         return;
     case Event::KeepSection:
-        if (sections_.size() < kMaxSectionPictures) {
+        if (clock_) {
+            sectionMinutes_.push_back(clock_->foldSection());
+        }
+        if (draw_ && sections_.size() < kMaxSectionPictures) {
             sectionsSize_ += current_.estimatedSize();
             sections_.push_back(std::move(current_));
             keepSectionsWithinBudget();
         }
         break;
     case Event::EndSection:
+        if (clock_) {
+            clock_->foldSection();
+        }
         break;
     }
     current_ = ToolpathPicture(kPictureBudget);
 }
 
-void PictureBuilder::keepSectionsWithinBudget()
+void SheetWorker::keepSectionsWithinBudget()
 {
     // The largest picture gives up half its size until all fit.
     while (sectionsSize_ > kSectionPicturesBudget) {
