@@ -165,7 +165,8 @@ void MotionPlanner::plan()
         return;
     }
     // Backward: the last move must be able to stop at its end.
-    std::vector<double> maxEntry(window_.size());
+    std::vector<double>& maxEntry = maxEntry_;
+    maxEntry.resize(window_.size());
     double exit = 0.0;
     for (std::size_t i = window_.size(); i-- > 0;) {
         const Move& m = window_[i];

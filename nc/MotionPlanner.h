@@ -78,6 +78,7 @@ private:
 
     MachineLimits limits_;
     std::vector<Move> window_;
+    std::vector<double> maxEntry_;  // the backward pass's limits, kept to plan without allocating
     double seconds_ = 0.0;
     bool moving_ = false;     // the last committed or planned move does not end at rest
     double restingEntry_ = 0.0;  // planned speed at the start of the window's first move

@@ -82,14 +82,13 @@ void PathSimplifier::add(Point p, std::vector<Point>& out)
     bool replaces = false;
     // The pending point must lie within the tolerance of the new segment: most points that
     // turn a corner fail this cheap test before any cone is worked out.
-    const Point toPendingPoint{pending_.x - anchor_.x, pending_.y - anchor_.y};
-    const bool nearLine = std::fabs(cross(toP, toPendingPoint)) <= tolerance_ * lengthP;
+    const Point toPending{pending_.x - anchor_.x, pending_.y - anchor_.y};
+    const bool nearLine = std::fabs(cross(toP, toPending)) <= tolerance_ * lengthP;
     if (tolerance_ > 0.0 && lengthP >= reach_ && nearLine) {
         bool cone = hasCone_;
         Point right = right_;
         Point left = left_;
         bool feasible = true;
-        const Point toPending{pending_.x - anchor_.x, pending_.y - anchor_.y};
         const double lengthPending = std::sqrt(dot(toPending, toPending));
         if (lengthPending > tolerance_) {
             // The pending point allows the directions within asin(tolerance / distance) of its own.
@@ -197,6 +196,14 @@ void ViewPicture::beginStroke(StrokeStyle style, Point from)
     open_ = true;
 }
 
+void ViewPicture::continueStroke(StrokeStyle style, Point from)
+{
+    // A move goes on the open stroke when it is drawn alike and starts where that ends.
+    if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
+        beginStroke(style, from);
+    }
+}
+
 void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
 {
     all_.add(from.x, from.y);
@@ -206,9 +213,7 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
         work_.add(to.x, to.y);
     }
     updateTolerance();
-    if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
-        beginStroke(style, from);
-    }
+    continueStroke(style, from);
     lastPoint_ = to;
     if (to == from) {
         return;
@@ -244,9 +249,7 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
         lineTo(style, from, to);
         return;
     }
-    if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
-        beginStroke(style, from);
-    }
+    continueStroke(style, from);
     simplifier_.finish(scratch_);
     keepPoints(0);
     std::vector<Vertex>& vertices = strokes_.back().vertices;

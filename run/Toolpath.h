@@ -111,6 +111,7 @@ public:
 
 private:
     void beginStroke(StrokeStyle style, PathSimplifier::Point from);
+    void continueStroke(StrokeStyle style, PathSimplifier::Point from);
     void keepPoints(std::size_t from);
     void updateTolerance();
     void recount();
