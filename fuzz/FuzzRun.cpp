@@ -1,5 +1,5 @@
-// Fuzz target: arbitrary bytes as a whole NC file through a complete run into a
-// temporary folder, with scripted services. The run must end, never crash.
+// Fuzz target: arbitrary bytes as a whole NC file through a complete run, with scripted
+// services, the report kept in memory. The run must end, never crash.
 #include "run/AnalysisRun.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
@@ -7,24 +7,54 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// The templates, written once, and the program as a file in memory that each input
+// replaces: the run reads them as any files, without a disk's cost.
+struct Files {
+    Files() : program(memfd_create("part.nc", 0))
+    {
+        if (program < 0) {
+            throw std::runtime_error("memfd_create failed");
+        }
+        std::filesystem::create_directory(dir.file("templates"));
+        testsupport::writeFile(dir.file("templates/hedder.txt"), "<html><body>\r\n");
+        testsupport::writeFile(dir.file("templates/index.html"), "<html></html>\r\n");
+    }
+    bool setProgram(const std::uint8_t* data, std::size_t size) const
+    {
+        return ftruncate(program, 0) == 0 && pwrite(program, data, size, 0) == static_cast<ssize_t>(size);
+    }
+    std::string programPath() const { return "/proc/self/fd/" + std::to_string(program); }
+
+    testsupport::TempDir dir;
+    int program;
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const testsupport::TempDir dir;
-    std::filesystem::create_directory(dir.file("templates"));
-    testsupport::writeFile(dir.file("templates/hedder.txt"), "<html><body>\r\n");
-    testsupport::writeFile(dir.file("templates/index.html"), "<html></html>\r\n");
-    testsupport::writeFile(dir.file("part.nc"), std::string(reinterpret_cast<const char*>(data), size));
+    static const Files files;
+    if (!files.setProgram(data, size)) {
+        throw std::runtime_error("the program could not be written");
+    }
 
     testsupport::FakeServices fakes;
     fakes.radius.answers = {"2.5", std::nullopt, "x", "0"};
     run::AppState state;
-    state.programDir = dir.file("templates");
+    state.programDir = files.dir.file("templates");
     run::RunSettings settings;
-    settings.ncFile = dir.file("part.nc");
-    settings.workingDir = dir.path();
+    settings.ncFile = files.programPath();
+    settings.workingDir = "/memory";
     settings.offsetCheck = size % 2 == 0;
-    run::AnalysisRun(settings, state, fakes.services());
+    run::MemoryOutput output;
+    output.folders.insert(settings.workingDir);
+    run::AnalysisRun(settings, state, fakes.services(), output);
     return 0;
 }

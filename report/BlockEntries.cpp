@@ -68,33 +68,40 @@ std::string radiusPromptText(int dNumber)
 }
 
 BlockEntries::BlockEntries(EntryState& state, RadiusCache& radiusCache, RadiusPrompt& prompt, bool offsetCheck)
-    : state_(state),
-      radiusCache_(radiusCache),
-      prompt_(prompt),
-      offsetCheck_(offsetCheck),
-      rapid_(util::toCp932(labels::kRapid)),
-      line_(util::toCp932(labels::kLine)),
-      vertical_(util::toCp932(labels::kVertical)),
-      slope_(util::toCp932(labels::kSlope)),
-      arc_(util::toCp932(labels::kArc)),
-      circle_(util::toCp932(labels::kCircle)),
-      compStart_(util::toCp932(labels::kCompStart)),
-      holeCount_(util::toCp932(labels::kHoleCount)),
-      cycleLevels_(util::toCp932(labels::kCycleLevels)),
-      hole_(util::toCp932(labels::kHole)),
-      dwell_(util::toCp932(labels::kDwell)),
-      stop_(util::toCp932(labels::kStop)),
-      optionalStop_(util::toCp932(labels::kOptionalStop)),
-      compCancel_(util::toCp932(labels::kCompCancel)),
-      cycleNameStart_(util::toCp932(labels::kCycleNameStart)),
-      cycleNameEnd_(util::toCp932(labels::kCycleNameEnd)),
-      overcut_(util::toCp932(labels::kOvercut)),
-      arcRadiusError_(util::toCp932(labels::kArcRadiusError)),
-      unknownCycle_(util::toCp932(cycleName(0)))
+    : state_(state), radiusCache_(radiusCache), prompt_(prompt), offsetCheck_(offsetCheck)
+{
+}
+
+BlockEntries::Texts::Texts()
+    : rapid(util::toCp932(labels::kRapid)),
+      line(util::toCp932(labels::kLine)),
+      vertical(util::toCp932(labels::kVertical)),
+      slope(util::toCp932(labels::kSlope)),
+      arc(util::toCp932(labels::kArc)),
+      circle(util::toCp932(labels::kCircle)),
+      compStart(util::toCp932(labels::kCompStart)),
+      holeCount(util::toCp932(labels::kHoleCount)),
+      cycleLevels(util::toCp932(labels::kCycleLevels)),
+      hole(util::toCp932(labels::kHole)),
+      dwell(util::toCp932(labels::kDwell)),
+      stop(util::toCp932(labels::kStop)),
+      optionalStop(util::toCp932(labels::kOptionalStop)),
+      compCancel(util::toCp932(labels::kCompCancel)),
+      cycleNameStart(util::toCp932(labels::kCycleNameStart)),
+      cycleNameEnd(util::toCp932(labels::kCycleNameEnd)),
+      overcut(util::toCp932(labels::kOvercut)),
+      arcRadiusError(util::toCp932(labels::kArcRadiusError)),
+      unknownCycle(util::toCp932(cycleName(0)))
 {
     for (int code = kFirstCycleCode; code <= kLastCycleCode; ++code) {
-        cycleNames_[static_cast<std::size_t>(code - kFirstCycleCode)] = util::toCp932(cycleName(code));
+        cycleNames[static_cast<std::size_t>(code - kFirstCycleCode)] = util::toCp932(cycleName(code));
     }
+}
+
+const BlockEntries::Texts& BlockEntries::texts()
+{
+    static const Texts texts;
+    return texts;
 }
 
 const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_view lineText)
@@ -163,7 +170,7 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
 
     // 4. An R that cannot reach the arc's end point is flagged whatever the entry shows.
     if (a.isArcRadiusError()) {
-        entry_ += arcRadiusError_;
+        entry_ += t_.arcRadiusError;
     }
     return entry_;
 }
@@ -173,40 +180,40 @@ void BlockEntries::rapidEntry(const nc::IsoNcAnalyzer& a, std::string& out) cons
     if (a.moveLength() == 0.0) {
         return;
     }
-    rapid_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    t_.rapid.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.moveLength()});
 }
 
 void BlockEntries::dwellEntry(std::string& out) const
 {
-    out += dwell_;
+    out += t_.dwell;
 }
 
 void BlockEntries::stopEntry(std::string& out) const
 {
-    out += stop_;
+    out += t_.stop;
 }
 
 void BlockEntries::optionalStopEntry(std::string& out) const
 {
-    out += optionalStop_;
+    out += t_.optionalStop;
 }
 
 void BlockEntries::lineEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    line_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.wordValue(WordSlot::Z),
+    t_.line.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.wordValue(WordSlot::Z),
                         a.directionAngle(false), a.moveLength(), a.feedRate()});
 }
 
 void BlockEntries::verticalEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    vertical_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    t_.vertical.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.moveLength(), a.feedRate()});
 }
 
 void BlockEntries::slopeEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    slope_.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    t_.slope.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.slopeAngle(false), a.wordValue(WordSlot::F)});
 }
 
@@ -221,24 +228,24 @@ void BlockEntries::circularEntry(const util::PrintfFormat& format, const nc::Iso
 
 void BlockEntries::arcEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    circularEntry(arc_, a, out);
+    circularEntry(t_.arc, a, out);
 }
 
 void BlockEntries::circleEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
 {
-    circularEntry(circle_, a, out);
+    circularEntry(t_.circle, a, out);
 }
 
 void BlockEntries::compStartEntry(const nc::IsoNcAnalyzer& a, std::string& out)
 {
-    compStart_.append(out, {asUnsigned(a.wordValue(WordSlot::GCutterComp)), asUnsigned(a.wordValue(WordSlot::D)),
+    t_.compStart.append(out, {asUnsigned(a.wordValue(WordSlot::GCutterComp)), asUnsigned(a.wordValue(WordSlot::D)),
                         a.moveLength()});
     state_.compMarkerShown = true;
 }
 
 void BlockEntries::compCancelEntry(std::string& out)
 {
-    out += compCancel_;
+    out += t_.compCancel;
     state_.compMarkerShown = false;
 }
 
@@ -248,7 +255,7 @@ void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
     const double y = a.wordValue(WordSlot::Y);
     if (state_.cycleHeadingShown) {
         ++state_.holeCounter;
-        hole_.append(out, {state_.holeCounter, x, y});
+        t_.hole.append(out, {state_.holeCounter, x, y});
         return;
     }
     // The first hole of a group carries the cycle's name, its levels and the hole inside
@@ -259,16 +266,16 @@ void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
     // The converted table holds the unknown-cycle text for codes without a name already.
     const bool inTable = code >= kFirstCycleCode && code <= kLastCycleCode;
     const double z = a.wordValue(WordSlot::Z);
-    out += cycleNameStart_;
-    out += inTable ? cycleNames_[static_cast<std::size_t>(code - kFirstCycleCode)] : unknownCycle_;
-    cycleLevels_.append(out, {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
-    hole_.append(out, {state_.holeCounter, x, y});
-    out += cycleNameEnd_;
+    out += t_.cycleNameStart;
+    out += inTable ? t_.cycleNames[static_cast<std::size_t>(code - kFirstCycleCode)] : t_.unknownCycle;
+    t_.cycleLevels.append(out, {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
+    t_.hole.append(out, {state_.holeCounter, x, y});
+    out += t_.cycleNameEnd;
 }
 
 void BlockEntries::holeCountEntry(std::string& out)
 {
-    holeCount_.append(out, {state_.holeCounter});
+    t_.holeCount.append(out, {state_.holeCounter});
     state_.cycleHeadingShown = false;
     state_.holeCounter = 0;
 }
@@ -293,7 +300,7 @@ void BlockEntries::overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out)
     }
     const int insideDirection = a.wordValue(WordSlot::GCutterComp) == 41.0 ? 3 : 2;
     if (a.motionCode() == insideDirection && radiusCache_.compToolDiameter * 0.5 >= a.arcRadius()) {
-        out += overcut_;
+        out += t_.overcut;
         overcutShown_ = true;
     }
 }

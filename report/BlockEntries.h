@@ -56,12 +56,16 @@ private:
     std::string entry_;  // the last entry, reused from line to line
     bool overcutShown_ = false;  // in entry_
 
-    // The labels in code page 932.
-    util::PrintfFormat rapid_, line_, vertical_, slope_, arc_, circle_, compStart_, holeCount_, cycleLevels_, hole_;
-    std::string dwell_, stop_, optionalStop_, compCancel_, cycleNameStart_, cycleNameEnd_, overcut_,
-        arcRadiusError_;
-    std::array<std::string, 17> cycleNames_;
-    std::string unknownCycle_;
+    // The labels in code page 932, made once for every entry writer of the process.
+    struct Texts {
+        Texts();
+        util::PrintfFormat rapid, line, vertical, slope, arc, circle, compStart, holeCount, cycleLevels, hole;
+        std::string dwell, stop, optionalStop, compCancel, cycleNameStart, cycleNameEnd, overcut, arcRadiusError;
+        std::array<std::string, 17> cycleNames;
+        std::string unknownCycle;
+    };
+    static const Texts& texts();
+    const Texts& t_ = texts();
 };
 
 // HTML text of an NC line: & < > escaped, every other byte as it is.

@@ -119,11 +119,12 @@ struct ReadFailure {
 // exception closes them with what was written so far.
 class ReportRun {
 public:
-    ReportRun(const RunSettings& settings, AppState& state, const Services& services, const std::string& resultDir,
-              ProgramRecord& record)
+    ReportRun(const RunSettings& settings, AppState& state, const Services& services, ReportOutput& output,
+              const std::string& resultDir, ProgramRecord& record)
         : settings_(settings),
           state_(state),
           services_(services),
+          output_(output),
           dataPath_(util::joinPath(resultDir, "data.html")),
           jumpPath_(util::joinPath(resultDir, "jump.html")),
           sheetPath_(util::joinPath(resultDir, "sheet.html")),
@@ -160,15 +161,12 @@ public:
         }
 
         // 4. Both files begin with the header template.
-        if (!startFromHeader(jumpPath_) || !startFromHeader(dataPath_)) {
-            return false;
-        }
-        util::FileHandle jumpFile = util::openAppend(jumpPath_, services_.messages);
+        std::unique_ptr<OutputFile> jumpFile = startFromHeader(jumpPath_);
         if (!jumpFile) {
             return false;
         }
         jump_.emplace(std::move(jumpFile), jumpPath_);
-        util::FileHandle dataFile = util::openAppend(dataPath_, services_.messages);
+        std::unique_ptr<OutputFile> dataFile = startFromHeader(dataPath_);
         if (!dataFile) {
             return false;
         }
@@ -186,27 +184,21 @@ public:
     }
 
 private:
-    // Creates or empties the file and copies the header template into it. Without the
+    // Creates or empties the file and writes the header template into it. Without the
     // template the file still starts empty, so no earlier run's content stays in front.
-    bool startFromHeader(const std::string& path)
+    std::unique_ptr<OutputFile> startFromHeader(const std::string& path)
     {
-        const std::string headerPath = headerTemplatePath(state_);
-        const util::FileHandle header = util::openBinaryRead(headerPath, services_.messages);
-        util::FileHandle out = util::openBinaryWrite(path, services_.messages);
+        const std::optional<std::string> header = util::readWholeFile(headerTemplatePath(state_), services_.messages);
+        std::unique_ptr<OutputFile> out = output_.create(path);
         if (!out) {
-            return false;
-        }
-        const util::CopyResult copied = header ? util::copyStream(header.get(), out.get()) : util::CopyResult::Copied;
-        if (copied == util::CopyResult::ReadFailed) {
-            // A template that opens but cannot be read (a folder) counts as missing.
-            services_.messages.showMessage(util::openErrorText(headerPath), util::kOpenErrorCaption,
+            services_.messages.showMessage(util::openErrorText(path), util::kOpenErrorCaption,
                                            util::MessageBoxService::Buttons::Ok);
-            out.reset(std::freopen(nullptr, "wb", out.release()));
+            return nullptr;
         }
-        if (!out || std::fclose(out.release()) != 0 || copied == util::CopyResult::WriteFailed) {
+        if (header && !out->write(*header)) {
             throw WriteFailure{path};
         }
-        return true;
+        return out;
     }
 
     void readLines()
@@ -421,7 +413,8 @@ private:
 
         // 4. The setup sheet, once the report is complete.
         if (settings_.writeSheet) {
-            if (!util::writeWholeFile(sheetPath_, sheetPage(record_, sheet_))) {
+            const std::unique_ptr<OutputFile> sheet = output_.create(sheetPath_);
+            if (!sheet || !sheet->write(sheetPage(record_, sheet_)) || !sheet->close()) {
                 throw WriteFailure{sheetPath_};
             }
             sheetWritten_ = true;
@@ -441,6 +434,7 @@ private:
     const RunSettings& settings_;
     AppState& state_;
     const Services& services_;
+    ReportOutput& output_;
     std::string dataPath_;
     std::string jumpPath_;
     std::string sheetPath_;
@@ -488,8 +482,29 @@ std::string indexTemplatePath(const AppState& state)
 
 namespace {
 
+// A template copied into the report as it is. A missing template leaves the target as it
+// was; one that cannot be read shows "No Open <source>", a write that fails "No Write
+// <target>".
+void copyTemplate(const std::string& source, const std::string& target, ReportOutput& output,
+                  MessageBoxService& messages)
+{
+    const std::optional<std::string> bytes = util::readWholeFile(source, messages);
+    if (!bytes) {
+        return;
+    }
+    const std::unique_ptr<OutputFile> out = output.create(target);
+    if (!out) {
+        messages.showMessage(util::openErrorText(target), util::kOpenErrorCaption, MessageBoxService::Buttons::Ok);
+        return;
+    }
+    if (!out->write(*bytes) || !out->close()) {
+        messages.showMessage(util::writeErrorText(target), util::kWriteErrorCaption, MessageBoxService::Buttons::Ok);
+    }
+}
+
 // The run itself; AnalysisRun wraps it to keep the record.
-RunResult runAnalysis(const RunSettings& settings, AppState& state, const Services& services, ProgramRecord& record)
+RunResult runAnalysis(const RunSettings& settings, AppState& state, const Services& services, ReportOutput& output,
+                      ProgramRecord& record)
 {
     // 1. Nothing of an earlier run's summary or entries carries over.
     resetForRun(state.summary);
@@ -506,11 +521,11 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
         messages.showMessage(messages::kNcFileMissing, messages::kNcFileMissingCaption, MessageBoxService::Buttons::Ok);
         return result;
     }
-    if (!util::isFolder(settings.workingDir)) {
+    if (!output.isFolder(settings.workingDir)) {
         messages.showMessage(messages::kWorkingDirMissing, messages::kDirectoryCaption, MessageBoxService::Buttons::Ok);
         return result;
     }
-    if (util::isFolder(resultDir)) {
+    if (output.isFolder(resultDir)) {
         const std::string question =
             std::string(messages::kResultDirExistsBefore) + resultDir + messages::kResultDirExistsAfter;
         if (messages.showMessage(question, messages::kDirectoryCaption, MessageBoxService::Buttons::OkCancel) ==
@@ -518,18 +533,17 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
             result.outcome = RunOutcome::Cancelled;
             return result;
         }
-    } else {
-        util::createFolder(resultDir, messages);
+    } else if (!output.createFolder(resultDir)) {
+        messages.showMessage(util::kCreateFolderText, util::kCreateFolderCaption, MessageBoxService::Buttons::Ok);
     }
 
     // 4. The index page; without its template the run goes on. A sheet of an earlier run
     // goes now, so none is left beside a report it does not describe.
-    util::copyFile(indexTemplatePath(state), result.indexPage, messages);
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(util::joinPath(resultDir, "sheet.html")), ignored);
+    copyTemplate(indexTemplatePath(state), result.indexPage, output, messages);
+    output.remove(util::joinPath(resultDir, "sheet.html"));
 
     try {
-        ReportRun run(settings, state, services, resultDir, record);
+        ReportRun run(settings, state, services, output, resultDir, record);
         if (!run.execute()) {
             return result;
         }
@@ -557,7 +571,13 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
 
 }  // namespace
 
-RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& outer)
+RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services)
+{
+    DiskOutput disk;
+    return AnalysisRun(settings, state, services, disk);
+}
+
+RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& outer, ReportOutput& output)
 {
     auto record = std::make_shared<ProgramRecord>();
     record->file = settings.ncFile;
@@ -566,7 +586,7 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
     RecordingMessages recordedMessages(outer.messages, record->messages);
     RecordingErrors recordedErrors(outer.errors, record->messages);
     const Services services{recordedMessages, recordedErrors, outer.shell, outer.radius, outer.progress};
-    RunResult result = runAnalysis(settings, state, services, *record);
+    RunResult result = runAnalysis(settings, state, services, output, *record);
     record->outcome = result.outcome == RunOutcome::Completed   ? RecordOutcome::Completed
                       : result.outcome == RunOutcome::Cancelled ? RecordOutcome::Cancelled
                                                                 : RecordOutcome::Failed;

@@ -30,7 +30,20 @@ std::string anchorName(int tool, int sectionNumber)
     return "T" + util::formatInt(tool) + "_" + util::formatInt(sectionNumber);
 }
 
-ReportSkeleton::ReportSkeleton(std::string_view dataPath)
+ReportSkeleton::ReportSkeleton(std::string_view dataPath) : ReportSkeleton(fixedTexts())
+{
+    dataLink_ = util::pathToCp932Link(dataPath);
+    finalReportLink = "<a href=\"" + dataLink_ + finalReportLinkEnd_;
+}
+
+const ReportSkeleton& ReportSkeleton::fixedTexts()
+{
+    // Converting the texts costs more than a short run: once per process.
+    static const ReportSkeleton texts;
+    return texts;
+}
+
+ReportSkeleton::ReportSkeleton()
     : tableStart(reportText("<div><table><tbody>\n")),
       rowStartFirst(reportText("<tr><td class=\"DATA1\">\n")),
       rowStartSecond(reportText("<tr><td class=\"DATA2\">\n")),
@@ -51,14 +64,13 @@ ReportSkeleton::ReportSkeleton(std::string_view dataPath)
       indexCellEnd(reportText("</td></tr>\n")),
       tableEnd(reportText("</tbody></table></div>\n")),
       pageEnd(reportText("</body></html>\n")),
-      dataLink_(util::pathToCp932Link(dataPath)),
       infoTool_(reportText("\"><div class=\"INFO\">「 T")),
       infoToolEnd_(reportText(" 情報」<br>\n")),
       headingTool_(reportText("<div class=\"T-NO\">＜ T")),
       headingMachining_(reportText(" ＞加工<a name=\"")),
-      headingEnd_(reportText(".......情報はこちら</a></div>\n"))
+      headingEnd_(reportText(".......情報はこちら</a></div>\n")),
+      finalReportLinkEnd_(reportText("#last \" target=\"ncdata\">最終レポート</a>\n"))
 {
-    finalReportLink = "<a href=\"" + dataLink_ + reportText("#last \" target=\"ncdata\">最終レポート</a>\n");
 }
 
 void ReportSkeleton::appendInfoBlockStart(std::string& out, int sectionNumber, int tool) const

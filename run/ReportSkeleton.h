@@ -24,8 +24,11 @@ public:
     void appendIndexLinks(std::string& out, const std::vector<std::string>& anchorNames) const;
 
 private:
+    ReportSkeleton();  // the fixed texts, without the links
+    static const ReportSkeleton& fixedTexts();
+
     std::string dataLink_;  // the data path as written into links
-    std::string infoTool_, infoToolEnd_, headingTool_, headingMachining_, headingEnd_;
+    std::string infoTool_, infoToolEnd_, headingTool_, headingMachining_, headingEnd_, finalReportLinkEnd_;
 };
 
 // The anchor name of a tool heading: "T" + tool + "_" + section number.

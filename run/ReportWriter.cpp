@@ -2,15 +2,15 @@
 
 namespace run {
 
-ReportWriter::ReportWriter(util::FileHandle file, std::string path) : file_(std::move(file)), path_(std::move(path))
+ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file, std::string path)
+    : file_(std::move(file)), path_(std::move(path))
 {
-    buffer_.reserve(kFlushSize + 4096);
 }
 
 ReportWriter::~ReportWriter()
 {
     if (file_ && !buffer_.empty()) {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get());
+        file_->write(buffer_);
     }
 }
 
@@ -19,10 +19,9 @@ void ReportWriter::flush()
     if (buffer_.empty()) {
         return;
     }
-    const std::size_t size = buffer_.size();
-    const std::size_t written = std::fwrite(buffer_.data(), 1, size, file_.get());
+    const bool written = file_->write(buffer_);
     buffer_.clear();
-    if (written != size) {
+    if (!written) {
         throw WriteFailure{path_};
     }
 }
@@ -30,8 +29,8 @@ void ReportWriter::flush()
 void ReportWriter::close()
 {
     flush();
-    std::FILE* file = file_.release();
-    if (std::fclose(file) != 0) {
+    const std::unique_ptr<OutputFile> file = std::move(file_);
+    if (!file->close()) {
         throw WriteFailure{path_};
     }
 }

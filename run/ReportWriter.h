@@ -1,9 +1,10 @@
-// A report file opened for appending, written through a large buffer. A write that fails
+// A report file being written, through a large buffer. A write that fails
 // (a full disk) throws WriteFailure, so a failed run is never taken for a finished one.
 #pragma once
 
-#include "util/File.h"
+#include "run/ReportOutput.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,7 @@ struct WriteFailure {
 
 class ReportWriter {
 public:
-    ReportWriter(util::FileHandle file, std::string path);
+    ReportWriter(std::unique_ptr<OutputFile> file, std::string path);
     // Writes what is buffered and closes, ignoring failures: used when a run is abandoned.
     ~ReportWriter();
     ReportWriter(const ReportWriter&) = delete;
@@ -44,7 +45,7 @@ private:
 
     void flush();
 
-    util::FileHandle file_;
+    std::unique_ptr<OutputFile> file_;
     std::string path_;
     std::string buffer_;
 };

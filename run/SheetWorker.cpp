@@ -91,10 +91,16 @@ void SheetWorker::work()
 
 void SheetWorker::finish()
 {
-    if (!filling_.empty()) {
-        handOver();
-    }
-    if (thread_.joinable()) {
+    if (!thread_.joinable()) {
+        // Less than one batch in all: not worth a thread.
+        for (const Event& event : filling_) {
+            apply(event);
+        }
+        filling_.clear();
+    } else {
+        if (!filling_.empty()) {
+            handOver();
+        }
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return !hasReady_; });

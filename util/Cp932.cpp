@@ -47,6 +47,13 @@ private:
     iconv_t cd_;
 };
 
+// Opening a converter costs more than most conversions: one per thread serves all.
+Converter& toCp932Converter()
+{
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter;
+}
+
 // What the bytes at the start of a text hold: a valid UTF-8 sequence of `length` bytes, an
 // invalid one (length 0), or the valid start of a sequence that the text cuts short.
 struct Utf8Sequence {
@@ -141,10 +148,8 @@ bool needsPercentInLink(unsigned char c)
 
 std::string toCp932(std::string_view utf8)
 {
-    // Opening a converter costs more than most conversions: one per thread serves all.
-    thread_local Converter converter("CP932", "UTF-8");
     std::string out;
-    if (!converter.convert(utf8, out)) {
+    if (!toCp932Converter().convert(utf8, out)) {
         throw std::logic_error("text not representable in code page 932");
     }
     return out;
@@ -186,7 +191,7 @@ std::string fromUtf8(std::string_view utf8, const std::string& codeset)
 
 std::string pathToCp932Link(std::string_view utf8Path)
 {
-    Converter converter("CP932", "UTF-8");
+    Converter& converter = toCp932Converter();
     std::string out;
     while (!utf8Path.empty()) {
         const auto c = static_cast<unsigned char>(utf8Path[0]);

@@ -58,51 +58,26 @@ FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages)
     return openWithMessage(path, "wb", messages);
 }
 
-CopyResult copyStream(std::FILE* in, std::FILE* out)
+std::optional<std::string> readWholeFile(const std::string& path, MessageBoxService& messages)
 {
+    const FileHandle in = openBinaryRead(path, messages);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string bytes;
     std::array<char, 65536> buffer{};
     for (;;) {
-        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
-        if (n > 0 && std::fwrite(buffer.data(), 1, n, out) != n) {
-            return CopyResult::WriteFailed;
-        }
+        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get());
+        bytes.append(buffer.data(), n);
         if (n < buffer.size()) {
-            return std::ferror(in) == 0 ? CopyResult::Copied : CopyResult::ReadFailed;
+            break;
         }
     }
-}
-
-bool copyFile(const std::string& source, const std::string& target, MessageBoxService& messages)
-{
-    const FileHandle in = openBinaryRead(source, messages);
-    if (!in) {
-        return false;
+    if (std::ferror(in.get()) != 0) {
+        messages.showMessage(openErrorText(path), kOpenErrorCaption, MessageBoxService::Buttons::Ok);
+        return std::nullopt;
     }
-    FileHandle out = openBinaryWrite(target, messages);
-    if (!out) {
-        return false;
-    }
-    const CopyResult result = copyStream(in.get(), out.get());
-    const bool closed = std::fclose(out.release()) == 0;
-    if (result == CopyResult::ReadFailed) {
-        messages.showMessage(openErrorText(source), kOpenErrorCaption, MessageBoxService::Buttons::Ok);
-        return false;
-    }
-    if (result == CopyResult::WriteFailed || !closed) {
-        messages.showMessage(writeErrorText(target), kWriteErrorCaption, MessageBoxService::Buttons::Ok);
-        return false;
-    }
-    return true;
-}
-
-bool createFolder(const std::string& path, MessageBoxService& messages)
-{
-    std::error_code error;
-    if (std::filesystem::create_directory(std::filesystem::path(path), error) && !error) {
-        return true;
-    }
-    messages.showMessage(kCreateFolderText, kCreateFolderCaption, MessageBoxService::Buttons::Ok);
-    return false;
+    return bytes;
 }
 
 std::string folderOf(std::string_view path)

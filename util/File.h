@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,17 +25,9 @@ FileHandle openTextRead(const std::string& path, MessageBoxService& messages);  
 FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages);
 FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages);  // created or emptied
 
-// Copies the rest of the input to the output unchanged.
-enum class CopyResult { Copied, ReadFailed, WriteFailed };
-CopyResult copyStream(std::FILE* in, std::FILE* out);
-
-// Byte copy of source to target, replacing the target. A missing source leaves the target
-// untouched. A source that cannot be read (a folder) shows "No Open <source>", a write
-// that fails (a full disk) "No Write <target>".
-bool copyFile(const std::string& source, const std::string& target, MessageBoxService& messages);
-
-// Creates one folder (its parent must exist); shows "Can't Create !" on failure.
-bool createFolder(const std::string& path, MessageBoxService& messages);
+// The whole file's bytes. A file that cannot be opened or read (a folder) shows
+// "No Open <path>" and gives nothing.
+std::optional<std::string> readWholeFile(const std::string& path, MessageBoxService& messages);
 
 // The folder part of a path: cut at the last "\", ":" or "/" that is a character of its
 // own (not the second byte of a code page 932 character), dropping a trailing "\" or "/"

@@ -46,6 +46,20 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
     for (const char* file : {"index.html", "jump.html", "data.html"}) {
         testsupport::expectGolden(name, file, testsupport::readFile(resultDir + "/" + file), resultDir);
     }
+
+    // The same run kept in memory writes the same files, the sheet among them.
+    run::AppState memoryState;
+    memoryState.programDir = state.programDir;
+    run::MemoryOutput memory;
+    memory.folders.insert(dir.path());
+    const run::RunResult inMemory = run::AnalysisRun(settings, memoryState, services, memory);
+    ASSERT_EQ(inMemory.outcome, run::RunOutcome::Completed);
+    EXPECT_TRUE(memory.folders.contains(resultDir));
+    for (const char* file : {"index.html", "jump.html", "data.html"}) {
+        EXPECT_EQ(memory.files[resultDir + "/" + file], testsupport::readFile(resultDir + "/" + file)) << file;
+    }
+    EXPECT_EQ(memory.files.size(), 4u);
+    EXPECT_EQ(memory.files[resultDir + "/sheet.html"].size(), testsupport::readFile(resultDir + "/sheet.html").size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, testing::ValuesIn(testsupport::goldenCases()),

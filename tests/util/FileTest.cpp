@@ -39,41 +39,30 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"", ""}),
                          [](const auto& info) { return testsupport::caseIndexName(info); });
 
-TEST(FileHelpers, CopyKeepsEveryByte)
+TEST(FileHelpers, ReadWholeFileKeepsEveryByte)
 {
     testsupport::TempDir dir;
     testsupport::FakeMessageBox messages;
     std::string bytes = "a\r\nb\x1A";
-    for (int c = 0x80; c <= 0xFF; ++c) {
+    for (int c = 0x00; c <= 0xFF; ++c) {
         bytes += static_cast<char>(c);
     }
-    bytes += std::string(200000, 'x');
+    bytes += std::string(200000, 'x');  // past one read
     writeFile(dir.file("src"), bytes);
-    ASSERT_TRUE(util::copyFile(dir.file("src"), dir.file("dst"), messages));
-    EXPECT_EQ(readFile(dir.file("dst")), bytes);
+    EXPECT_EQ(util::readWholeFile(dir.file("src"), messages), bytes);
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST(FileHelpers, CopyFromAMissingSourceLeavesTheTarget)
+TEST(FileHelpers, ReadWholeFileOfAMissingFileOrAFolderShowsItsPath)
 {
     testsupport::TempDir dir;
-    testsupport::FakeMessageBox messages;
-    writeFile(dir.file("dst"), "keep");
-    EXPECT_FALSE(util::copyFile(dir.file("missing"), dir.file("dst"), messages));
-    EXPECT_EQ(readFile(dir.file("dst")), "keep");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], (testsupport::ShownMessage{"No Open " + dir.file("missing"), "File Open Error",
-                                                            util::MessageBoxService::Buttons::Ok}));
-}
-
-TEST(FileHelpers, CopyOntoAFullDeviceFails)
-{
-    testsupport::TempDir dir;
-    testsupport::FakeMessageBox messages;
-    writeFile(dir.file("src"), std::string(100000, 'x'));
-    EXPECT_FALSE(util::copyFile(dir.file("src"), "/dev/full", messages));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "No Write /dev/full");
+    for (const std::string& path : {dir.file("missing"), dir.path()}) {
+        testsupport::FakeMessageBox messages;
+        EXPECT_FALSE(util::readWholeFile(path, messages)) << path;
+        ASSERT_EQ(messages.shown.size(), 1u) << path;
+        EXPECT_EQ(messages.shown[0], (testsupport::ShownMessage{"No Open " + path, "File Open Error",
+                                                                util::MessageBoxService::Buttons::Ok}));
+    }
 }
 
 TEST(FileHelpers, AppendAddsAfterTheLastByte)
@@ -87,19 +76,6 @@ TEST(FileHelpers, AppendAddsAfterTheLastByte)
         std::fputs("tail\r\n", f.get());
     }
     EXPECT_EQ(readFile(dir.file("f")), "headtail\r\n");
-}
-
-TEST(FileHelpers, CreateFolderOnceOnly)
-{
-    testsupport::TempDir dir;
-    testsupport::FakeMessageBox messages;
-    EXPECT_TRUE(util::createFolder(dir.file("new"), messages));
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_FALSE(util::createFolder(dir.file("new"), messages));
-    EXPECT_FALSE(util::createFolder(dir.file("no/parent"), messages));
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0], (testsupport::ShownMessage{"Can't Create !", "Directory Create",
-                                                            util::MessageBoxService::Buttons::Ok}));
 }
 
 TEST(FileHelpers, OpeningAMissingFileShowsItsPath)
