@@ -85,28 +85,56 @@ ExtractedNumber extractNumber(std::string_view line, std::size_t position)
         ++i;
     }
     if (i >= line.size()) {
-        return {kNoNumber, line.size()};
+        return {kNoNumber, line.size(), true, 0.0, true};
     }
     const std::size_t start = i;
+    const bool negative = line[i] == '-';
     if (line[i] == '-' || line[i] == '+') {
         ++i;
     }
     // One character is taken whatever it is (a digit or the point, or what makes the
-    // text fail to convert, as in -A5).
-    const bool tookPoint = i < line.size() && line[i] == '.';
+    // text fail to convert, as in -A5). The digits are gathered as an integer on the way.
+    std::uint64_t digits = 0;
+    int digitCount = 0;
+    int decimals = 0;
+    bool point = i < line.size() && line[i] == '.';
+    bool plain = point;  // only digits and the point so far
     if (i < line.size()) {
+        if (isDigit(line[i])) {
+            digits = static_cast<std::uint64_t>(line[i] - '0');
+            digitCount = 1;
+            plain = true;
+        }
         ++i;
     }
+    const bool tookPoint = point;
     while (i < line.size() && isDigit(line[i])) {
+        digits = digits * 10 + static_cast<std::uint64_t>(line[i] - '0');  // wraps only past 19 digits
+        ++digitCount;
+        decimals += point ? 1 : 0;
         ++i;
     }
     if (!tookPoint && i < line.size() && line[i] == '.') {
+        point = true;
         ++i;
         while (i < line.size() && isDigit(line[i])) {
+            digits = digits * 10 + static_cast<std::uint64_t>(line[i] - '0');
+            ++digitCount;
+            ++decimals;
             ++i;
         }
     }
-    return {line.substr(start, i - start), i};
+    ExtractedNumber number{line.substr(start, i - start), i, false, 0.0, point};
+    // Up to 15 digits, the integer and the power of ten are exact doubles and one
+    // division rounds correctly.
+    if (plain && digitCount > 0 && digitCount <= 15) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                             1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double value = static_cast<double>(digits) / kPowers[decimals];
+        number.converted = true;
+        number.value = negative ? -value : value;
+    }
+    return number;
 }
 
 IsoNcBlock::IsoNcBlock()
@@ -171,12 +199,15 @@ void IsoNcBlock::tokenize()
         const ExtractedNumber number = extractNumber(line, pos + 1);
         pos = number.next;
 
-        const auto parsed = util::tryParseDouble(number.text);
-        if (!parsed) {
-            throw util::ConversionError(util::cp932ToUtf8(number.text));
+        double value = number.value;
+        if (!number.converted) {
+            const auto parsed = util::tryParseDouble(number.text);
+            if (!parsed) {
+                throw util::ConversionError(util::cp932ToUtf8(number.text));
+            }
+            value = *parsed;
         }
-        double value = *parsed;
-        if (!wholeUnits_ && !isIntegerLetter(letter) && number.text.find('.') == std::string_view::npos) {
+        if (!wholeUnits_ && !isIntegerLetter(letter) && !number.point) {
             // An inch control reads ten-thousandths; dividing keeps 25400 exactly 2.54.
             value = inchMode_ ? value / 10000.0 : value * 0.001;
         }

@@ -13,10 +13,15 @@
 namespace nc {
 
 // The number text that belongs to the letter just before `position`, and where the
-// scan goes on. A letter with no number gets the text "0.0".
+// scan goes on. A letter with no number gets the text "0.0". The common number (a sign,
+// at most 15 digits, one point) is also converted on the way, as the full conversion
+// would; `converted` says so.
 struct ExtractedNumber {
     std::string_view text;
     std::size_t next = 0;
+    bool converted = false;
+    double value = 0.0;
+    bool point = false;  // the text holds a decimal point
 };
 ExtractedNumber extractNumber(std::string_view line, std::size_t position);
 

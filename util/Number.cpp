@@ -82,7 +82,7 @@ bool isTinyMagnitude(std::string_view text)
 // from_chars would. Anything else is left to the general conversion.
 std::optional<double> exactSmallDecimal(std::string_view text)
 {
-    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     std::uint64_t mantissa = 0;
     int digits = 0;
@@ -246,13 +246,42 @@ double leadingNumber(std::string_view text)
 
 namespace {
 
-// Fixed-point text of a value whose scaled magnitude is unambiguous to round: the
-// common case, written without the general (and slow) exact conversion. Returns the end
-// of what was written, or null when the exact conversion must decide (huge values,
-// ties).
-char* fastFixed(char* p, double value, int decimals)
+// Two digits at a time: "00" to "99".
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes the digits of n backwards, ending at `end`; returns where they start.
+char* writeDigitsBackwards(char* end, std::uint64_t n)
 {
-    constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    while (n >= 100) {
+        const std::uint64_t quotient = n / 100;
+        end -= 2;
+        std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(2 * (n - quotient * 100))], 2);
+        n = quotient;
+    }
+    if (n >= 10) {
+        end -= 2;
+        std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(2 * n)], 2);
+    } else {
+        *--end = static_cast<char>('0' + n);
+    }
+    return end;
+}
+
+// Fixed-point text of a value whose scaled magnitude is unambiguous to round: the
+// common case, written without the general (and slow) exact conversion. Writes
+// backwards, ending at `end`, and returns where the text starts, or null when the exact
+// conversion must decide (huge values, ties).
+char* fastFixed(char* end, double value, int decimals)
+{
+    static constexpr double kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    static constexpr std::uint64_t kWholePowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     if (decimals < 0 || decimals > 6 || !(std::fabs(value) < 1e12)) {
         return nullptr;
     }
@@ -264,42 +293,48 @@ char* fastFixed(char* p, double value, int decimals)
     if (std::fabs(fraction - 0.5) <= scaled * 0x1p-51 + 1e-300) {
         return nullptr;
     }
-    auto digits = whole + (fraction > 0.5 ? 1 : 0);
-    // Digits from the right, the point in its place, then the sign.
-    char text[32];
-    char* q = text + sizeof text;
-    for (int i = 0; i < decimals; ++i) {
-        const std::uint64_t quotient = digits / 10;
-        *--q = static_cast<char>('0' + (digits - quotient * 10));
-        digits = quotient;
-    }
+    const std::uint64_t digits = whole + (fraction > 0.5 ? 1 : 0);
+    const std::uint64_t unit = kWholePowers[decimals];
+    const std::uint64_t integer = digits / unit;
+    char* q = end;
     if (decimals > 0) {
+        // The decimals with their leading zeros: unit + rest has exactly one digit more.
+        q = writeDigitsBackwards(q, unit + (digits - integer * unit)) + 1;
         *--q = '.';
     }
-    do {
-        const std::uint64_t quotient = digits / 10;
-        *--q = static_cast<char>('0' + (digits - quotient * 10));
-        digits = quotient;
-    } while (digits > 0);
+    q = writeDigitsBackwards(q, integer);
     if (std::signbit(value)) {
         *--q = '-';
     }
-    const auto length = static_cast<std::size_t>(text + sizeof text - q);
-    std::memcpy(p, q, length);
-    return p + length;
+    return q;
 }
 
 // Room for one fixed number of any double: 309 integer digits, sign, point, decimals.
 constexpr std::size_t kFixedRoom = 400;
+// What a conversion may write past its text: fixed-size copies are faster than exact ones.
+constexpr std::size_t kSlack = 64;
 
-// Writes "%[-]W.Pf" at p, which has kFixedRoom bytes plus the width; returns the end.
+// Writes "%[-]W.Pf" at p, which has kFixedRoom bytes plus the width (at most 64) plus
+// kSlack; returns the end of the text.
 char* writeFixed(char* p, double value, int decimals, int width, bool leftAlign)
 {
-    char number[kFixedRoom];
-    char* end = fastFixed(number, value, decimals);
-    if (!end) {
-        end = std::to_chars(number, number + sizeof number, value, std::chars_format::fixed, decimals).ptr;
+    // The fast text ends at fast + 32, so a 32-byte copy from its start stays inside.
+    char fast[64];
+    const char* start = fastFixed(fast + 32, value, decimals);
+    if (start) {
+        const auto length = static_cast<int>(fast + 32 - start);
+        const int padding = width > length ? width - length : 0;
+        if (leftAlign) {
+            std::memcpy(p, start, 32);
+            std::memset(p + length, ' ', 64);
+        } else {
+            std::memset(p, ' ', 64);
+            std::memcpy(p + padding, start, 32);
+        }
+        return p + length + padding;
     }
+    char number[kFixedRoom];
+    const char* end = std::to_chars(number, number + sizeof number, value, std::chars_format::fixed, decimals).ptr;
     const auto length = static_cast<int>(end - number);
     const int padding = width > length ? width - length : 0;
     if (!leftAlign) {
@@ -320,7 +355,7 @@ char* writeFixed(char* p, double value, int decimals, int width, bool leftAlign)
 void appendFixed(std::string& out, double value, int decimals, int width, bool leftAlign)
 {
     width = std::clamp(width, 0, 64);
-    char buf[kFixedRoom + 64];
+    char buf[kFixedRoom + 64 + kSlack];
     const char* end = writeFixed(buf, value, decimals, width, leftAlign);
     out.append(buf, static_cast<std::size_t>(end - buf));
 }
@@ -396,7 +431,9 @@ PrintfFormat::PrintfFormat(std::string format)
     }
     piece.literalLength = text_.size() - piece.literalStart;
     pieces_.push_back(piece);
-    room_ += piece.literalLength;
+    room_ += piece.literalLength + kSlack;
+    // Short literals are copied kSlack bytes at a time, reading into this padding.
+    text_.append(kSlack, '\0');
 }
 
 void PrintfFormat::append(std::string& out, std::initializer_list<PrintfArg> args) const
@@ -411,7 +448,11 @@ void PrintfFormat::append(std::string& out, std::initializer_list<PrintfArg> arg
     char* p = begin;
     auto arg = args.begin();
     for (const Piece& piece : pieces_) {
-        std::memcpy(p, text_.data() + piece.literalStart, piece.literalLength);
+        if (piece.literalLength <= kSlack) {
+            std::memcpy(p, text_.data() + piece.literalStart, kSlack);
+        } else {
+            std::memcpy(p, text_.data() + piece.literalStart, piece.literalLength);
+        }
         p += piece.literalLength;
         if (piece.conversion == 0) {
             break;

@@ -63,7 +63,7 @@ private:
         bool leftAlign = false;
         bool zeroPad = false;
     };
-    std::string text_;  // the literal bytes, "%%" already made "%"
+    std::string text_;  // the literal bytes, "%%" already made "%", then padding
     std::vector<Piece> pieces_;
     std::size_t room_ = 0;  // the widest text it can produce
 };

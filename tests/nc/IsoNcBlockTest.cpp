@@ -1,9 +1,13 @@
 #include "nc/IsoNcBlock.h"
 #include "nc/Markers.h"
+#include "util/Number.h"
 #include "util/UserError.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -210,6 +214,31 @@ TEST(ExtractNumber, TakesSignOneCharacterDigitsAndOnePoint)
     EXPECT_EQ(nc::extractNumber("X.5.3", 1).text, ".5");
     EXPECT_EQ(nc::extractNumber("X   ", 1).text, "0.0");
     EXPECT_EQ(nc::extractNumber("X(A)", 1).text, "0.0");
+}
+
+TEST(ExtractNumber, ConvertsOnTheWayExactlyAsTheFullConversion)
+{
+    // Random texts of signs, digits, points and other characters: whatever the scan
+    // converts itself must be what the full conversion gives, to the bit.
+    std::mt19937 random(13);
+    const std::string alphabet = "0123456789000.-+A ";
+    int converted = 0;
+    for (int n = 0; n < 200000; ++n) {
+        std::string line = "X";
+        const auto length = std::uniform_int_distribution<int>(0, 22)(random);
+        for (int i = 0; i < length; ++i) {
+            line += alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+        }
+        const nc::ExtractedNumber number = nc::extractNumber(line, 1);
+        EXPECT_EQ(number.point, number.text.find('.') != std::string_view::npos) << line;
+        if (number.converted) {
+            ++converted;
+            const auto full = util::tryParseDouble(number.text);
+            ASSERT_TRUE(full) << line;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(number.value), std::bit_cast<std::uint64_t>(*full)) << line;
+        }
+    }
+    EXPECT_GT(converted, 50000);
 }
 
 TEST(WordSlots, GroupsAndLetters)
