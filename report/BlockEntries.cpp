@@ -106,6 +106,13 @@ const BlockEntries::Texts& BlockEntries::texts()
 
 const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_view lineText)
 {
+    rendered_.clear();
+    entry(a, lineText).render(rendered_);
+    return rendered_;
+}
+
+const EntryText& BlockEntries::entry(nc::IsoNcAnalyzer& a, std::string_view lineText)
+{
     entry_.clear();
     overcutShown_ = false;
 
@@ -147,7 +154,9 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
     } else if (a.motionCode() != 2 && a.motionCode() != 3 && a.motionCode() != 33) {
         // No row knows this motion code: the line speaks for itself. (An arc code line
         // that moved nothing, above, gets the empty entry.)
-        appendEscapedHtml(entry_, lineText);
+        std::string escaped;
+        appendEscapedHtml(escaped, lineText);
+        entry_ += escaped;
     }
 
     // 3. A dwell, stop or optional stop replaces the entry; its code is consumed so the
@@ -175,87 +184,87 @@ const std::string& BlockEntries::blockEntry(nc::IsoNcAnalyzer& a, std::string_vi
     return entry_;
 }
 
-void BlockEntries::rapidEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::rapidEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
     if (a.moveLength() == 0.0) {
         return;
     }
-    t_.rapid.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    out.format(t_.rapid, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.moveLength()});
 }
 
-void BlockEntries::dwellEntry(std::string& out) const
+void BlockEntries::dwellEntry(EntryText& out) const
 {
     out += t_.dwell;
 }
 
-void BlockEntries::stopEntry(std::string& out) const
+void BlockEntries::stopEntry(EntryText& out) const
 {
     out += t_.stop;
 }
 
-void BlockEntries::optionalStopEntry(std::string& out) const
+void BlockEntries::optionalStopEntry(EntryText& out) const
 {
     out += t_.optionalStop;
 }
 
-void BlockEntries::lineEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::lineEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
-    t_.line.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.wordValue(WordSlot::Z),
+    out.format(t_.line, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.wordValue(WordSlot::Z),
                         a.directionAngle(false), a.moveLength(), a.feedRate()});
 }
 
-void BlockEntries::verticalEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::verticalEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
-    t_.vertical.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    out.format(t_.vertical, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.moveLength(), a.feedRate()});
 }
 
-void BlockEntries::slopeEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::slopeEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
-    t_.slope.append(out, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
+    out.format(t_.slope, {a.wordValue(WordSlot::X), a.wordValue(WordSlot::Y), a.previousWordValue(WordSlot::Z),
                         a.wordValue(WordSlot::Z), a.slopeAngle(false), a.wordValue(WordSlot::F)});
 }
 
-void BlockEntries::circularEntry(const util::PrintfFormat& format, const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::circularEntry(const util::PrintfFormat& format, const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
     // The sign of the radius shows the direction: negative for a clockwise G02.
     const double signedRadius = a.motionCode() == 2 ? -a.arcRadius() : a.arcRadius();
-    format.append(out,
+    out.format(format,
                        {a.arcCenterX(), a.arcCenterY(), signedRadius, a.wordValue(WordSlot::Z), a.moveLength(),
                         a.wordValue(WordSlot::F)});
 }
 
-void BlockEntries::arcEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::arcEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
     circularEntry(t_.arc, a, out);
 }
 
-void BlockEntries::circleEntry(const nc::IsoNcAnalyzer& a, std::string& out) const
+void BlockEntries::circleEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const
 {
     circularEntry(t_.circle, a, out);
 }
 
-void BlockEntries::compStartEntry(const nc::IsoNcAnalyzer& a, std::string& out)
+void BlockEntries::compStartEntry(const nc::IsoNcAnalyzer& a, EntryText& out)
 {
-    t_.compStart.append(out, {asUnsigned(a.wordValue(WordSlot::GCutterComp)), asUnsigned(a.wordValue(WordSlot::D)),
+    out.format(t_.compStart, {asUnsigned(a.wordValue(WordSlot::GCutterComp)), asUnsigned(a.wordValue(WordSlot::D)),
                         a.moveLength()});
     state_.compMarkerShown = true;
 }
 
-void BlockEntries::compCancelEntry(std::string& out)
+void BlockEntries::compCancelEntry(EntryText& out)
 {
     out += t_.compCancel;
     state_.compMarkerShown = false;
 }
 
-void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
+void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, EntryText& out)
 {
     const double x = a.wordValue(WordSlot::X);
     const double y = a.wordValue(WordSlot::Y);
     if (state_.cycleHeadingShown) {
         ++state_.holeCounter;
-        t_.hole.append(out, {state_.holeCounter, x, y});
+        out.format(t_.hole, {state_.holeCounter, x, y});
         return;
     }
     // The first hole of a group carries the cycle's name, its levels and the hole inside
@@ -268,19 +277,19 @@ void BlockEntries::cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out)
     const double z = a.wordValue(WordSlot::Z);
     out += t_.cycleNameStart;
     out += inTable ? t_.cycleNames[static_cast<std::size_t>(code - kFirstCycleCode)] : t_.unknownCycle;
-    t_.cycleLevels.append(out, {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
-    t_.hole.append(out, {state_.holeCounter, x, y});
+    out.format(t_.cycleLevels, {z, a.toolDiameter() * 0.3 + z, a.wordValue(WordSlot::R), a.returnLevel()});
+    out.format(t_.hole, {state_.holeCounter, x, y});
     out += t_.cycleNameEnd;
 }
 
-void BlockEntries::holeCountEntry(std::string& out)
+void BlockEntries::holeCountEntry(EntryText& out)
 {
-    t_.holeCount.append(out, {state_.holeCounter});
+    out.format(t_.holeCount, {state_.holeCounter});
     state_.cycleHeadingShown = false;
     state_.holeCounter = 0;
 }
 
-void BlockEntries::overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out)
+void BlockEntries::overcutCheck(const nc::IsoNcAnalyzer& a, EntryText& out)
 {
     if (!offsetCheck_) {
         return;

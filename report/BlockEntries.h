@@ -5,6 +5,7 @@
 
 #include "nc/IsoNcAnalyzer.h"
 #include "report/EntryState.h"
+#include "report/EntryText.h"
 #include "util/Number.h"
 
 #include <array>
@@ -23,37 +24,40 @@ public:
     // for a tool radius (a typed text that is no number throws util::ConversionError).
     // The result stays valid until the next call.
     const std::string& blockEntry(nc::IsoNcAnalyzer& analyzer, std::string_view lineText);
+    // The same entry, not yet rendered; its formats live as long as the process.
+    const EntryText& entry(nc::IsoNcAnalyzer& analyzer, std::string_view lineText);
 
     // The writers; each appends its text to `out`.
-    void rapidEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
-    void dwellEntry(std::string& out) const;
-    void stopEntry(std::string& out) const;
-    void optionalStopEntry(std::string& out) const;
-    void lineEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
-    void verticalEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
-    void slopeEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
-    void arcEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
-    void circleEntry(const nc::IsoNcAnalyzer& a, std::string& out) const;
-    void compStartEntry(const nc::IsoNcAnalyzer& a, std::string& out);
-    void compCancelEntry(std::string& out);
-    void cycleHoleEntry(const nc::IsoNcAnalyzer& a, std::string& out);
-    void holeCountEntry(std::string& out);
+    void rapidEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const;
+    void dwellEntry(EntryText& out) const;
+    void stopEntry(EntryText& out) const;
+    void optionalStopEntry(EntryText& out) const;
+    void lineEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const;
+    void verticalEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const;
+    void slopeEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const;
+    void arcEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const;
+    void circleEntry(const nc::IsoNcAnalyzer& a, EntryText& out) const;
+    void compStartEntry(const nc::IsoNcAnalyzer& a, EntryText& out);
+    void compCancelEntry(EntryText& out);
+    void cycleHoleEntry(const nc::IsoNcAnalyzer& a, EntryText& out);
+    void holeCountEntry(EntryText& out);
 
     // Whether the last entry carries the over-cut line.
     bool lastEntryOvercut() const { return overcutShown_; }
 
     // The over-cut line for an arc or circle that the compensated tool cannot cut, else
     // nothing. Shows the radius prompt once for each new D number.
-    void overcutCheck(const nc::IsoNcAnalyzer& a, std::string& out);
+    void overcutCheck(const nc::IsoNcAnalyzer& a, EntryText& out);
 
 private:
-    void circularEntry(const util::PrintfFormat& format, const nc::IsoNcAnalyzer& a, std::string& out) const;
+    void circularEntry(const util::PrintfFormat& format, const nc::IsoNcAnalyzer& a, EntryText& out) const;
 
     EntryState& state_;
     RadiusCache& radiusCache_;
     RadiusPrompt& prompt_;
     bool offsetCheck_;
-    std::string entry_;  // the last entry, reused from line to line
+    EntryText entry_;       // the last entry, reused from line to line
+    std::string rendered_;  // and as text
     bool overcutShown_ = false;  // in entry_
 
     // The labels in code page 932, made once for every entry writer of the process.

@@ -170,7 +170,7 @@ public:
         if (!dataFile) {
             return false;
         }
-        listing_.emplace(std::move(dataFile), dataPath_);
+        listing_.emplace(std::move(dataFile), dataPath_, skeleton_.lineBreak, true);
 
         // 5. The table start, and the first section starts empty.
         listing_->write(skeleton_.tableStart);
@@ -327,7 +327,7 @@ private:
         }
 
         // 5. The entry cell, its non-empty lines separated by line breaks.
-        const std::string& entry = entries_.blockEntry(analyzer_, line);
+        const report::EntryText& entry = entries_.entry(analyzer_, line);
         if (entries_.lastEntryOvercut()) {
             sheet_.overcut(lineNumber_);
         }
@@ -337,21 +337,7 @@ private:
             out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
         }
         shadeFirst_ = !shadeFirst_;
-        bool first = true;
-        for (std::size_t start = 0; start < entry.size();) {
-            std::size_t stop = entry.find('\n', start);
-            if (stop == std::string::npos) {
-                stop = entry.size();
-            }
-            if (stop > start) {
-                if (!first) {
-                    out += skeleton_.lineBreak;
-                }
-                out.append(entry, start, stop - start);
-                first = false;
-            }
-            start = stop + 1;
-        }
+        listing_->entry(entry);
         out += skeleton_.entryCellEnd;
         listing_->flushIfFull();
     }

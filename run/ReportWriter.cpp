@@ -2,35 +2,97 @@
 
 namespace run {
 
-ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file, std::string path)
-    : file_(std::move(file)), path_(std::move(path))
+ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file, std::string path, std::string entryLineBreak,
+                           bool background)
+    : file_(std::move(file)), path_(std::move(path)), entryLineBreak_(std::move(entryLineBreak)), background_(background)
 {
 }
 
 ReportWriter::~ReportWriter()
 {
-    if (file_ && !buffer_.empty()) {
-        file_->write(buffer_);
+    if (!file_) {
+        return;
+    }
+    if (handOff_.started()) {
+        handOff_.handOver(chunk_);
+        handOff_.finish();
+    } else {
+        writeChunk(chunk_);
+    }
+}
+
+void ReportWriter::entry(const report::EntryText& entry)
+{
+    const std::string_view encoded = entry.encoded();
+    if (!encoded.empty()) {
+        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), encoded.size()});
+        chunk_.entries.append(encoded);
     }
 }
 
 void ReportWriter::flush()
 {
-    if (buffer_.empty()) {
+    if (failed_) {
+        throw WriteFailure{path_};
+    }
+    if (background_) {
+        handOff_.handOver(chunk_);
+    } else {
+        writeChunk(chunk_);
+        chunk_.clear();
+    }
+    if (failed_) {
+        throw WriteFailure{path_};
+    }
+}
+
+void ReportWriter::writeChunk(const Chunk& chunk)
+{
+    if (failed_) {
         return;
     }
-    const bool written = file_->write(buffer_);
-    buffer_.clear();
-    if (!written) {
-        throw WriteFailure{path_};
+    rendered_.clear();
+    std::size_t done = 0;
+    for (const Chunk::Insert& insert : chunk.inserts) {
+        rendered_.append(chunk.text, done, insert.position - done);
+        done = insert.position;
+        entryText_.clear();
+        report::EntryText::render(std::string_view(chunk.entries).substr(insert.start, insert.length), entryText_);
+        // Empty lines of the entry leave no line break.
+        bool first = true;
+        for (std::size_t start = 0; start < entryText_.size();) {
+            std::size_t stop = entryText_.find('\n', start);
+            if (stop == std::string::npos) {
+                stop = entryText_.size();
+            }
+            if (stop > start) {
+                if (!first) {
+                    rendered_ += entryLineBreak_;
+                }
+                rendered_.append(entryText_, start, stop - start);
+                first = false;
+            }
+            start = stop + 1;
+        }
+    }
+    rendered_.append(chunk.text, done);
+    if (!rendered_.empty() && !file_->write(rendered_)) {
+        failed_ = true;
     }
 }
 
 void ReportWriter::close()
 {
-    flush();
+    // The last chunk goes the way the others went: a short report never starts the thread.
+    if (handOff_.started()) {
+        handOff_.handOver(chunk_);
+        handOff_.finish();
+    } else {
+        writeChunk(chunk_);
+    }
+    chunk_.clear();
     const std::unique_ptr<OutputFile> file = std::move(file_);
-    if (!file->close()) {
+    if (failed_ || !file->close()) {
         throw WriteFailure{path_};
     }
 }

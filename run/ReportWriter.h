@@ -1,12 +1,19 @@
-// A report file being written, through a large buffer. A write that fails
-// (a full disk) throws WriteFailure, so a failed run is never taken for a finished one.
+// A report file being written, through a large buffer. Block entries go in as what
+// makes them and become text when the buffer is written: a writer in the background
+// does that, and the writing, on a thread of its own while the run reads on. A write
+// that fails (a full disk) throws WriteFailure, so a failed run is never taken for a
+// finished one.
 #pragma once
 
+#include "report/EntryText.h"
+#include "run/HandOff.h"
 #include "run/ReportOutput.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace run {
 
@@ -16,7 +23,10 @@ struct WriteFailure {
 
 class ReportWriter {
 public:
-    ReportWriter(std::unique_ptr<OutputFile> file, std::string path);
+    // `entryLineBreak`: what stands between the lines of an entry. `background`: render
+    // and write on a thread of its own.
+    ReportWriter(std::unique_ptr<OutputFile> file, std::string path, std::string entryLineBreak = {},
+                 bool background = false);
     // Writes what is buffered and closes, ignoring failures: used when a run is abandoned.
     ~ReportWriter();
     ReportWriter(const ReportWriter&) = delete;
@@ -26,13 +36,16 @@ public:
     // flushIfFull().
     void write(std::string_view text)
     {
-        buffer_.append(text);
+        chunk_.text.append(text);
         flushIfFull();
     }
-    std::string& buffer() { return buffer_; }
+    std::string& buffer() { return chunk_.text; }
+    // The entry's non-empty lines, joined by the entry line break, after what the buffer
+    // holds now.
+    void entry(const report::EntryText& entry);
     void flushIfFull()
     {
-        if (buffer_.size() >= kFlushSize) {
+        if (chunk_.text.size() + chunk_.entries.size() >= kFlushSize) {
             flush();
         }
     }
@@ -43,11 +56,37 @@ public:
 private:
     static constexpr std::size_t kFlushSize = 1 << 18;
 
+    // Text with entries to put in: each at a position of the text, encoded in `entries`.
+    struct Chunk {
+        struct Insert {
+            std::size_t position;
+            std::size_t start;
+            std::size_t length;
+        };
+        std::string text;
+        std::string entries;
+        std::vector<Insert> inserts;
+        void clear()
+        {
+            text.clear();
+            entries.clear();
+            inserts.clear();
+        }
+    };
+
     void flush();
+    // Renders and writes, on whichever thread does the writing.
+    void writeChunk(const Chunk& chunk);
 
     std::unique_ptr<OutputFile> file_;
     std::string path_;
-    std::string buffer_;
+    std::string entryLineBreak_;
+    bool background_;
+    Chunk chunk_;                    // being filled
+    std::string rendered_;           // the writing thread's
+    std::string entryText_;          // the writing thread's
+    std::atomic<bool> failed_ = false;
+    HandOff<Chunk> handOff_{[this](Chunk& chunk) { writeChunk(chunk); }};
 };
 
 }  // namespace run

@@ -4,18 +4,6 @@
 
 namespace run {
 
-SheetWorker::~SheetWorker()
-{
-    if (thread_.joinable()) {
-        {
-            const std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-}
-
 void SheetWorker::startPoint(double x, double y, double z)
 {
     // Before any move: the drawing thread has not started yet.
@@ -50,48 +38,13 @@ void SheetWorker::post(const Event& event)
     }
     filling_.push_back(event);
     if (filling_.size() >= kBatch) {
-        handOver();
-    }
-}
-
-void SheetWorker::handOver()
-{
-    if (!thread_.joinable()) {
-        thread_ = std::thread(&SheetWorker::work, this);
-    }
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !hasReady_; });
-    ready_.swap(filling_);
-    hasReady_ = true;
-    lock.unlock();
-    changed_.notify_all();
-    filling_.clear();
-}
-
-void SheetWorker::work()
-{
-    std::vector<Event> working;
-    for (;;) {
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return hasReady_ || done_; });
-            if (!hasReady_) {
-                return;
-            }
-            working.swap(ready_);
-            hasReady_ = false;
-        }
-        changed_.notify_all();
-        for (const Event& event : working) {
-            apply(event);
-        }
-        working.clear();
+        handOff_.handOver(filling_);
     }
 }
 
 void SheetWorker::finish()
 {
-    if (!thread_.joinable()) {
+    if (!handOff_.started()) {
         // Less than one batch in all: not worth a thread.
         for (const Event& event : filling_) {
             apply(event);
@@ -99,15 +52,9 @@ void SheetWorker::finish()
         filling_.clear();
     } else {
         if (!filling_.empty()) {
-            handOver();
+            handOff_.handOver(filling_);
         }
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !hasReady_; });
-            done_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
+        handOff_.finish();
     }
     if (clock_) {
         totalMinutes_ = clock_->totalMinutes();

@@ -5,13 +5,11 @@
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
+#include "run/HandOff.h"
 #include "run/MachineClock.h"
 #include "run/Toolpath.h"
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace run {
@@ -26,8 +24,7 @@ public:
 
     // `draw`: make the pictures; `clock`: a machine clock that is not classic, or null.
     SheetWorker(bool draw, MachineClock* clock) : draw_(draw), clock_(clock) {}
-    // Stops the thread: a run that ends early leaves its pictures and times unmade.
-    ~SheetWorker();
+    // A run that ends early leaves its pictures and times unmade.
     SheetWorker(const SheetWorker&) = delete;
     SheetWorker& operator=(const SheetWorker&) = delete;
 
@@ -60,8 +57,6 @@ private:
     static constexpr std::size_t kBatch = 1024;
 
     void post(const Event& event);
-    void handOver();
-    void work();
     void apply(const Event& event);
     void keepSectionsWithinBudget();
 
@@ -77,12 +72,11 @@ private:
     double totalMinutes_ = 0.0;
 
     std::vector<Event> filling_;  // the run's thread fills it
-    std::vector<Event> ready_;    // handed over, not yet taken
-    bool hasReady_ = false;
-    bool done_ = false;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::thread thread_;
+    HandOff<std::vector<Event>> handOff_{[this](std::vector<Event>& batch) {
+        for (const Event& event : batch) {
+            apply(event);
+        }
+    }};
 };
 
 }  // namespace run

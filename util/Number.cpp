@@ -436,9 +436,9 @@ PrintfFormat::PrintfFormat(std::string format)
     text_.append(kSlack, '\0');
 }
 
-void PrintfFormat::append(std::string& out, std::initializer_list<PrintfArg> args) const
+void PrintfFormat::append(std::string& out, const PrintfArg* args, std::size_t count) const
 {
-    if (args.size() + 1 != pieces_.size()) {
+    if (count + 1 != pieces_.size()) {
         throw std::logic_error("PrintfFormat: wrong number of arguments");
     }
     // Written into one buffer and appended once, on the stack for every entry the report has.
@@ -446,7 +446,7 @@ void PrintfFormat::append(std::string& out, std::initializer_list<PrintfArg> arg
     std::string large;
     char* const begin = room_ <= sizeof local ? local : (large.resize(room_), large.data());
     char* p = begin;
-    auto arg = args.begin();
+    const PrintfArg* arg = args;
     for (const Piece& piece : pieces_) {
         if (piece.literalLength <= kSlack) {
             std::memcpy(p, text_.data() + piece.literalStart, kSlack);

@@ -51,7 +51,11 @@ class PrintfFormat {
 public:
     explicit PrintfFormat(std::string text);
 
-    void append(std::string& out, std::initializer_list<PrintfArg> args) const;
+    void append(std::string& out, std::initializer_list<PrintfArg> args) const
+    {
+        append(out, args.begin(), args.size());
+    }
+    void append(std::string& out, const PrintfArg* args, std::size_t count) const;
 
 private:
     struct Piece {

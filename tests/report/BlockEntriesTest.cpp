@@ -226,8 +226,10 @@ TEST_F(Entries, WideNumbersAreNeverCut)
     report::BlockEntries writer(s, r, prompt, false);
     nc::IsoNcAnalyzer fresh;
     fresh.setLine("G01 F10.");
+    report::EntryText text;
+    writer.lineEntry(fresh, text);
     std::string out;
-    writer.lineEntry(fresh, out);
+    text.render(out);
     EXPECT_EQ(util::cp932ToUtf8(out),
               "<div class=\"LINE\">(直線):X -99999.000 Y -99999.000 Z-99999.000 A0.000    L0.000    F10      </div>\n");
 }
