@@ -2,6 +2,8 @@
 
 #include "util/Kazu.h"
 
+#include <cmath>
+
 namespace nc {
 
 void IsoNcAnalyzer::setLine(std::string_view text)
@@ -95,7 +97,8 @@ double IsoNcAnalyzer::directionAngle(bool inRadians) const
 
 double IsoNcAnalyzer::slopeAngle(bool inRadians) const
 {
-    return inRadians ? slopeAngle_ : radToDeg(slopeAngle_);
+    const double angle = std::atan(slopeRatio_);
+    return inRadians ? angle : radToDeg(angle);
 }
 
 }  // namespace nc

@@ -166,7 +166,7 @@ private:
     double moveLength_ = 0.0;      // length of the block's move or hole
     double moveTime_ = 0.0;        // its time
     double directionAngle_ = 0.0;  // direction of a line, or of centre to point for an arc
-    double slopeAngle_ = 0.0;      // angle of a linear move against the XY plane
+    double slopeRatio_ = 0.0;      // rise over run of the last linear move that ran in XY
     double arcCenterX_ = 0.0;      // centre on the plane's first axis
     double arcCenterY_ = 0.0;      // centre on the plane's second axis
     double arcRadius_ = 0.0;       // 0 after a linear move

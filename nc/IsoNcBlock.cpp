@@ -56,12 +56,6 @@ bool startsNumber(char c)
     return c == '-' || c == '+' || c == '.' || isDigit(c);
 }
 
-bool isAcceptedLetter(char c)
-{
-    WordSlot ignored{};
-    return c == 'G' || letterSlot(c, ignored);
-}
-
 char foldUpper(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -75,7 +69,10 @@ bool isIncrementalAxis(WordSlot slot)
 
 }  // namespace
 
-ExtractedNumber extractNumber(std::string_view line, std::size_t position)
+namespace {
+
+// extractNumber's body, kept internal so the word scan gets it inlined.
+inline ExtractedNumber scanNumber(std::string_view line, std::size_t position)
 {
     std::size_t i = position;
     while (i < line.size() && line[i] == ' ') {
@@ -137,6 +134,13 @@ ExtractedNumber extractNumber(std::string_view line, std::size_t position)
     return number;
 }
 
+}  // namespace
+
+ExtractedNumber extractNumber(std::string_view line, std::size_t position)
+{
+    return scanNumber(line, position);
+}
+
 IsoNcBlock::IsoNcBlock()
 {
     reset();
@@ -194,9 +198,11 @@ void IsoNcBlock::tokenize()
     }
     char letter = foldUpper(line[pos]);
 
-    // Word scan, until a character that is not an accepted letter.
-    while (isAcceptedLetter(letter)) {
-        const ExtractedNumber number = extractNumber(line, pos + 1);
+    // Word scan, until a character that is not an accepted letter. A G word's slot
+    // depends on its code; every other letter has its own.
+    WordSlot slot = WordSlot::GOther;
+    while (letter == 'G' || letterSlot(letter, slot)) {
+        const ExtractedNumber number = scanNumber(line, pos + 1);
         pos = number.next;
 
         double value = number.value;
@@ -212,7 +218,6 @@ void IsoNcBlock::tokenize()
             value = inchMode_ ? value / 10000.0 : value * 0.001;
         }
 
-        WordSlot slot = WordSlot::GOther;
         if (letter == 'G') {
             const int code = util::truncToInt(value);
             slot = gCodeSlot(code);
@@ -220,8 +225,6 @@ void IsoNcBlock::tokenize()
             if (code == 20 || code == 21) {
                 inchMode_ = code == 20;
             }
-        } else {
-            letterSlot(letter, slot);
         }
         if (slot == WordSlot::GMotion) {
             // A motion code cancels any canned cycle.

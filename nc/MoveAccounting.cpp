@@ -43,7 +43,7 @@ double IsoNcAnalyzer::analyseLine()
 
     const double lxy = analyseSegment(sx, sy, ex, ey);
     if (lxy != 0) {
-        slopeAngle_ = std::atan(std::fabs(sz - ez) / lxy);
+        slopeRatio_ = std::fabs(sz - ez) / lxy;  // the angle only when an entry shows it
     }
     moveLength_ = std::sqrt(lxy * lxy + (sz - ez) * (sz - ez));
     motion_.line = true;

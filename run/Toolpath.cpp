@@ -466,12 +466,12 @@ void ToolpathPicture::add(const nc::BlockMotion& m, std::uint8_t colour)
     }
     // An arc turns at most once round (as the interpreter measures them) on a circle no
     // larger than the machine; anything else is not drawn.
-    const bool arcDrawable = usable(m.start) && usable(m.end) && usable(m.centre1) && usable(m.centre2) &&
+    const bool arcDrawable = m.arc && usable(m.start) && usable(m.end) && usable(m.centre1) && usable(m.centre2) &&
                              m.radius >= 0.0 && m.radius < kLargestCoordinate && m.sweep >= 0.0 &&
                              m.sweep <= kFullTurn + 1e-9 && std::isfinite(m.startAngle) &&
                              std::fabs(m.startAngle) <= 4 * kFullTurn && m.axis1 >= 0 && m.axis2 <= 2 &&
                              m.axis1 < m.axis2;
-    if (m.arc && arcDrawable) {
+    if (arcDrawable) {
         const bool topPlane = m.axis1 == 0 && m.axis2 == 1;
         const bool frontPlane = m.axis1 == 0 && m.axis2 == 2;
         const Point centre{m.centre1, m.centre2};
