@@ -2,7 +2,7 @@
 # End-to-end benchmark: generates programs of 1 and 10 million lines and runs
 # brelvane-cli on each, with the classic report alone (--no-sheet), with the setup sheet,
 # and with the sheet and the machine profile examples/machines/vmc40.toml, printing lines per second, input MB/s and peak resident memory, beside the floor
-# on the same file: reading it, and writing as many bytes as the report.
+# on the same file (reading it, and writing as many bytes as the report) and the run's time as a multiple of it.
 # Usage: bench/run.sh [LINES...]   (default 1000000 10000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,8 +15,8 @@ sizes=("$@")
 
 seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
 
-printf '| lines | mode | input MB | report MB | sheet KB | time s | lines/s | input MB/s | peak RSS MiB | floor: read s | floor: write s |\n'
-printf '|---|---|---|---|---|---|---|---|---|---|---|\n'
+printf '| lines | mode | input MB | report MB | sheet KB | time s | lines/s | input MB/s | peak RSS MiB | floor: read s | floor: write s | × floor |\n'
+printf '|---|---|---|---|---|---|---|---|---|---|---|---|\n'
 for lines in "${sizes[@]}"; do
   nc="$work/program-$lines.nc"
   build/default/bin/generate-program "$lines" > "$nc"
@@ -43,10 +43,10 @@ for lines in "${sizes[@]}"; do
     rm -f "$work/floor"
     write_floor=$(seconds dd if=/dev/zero of="$work/floor" bs=1M count=$((report / 1048576 + 1)) status=none)
     rm -f "$work/floor"
-    printf '| %s | %s | %.1f | %.1f | %.0f | %.2f | %.0f | %.1f | %.1f | %.2f | %.2f |\n' "$lines" "$mode" \
+    printf '| %s | %s | %.1f | %.1f | %.0f | %.2f | %.0f | %.1f | %.1f | %.2f | %.2f | %.1f |\n' "$lines" "$mode" \
       "$(echo "$input / 1048576" | bc -l)" "$(echo "$report / 1048576" | bc -l)" "$(echo "$sheet / 1024" | bc -l)" \
       "$elapsed" "$(echo "$lines / $elapsed" | bc -l)" "$(echo "$input / 1048576 / $elapsed" | bc -l)" \
-      "$(echo "$rss / 1024" | bc -l)" "$read_floor" "$write_floor"
+      "$(echo "$rss / 1024" | bc -l)" "$read_floor" "$write_floor" "$(echo "$elapsed / ($read_floor + $write_floor)" | bc -l)"
   done
   rm -f "$nc"
 done

@@ -1,13 +1,17 @@
 // Work handed from the run's thread to one of its own, batch by batch and in order:
-// the run fills a batch while the thread works on the one before, so at most three
-// batches exist at a time. The thread starts with the first batch handed over.
+// the run fills a batch while the thread works on those before. A few batches may wait,
+// so neither side stalls whenever the other is briefly off its core (two cores serve
+// the run, its writer and its sheet worker). The thread starts with the first batch
+// handed over.
 #pragma once
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace run {
 
@@ -42,9 +46,14 @@ public:
             thread_ = std::thread(&HandOff::loop, this);
         }
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !hasReady_; });
-        std::swap(ready_, filled);
-        hasReady_ = true;
+        changed_.wait(lock, [this] { return ready_.size() < kWaiting; });
+        ready_.push_back(std::move(filled));
+        if (spare_.empty()) {
+            filled = Batch();
+        } else {
+            filled = std::move(spare_.back());
+            spare_.pop_back();
+        }
         lock.unlock();
         changed_.notify_all();
     }
@@ -57,7 +66,7 @@ public:
         }
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !hasReady_; });
+            changed_.wait(lock, [this] { return ready_.empty() && !working_; });
             done_ = true;
         }
         changed_.notify_all();
@@ -71,22 +80,32 @@ private:
         for (;;) {
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return hasReady_ || done_; });
-                if (!hasReady_) {
+                changed_.wait(lock, [this] { return !ready_.empty() || done_; });
+                if (done_) {
                     return;
                 }
-                std::swap(working, ready_);
-                hasReady_ = false;
+                working = std::move(ready_.front());
+                ready_.pop_front();
+                working_ = true;
             }
-            changed_.notify_all();
+            changed_.notify_all();  // room for another batch
             work_(working);
             working.clear();
+            {
+                const std::lock_guard lock(mutex_);
+                spare_.push_back(std::move(working));
+                working_ = false;
+            }
+            changed_.notify_all();
         }
     }
 
+    static constexpr std::size_t kWaiting = 4;  // batches handed over and not yet taken, at most
+
     std::function<void(Batch&)> work_;
-    Batch ready_;  // handed over, not yet taken
-    bool hasReady_ = false;
+    std::deque<Batch> ready_;  // handed over, not yet taken
+    std::vector<Batch> spare_; // done with, cleared, to be filled again
+    bool working_ = false;     // the thread holds a batch
     bool done_ = false;
     std::mutex mutex_;
     std::condition_variable changed_;
