@@ -43,7 +43,8 @@ public:
 };
 
 // Files and folders as strings: `files` holds what each file has received so far, closed
-// or not; `folders` the folders there are (the caller puts the working folder there).
+// or not; `folders` the folders there are (the caller puts the working folder there). A
+// file being written must not be removed.
 class MemoryOutput : public ReportOutput {
 public:
     std::map<std::string, std::string> files;
