@@ -46,9 +46,7 @@ void SheetWorker::finish()
 {
     if (!handOff_.started()) {
         // Less than one batch in all: not worth a thread.
-        for (const Event& event : filling_) {
-            apply(event);
-        }
+        applyAll(filling_);
         filling_.clear();
     } else {
         if (!filling_.empty()) {
@@ -58,6 +56,13 @@ void SheetWorker::finish()
     }
     if (clock_) {
         totalMinutes_ = clock_->totalMinutes();
+    }
+}
+
+void SheetWorker::applyAll(const std::vector<Event>& batch)
+{
+    for (const Event& event : batch) {
+        apply(event);
     }
 }
 

@@ -58,6 +58,7 @@ private:
 
     void post(const Event& event);
     void apply(const Event& event);
+    void applyAll(const std::vector<Event>& batch);
     void keepSectionsWithinBudget();
 
     const bool draw_;
@@ -72,11 +73,7 @@ private:
     double totalMinutes_ = 0.0;
 
     std::vector<Event> filling_;  // the run's thread fills it
-    HandOff<std::vector<Event>> handOff_{[this](std::vector<Event>& batch) {
-        for (const Event& event : batch) {
-            apply(event);
-        }
-    }};
+    HandOff<std::vector<Event>> handOff_{[this](std::vector<Event>& batch) { applyAll(batch); }};
 };
 
 }  // namespace run

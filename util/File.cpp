@@ -53,11 +53,6 @@ FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages)
     return openWithMessage(path, "rb", messages);
 }
 
-FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages)
-{
-    return openWithMessage(path, "wb", messages);
-}
-
 std::optional<std::string> readWholeFile(const std::string& path, MessageBoxService& messages)
 {
     const FileHandle in = openBinaryRead(path, messages);

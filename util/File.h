@@ -23,7 +23,6 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 FileHandle openAppend(const std::string& path, MessageBoxService& messages);      // created when missing
 FileHandle openTextRead(const std::string& path, MessageBoxService& messages);    // existing file, bytes as they are
 FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages);
-FileHandle openBinaryWrite(const std::string& path, MessageBoxService& messages);  // created or emptied
 
 // The whole file's bytes. A file that cannot be opened or read (a folder) shows
 // "No Open <path>" and gives nothing.
