@@ -259,9 +259,9 @@ void TForm1::btnStartClick()
         run::RunSettings settings = runSettings();
         // The machine profile is read for every run, so an edited one counts at once; one
         // that cannot be used stops the run before it starts.
-        const std::string profile = run::machineProfilePath(state_.programDir);
+        const std::string profile = machine::machineProfilePath(state_.programDir);
         if (!profile.empty()) {
-            settings.machine = run::loadMachineProfile(profile);
+            settings.machine = machine::loadMachineProfile(profile);
         }
         lastRun_ = run::AnalysisRun(settings, state_, services);
     } catch (const std::exception& error) {

@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary text as a machine profile. Only the profile's own error may
 // escape, and a profile that reads keeps to its ranges.
-#include "run/MachineProfile.h"
+#include "machine/MachineProfile.h"
 
 #include <cmath>
 #include <cstddef>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     try {
-        const run::MachineProfile p = run::parseMachineProfile(text, "fuzz.toml");
+        const machine::MachineProfile p = machine::parseMachineProfile(text, "fuzz.toml");
         const auto positive = [](double v) { return std::isfinite(v) && v > 0.0; };
         if ((p.maxFeed && !positive(*p.maxFeed)) || !(p.toolChange >= 0.0) || !(p.junctionDeviation >= 0.0)) {
             std::abort();
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
         }
-    } catch (const run::MachineProfileError&) {
+    } catch (const machine::MachineProfileError&) {
     }
     return 0;
 }

@@ -3,8 +3,8 @@
 #include "nc/IsoNcAnalyzer.h"
 #include "report/BlockEntries.h"
 #include "run/Messages.h"
-#include "run/ReportSkeleton.h"
-#include "run/ReportWriter.h"
+#include "report/ReportSkeleton.h"
+#include "report/ReportWriter.h"
 #include "run/SheetPage.h"
 #include "run/SheetRecorder.h"
 #include "util/File.h"
@@ -119,7 +119,7 @@ struct ReadFailure {
 // exception closes them with what was written so far.
 class ReportRun {
 public:
-    ReportRun(const RunSettings& settings, AppState& state, const Services& services, ReportOutput& output,
+    ReportRun(const RunSettings& settings, AppState& state, const Services& services, report::ReportOutput& output,
               const std::string& resultDir, ProgramRecord& record)
         : settings_(settings),
           state_(state),
@@ -161,12 +161,12 @@ public:
         }
 
         // 4. Both files begin with the header template.
-        std::unique_ptr<OutputFile> jumpFile = startFromHeader(jumpPath_);
+        std::unique_ptr<report::OutputFile> jumpFile = startFromHeader(jumpPath_);
         if (!jumpFile) {
             return false;
         }
         jump_.emplace(std::move(jumpFile), jumpPath_);
-        std::unique_ptr<OutputFile> dataFile = startFromHeader(dataPath_);
+        std::unique_ptr<report::OutputFile> dataFile = startFromHeader(dataPath_);
         if (!dataFile) {
             return false;
         }
@@ -186,17 +186,17 @@ public:
 private:
     // Creates or empties the file and writes the header template into it. Without the
     // template the file still starts empty, so no earlier run's content stays in front.
-    std::unique_ptr<OutputFile> startFromHeader(const std::string& path)
+    std::unique_ptr<report::OutputFile> startFromHeader(const std::string& path)
     {
         const std::optional<std::string> header = util::readWholeFile(headerTemplatePath(state_), services_.messages);
-        std::unique_ptr<OutputFile> out = output_.create(path);
+        std::unique_ptr<report::OutputFile> out = output_.create(path);
         if (!out) {
             services_.messages.showMessage(util::openErrorText(path), util::kOpenErrorCaption,
                                            util::MessageBoxService::Buttons::Ok);
             return nullptr;
         }
         if (header && !out->write(*header)) {
-            throw WriteFailure{path};
+            throw report::WriteFailure{path};
         }
         return out;
     }
@@ -344,7 +344,7 @@ private:
 
     void endSection(int newTool, bool toolChanged, std::string& out)
     {
-        foldSection(state_.summary, analyzer_);
+        report::foldSection(state_.summary, analyzer_);
         sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
         out += skeleton_.sectionCellStart;
         if (toolChangeSeen_) {
@@ -352,13 +352,13 @@ private:
         }
         if (state_.summary.sectionCutLength != 0.0) {
             skeleton_.appendInfoBlockStart(out, sectionNumber_, currentTool_);
-            appendExtentsAndTimeLines(out, state_.summary.section, LinesFor::InfoBlock);
+            report::appendExtentsAndTimeLines(out, state_.summary.section, report::LinesFor::InfoBlock);
             out += skeleton_.infoBlockEnd;
         }
         if (toolChanged) {
             ++sectionNumber_;
             currentTool_ = newTool;
-            anchors_.push_back(anchorName(currentTool_, sectionNumber_));
+            anchors_.push_back(report::anchorName(currentTool_, sectionNumber_));
             skeleton_.appendToolHeading(out, currentTool_, anchors_.back(), sectionNumber_);
         }
         out += skeleton_.sectionEnd;
@@ -370,7 +370,7 @@ private:
     {
         // 1. The open section counts unless the program end has folded it already.
         if (!programEndSeen_) {
-            foldSection(state_.summary, analyzer_);
+            report::foldSection(state_.summary, analyzer_);
             sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
         }
         sheet_.finish(state_.summary);
@@ -378,7 +378,7 @@ private:
         // 2. Final report and index, then the page ends.
         std::string& out = listing_->buffer();
         out += skeleton_.finalReportStart;
-        appendExtentsAndTimeLines(out, state_.summary.program, LinesFor::FinalReport);
+        report::appendExtentsAndTimeLines(out, state_.summary.program, report::LinesFor::FinalReport);
         out += skeleton_.finalReportEnd;
         out += skeleton_.listingIndexCellStart;
         skeleton_.appendIndexLinks(out, anchors_);
@@ -399,9 +399,9 @@ private:
 
         // 4. The setup sheet, once the report is complete.
         if (settings_.writeSheet) {
-            const std::unique_ptr<OutputFile> sheet = output_.create(sheetPath_);
+            const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
             if (!sheet || !sheet->write(sheetPage(record_, sheet_)) || !sheet->close()) {
-                throw WriteFailure{sheetPath_};
+                throw report::WriteFailure{sheetPath_};
             }
             sheetWritten_ = true;
         }
@@ -420,11 +420,11 @@ private:
     const RunSettings& settings_;
     AppState& state_;
     const Services& services_;
-    ReportOutput& output_;
+    report::ReportOutput& output_;
     std::string dataPath_;
     std::string jumpPath_;
     std::string sheetPath_;
-    ReportSkeleton skeleton_;
+    report::ReportSkeleton skeleton_;
     report::BlockEntries entries_;
     nc::IsoNcAnalyzer analyzer_;
     ProgramRecord& record_;
@@ -433,8 +433,8 @@ private:
     bool sheetWritten_ = false;
 
     util::FileHandle nc_;
-    std::optional<ReportWriter> jump_;
-    std::optional<ReportWriter> listing_;
+    std::optional<report::ReportWriter> jump_;
+    std::optional<report::ReportWriter> listing_;
 
     int currentTool_ = 0;
     int sectionNumber_ = 0;             // tool headings written so far
@@ -471,14 +471,14 @@ namespace {
 // A template copied into the report as it is. A missing template leaves the target as it
 // was; one that cannot be read shows "No Open <source>", a write that fails "No Write
 // <target>".
-void copyTemplate(const std::string& source, const std::string& target, ReportOutput& output,
+void copyTemplate(const std::string& source, const std::string& target, report::ReportOutput& output,
                   MessageBoxService& messages)
 {
     const std::optional<std::string> bytes = util::readWholeFile(source, messages);
     if (!bytes) {
         return;
     }
-    const std::unique_ptr<OutputFile> out = output.create(target);
+    const std::unique_ptr<report::OutputFile> out = output.create(target);
     if (!out) {
         messages.showMessage(util::openErrorText(target), util::kOpenErrorCaption, MessageBoxService::Buttons::Ok);
         return;
@@ -489,11 +489,11 @@ void copyTemplate(const std::string& source, const std::string& target, ReportOu
 }
 
 // The run itself; AnalysisRun wraps it to keep the record.
-RunResult runAnalysis(const RunSettings& settings, AppState& state, const Services& services, ReportOutput& output,
+RunResult runAnalysis(const RunSettings& settings, AppState& state, const Services& services, report::ReportOutput& output,
                       ProgramRecord& record)
 {
     // 1. Nothing of an earlier run's summary or entries carries over.
-    resetForRun(state.summary);
+    report::resetForRun(state.summary);
     report::resetEntryState(state.entryState);
 
     // 2. Where the report goes.
@@ -539,7 +539,7 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
     } catch (const util::UserError& error) {
         services.errors.showError(util::withClosingPeriod(error.what()));
         return result;
-    } catch (const WriteFailure& failure) {
+    } catch (const report::WriteFailure& failure) {
         messages.showMessage(util::writeErrorText(failure.path), util::kWriteErrorCaption,
                              MessageBoxService::Buttons::Ok);
         return result;
@@ -559,11 +559,11 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
 
 RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services)
 {
-    DiskOutput disk;
+    report::DiskOutput disk;
     return AnalysisRun(settings, state, services, disk);
 }
 
-RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& outer, ReportOutput& output)
+RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& outer, report::ReportOutput& output)
 {
     auto record = std::make_shared<ProgramRecord>();
     record->file = settings.ncFile;

@@ -4,7 +4,7 @@
 
 #include "run/AppState.h"
 #include "run/ProgramRecord.h"
-#include "run/ReportOutput.h"
+#include "report/ReportOutput.h"
 #include "run/RunSettings.h"
 #include "run/Services.h"
 
@@ -32,7 +32,7 @@ struct RunResult {
 RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services);
 // Writes the result folder and its files through `output`; the NC file and the templates
 // are still read from disk.
-RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services, ReportOutput& output);
+RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& services, report::ReportOutput& output);
 
 // The start block that puts the interpreter at the start point: "G92X0.0Y0.0Z200.0".
 std::string startBlock(double x, double y, double z);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "report/EntryState.h"
-#include "run/RunSummary.h"
+#include "report/RunSummary.h"
 
 #include <string>
 
@@ -10,7 +10,7 @@ namespace run {
 
 struct AppState {
     std::string programDir;           // folder of the templates hedder.txt and index.html
-    RunSummary summary;               // reset by every run
+    report::RunSummary summary;               // reset by every run
     report::EntryState entryState;    // reset by every run
     report::RadiusCache radiusCache;  // kept across runs
 };

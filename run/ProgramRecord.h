@@ -3,8 +3,8 @@
 // UTF-8.
 #pragma once
 
-#include "run/MachineProfile.h"
-#include "run/RunSummary.h"
+#include "machine/MachineProfile.h"
+#include "report/RunSummary.h"
 
 #include <cstdint>
 #include <map>
@@ -21,7 +21,7 @@ struct SectionRecord {
     std::string anchor;         // the listing's anchor of its tool heading; empty before any
     std::int64_t firstLine = 0;  // NC line numbers, from 1
     std::int64_t lastLine = 0;
-    Figures figures;            // as the INFO block prints them
+    report::Figures figures;            // as the INFO block prints them
     double cutLength = 0.0;
     double machineTime = 0.0;   // minutes on the profile's machine
     std::map<int, std::int64_t> holes;    // canned cycle code: holes booked
@@ -41,9 +41,9 @@ struct ProgramRecord {
     bool offsetCheck = false;
     std::string analysedAt;     // local date and time, "2026-12-07 09:45"
     std::vector<SectionRecord> sections;
-    Figures total;              // as the final report prints it
+    report::Figures total;              // as the final report prints it
     double machineTotal = 0.0;  // minutes on the profile's machine
-    MachineProfile machine;     // the profile the machine times come from
+    machine::MachineProfile machine;     // the profile the machine times come from
     std::int64_t overcutCount = 0;
     std::int64_t lines = 0;     // NC lines read
     RecordOutcome outcome = RecordOutcome::Failed;

@@ -1,7 +1,7 @@
 // The inputs of one analysis run, as the window or the command line gives them.
 #pragma once
 
-#include "run/MachineProfile.h"
+#include "machine/MachineProfile.h"
 
 #include <string>
 
@@ -17,7 +17,7 @@ struct RunSettings {
     std::string startZ = "200";
     bool offsetCheck = false;         // check compensated arcs against the tool radius
     bool writeSheet = true;           // a completed run also writes the setup sheet
-    MachineProfile machine;           // the machine whose times are given beside the classic ones
+    machine::MachineProfile machine;           // the machine whose times are given beside the classic ones
     bool operator==(const RunSettings&) const = default;
 };
 

@@ -59,7 +59,7 @@ void appendRow(std::string& out, std::string_view label, std::string_view value,
     out += "</td></tr>\n";
 }
 
-void appendFigures(std::string& out, const Figures& f, const double* cutLength, double machineTime,
+void appendFigures(std::string& out, const report::Figures& f, const double* cutLength, double machineTime,
                    bool showMachine)
 {
     out += "<div class=\"figures\"><table>\n<tr><th></th><th>最小</th><th>最大</th></tr>\n";

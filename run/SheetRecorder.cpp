@@ -38,7 +38,7 @@ bool isCommentLine(std::string_view line)
 
 // A section that took no time (the lines after the program end, an arc code that moved
 // nothing) is no tool section of the sheet, whatever extents its blocks touched.
-bool sectionHoldsAnything(const RunSummary& summary)
+bool sectionHoldsAnything(const report::RunSummary& summary)
 {
     return summary.sectionCutLength != 0.0 || summary.section.totalTime != 0.0;
 }
@@ -59,7 +59,7 @@ std::string_view lineComment(std::string_view line)
     return trimmed(inside);
 }
 
-SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures, const MachineProfile& machine)
+SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures, const machine::MachineProfile& machine)
     : record_(record),
       drawPictures_(drawPictures),
       clock_(machine),
@@ -155,7 +155,7 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
     const bool moved = (motion.line || motion.arc) && a.moveLength() != 0.0;
     const bool drawn = drawPictures_ && (moved || motion.hole);
     if (worker_.busy()) {
-        worker_.block(MachineClock::blockOf(a), drawn, drawn ? colourOf(tool) : 0);
+        worker_.block(machine::MachineClock::blockOf(a), drawn, drawn ? colourOf(tool) : 0);
     }
 }
 
@@ -165,7 +165,7 @@ void SheetRecorder::overcut(std::int64_t number)
     ++record_.overcutCount;
 }
 
-void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int tool, const std::string& anchor,
+void SheetRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
                                   std::int64_t lastLine)
 {
     bool kept = false;
@@ -199,7 +199,7 @@ void SheetRecorder::sectionFolded(const RunSummary& summary, int heading, int to
     }
 }
 
-void SheetRecorder::finish(const RunSummary& summary)
+void SheetRecorder::finish(const report::RunSummary& summary)
 {
     record_.total = summary.program;
     record_.machineTotal = summary.program.totalTime;

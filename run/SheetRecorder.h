@@ -4,7 +4,7 @@
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
-#include "run/MachineClock.h"
+#include "machine/MachineClock.h"
 #include "run/SheetWorker.h"
 #include "run/ProgramRecord.h"
 
@@ -23,7 +23,7 @@ std::string_view lineComment(std::string_view line);
 class SheetRecorder {
 public:
     // Without `drawPictures` only the record is kept (no sheet will be written).
-    SheetRecorder(ProgramRecord& record, bool drawPictures, const MachineProfile& machine);
+    SheetRecorder(ProgramRecord& record, bool drawPictures, const machine::MachineProfile& machine);
     ~SheetRecorder();
     SheetRecorder(const SheetRecorder&) = delete;
     SheetRecorder& operator=(const SheetRecorder&) = delete;
@@ -36,9 +36,9 @@ public:
     void overcut(std::int64_t number);
     // The report folded a section that ends at line `lastLine`; `heading` is the number
     // of the open section's tool heading (0 before any) and `anchor` its listing anchor.
-    void sectionFolded(const RunSummary& summary, int heading, int tool, const std::string& anchor,
+    void sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
                        std::int64_t lastLine);
-    void finish(const RunSummary& summary);
+    void finish(const report::RunSummary& summary);
 
     // The pictures, once finish() has returned.
     ToolpathPicture& wholePicture() { return worker_.wholePicture(); }
@@ -53,7 +53,7 @@ private:
 
     ProgramRecord& record_;
     bool drawPictures_;
-    MachineClock clock_;
+    machine::MachineClock clock_;
     SheetWorker worker_;
     bool settled_ = false;
     std::map<int, std::uint8_t> colours_;

@@ -10,7 +10,7 @@ void SheetWorker::startPoint(double x, double y, double z)
     whole_.markStart(x, y, z);
 }
 
-void SheetWorker::block(const MachineClock::Block& block, bool drawn, std::uint8_t colour)
+void SheetWorker::block(const machine::MachineClock::Block& block, bool drawn, std::uint8_t colour)
 {
     if ((draw_ && drawn) || clock_) {
         post({block, colour, drawn, Event::Block});

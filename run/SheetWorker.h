@@ -5,8 +5,8 @@
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
-#include "run/HandOff.h"
-#include "run/MachineClock.h"
+#include "util/HandOff.h"
+#include "machine/MachineClock.h"
 #include "run/Toolpath.h"
 
 #include <cstdint>
@@ -23,7 +23,7 @@ public:
     static constexpr std::size_t kMaxSectionPictures = 200;
 
     // `draw`: make the pictures; `clock`: a machine clock that is not classic, or null.
-    SheetWorker(bool draw, MachineClock* clock) : draw_(draw), clock_(clock) {}
+    SheetWorker(bool draw, machine::MachineClock* clock) : draw_(draw), clock_(clock) {}
     // A run that ends early leaves its pictures and times unmade.
     SheetWorker(const SheetWorker&) = delete;
     SheetWorker& operator=(const SheetWorker&) = delete;
@@ -33,7 +33,7 @@ public:
 
     void startPoint(double x, double y, double z);
     // One interpreted block; `drawn`: it moved or booked a hole, in the tool's `colour`.
-    void block(const MachineClock::Block& block, bool drawn, std::uint8_t colour);
+    void block(const machine::MachineClock::Block& block, bool drawn, std::uint8_t colour);
     void toolChange();
     // The open section ends; `keep`: it is a section of the sheet and keeps its picture
     // and its machine time.
@@ -49,7 +49,7 @@ public:
 
 private:
     struct Event {
-        MachineClock::Block block;
+        machine::MachineClock::Block block;
         std::uint8_t colour = 0;
         bool drawn = false;
         enum Kind : std::uint8_t { Block, ToolChange, EndSection, KeepSection } kind = Block;
@@ -62,7 +62,7 @@ private:
     void keepSectionsWithinBudget();
 
     const bool draw_;
-    MachineClock* const clock_;
+    machine::MachineClock* const clock_;
 
     // Only the worker thread touches these (and the clock) until finish() has returned.
     ToolpathPicture whole_{kPictureBudget};
@@ -73,7 +73,7 @@ private:
     double totalMinutes_ = 0.0;
 
     std::vector<Event> filling_;  // the run's thread fills it
-    HandOff<std::vector<Event>> handOff_{[this](std::vector<Event>& batch) { applyAll(batch); }};
+    util::HandOff<std::vector<Event>> handOff_{[this](std::vector<Event>& batch) { applyAll(batch); }};
 };
 
 }  // namespace run

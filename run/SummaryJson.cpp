@@ -16,12 +16,12 @@ json extent(double minimum, double maximum)
     return extentSet(minimum, maximum) ? json::array({minimum, maximum}) : json(nullptr);
 }
 
-json extents(const Figures& f)
+json extents(const report::Figures& f)
 {
     return {{"x", extent(f.xMin, f.xMax)}, {"y", extent(f.yMin, f.yMax)}, {"z", extent(f.zMin, f.zMax)}};
 }
 
-json times(const Figures& f)
+json times(const report::Figures& f)
 {
     return {{"rapid", f.rapidTime}, {"cut", f.cutTime}, {"total", f.totalTime}};
 }
@@ -40,7 +40,7 @@ json axesOrNull(const std::optional<std::array<double, 3>>& values)
     return result;
 }
 
-json machine(const MachineProfile& p)
+json machine(const machine::MachineProfile& p)
 {
     return {{"name", p.name},
             {"file", p.file},

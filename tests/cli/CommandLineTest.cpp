@@ -1,6 +1,6 @@
 // The command-line program end to end: golden reports, exit statuses, and every program
 // of the shared corpus.
-#include "run/RunSummary.h"
+#include "report/RunSummary.h"
 #include "tests/support/Golden.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -50,7 +50,7 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     EXPECT_EQ(summary["outcome"], "completed");
     const std::string data = testsupport::readFile(resultDir + "/data.html");
     const auto figuresOf = [](const nlohmann::json& part) {
-        run::Figures f;
+        report::Figures f;
         const auto axis = [](const nlohmann::json& e, double& minimum, double& maximum) {
             if (!e.is_null()) {
                 minimum = e[0].get<double>();
@@ -76,7 +76,7 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
             continue;
         }
         std::string lines;
-        run::appendExtentsAndTimeLines(lines, figuresOf(sections[i]), run::LinesFor::InfoBlock);
+        report::appendExtentsAndTimeLines(lines, figuresOf(sections[i]), report::LinesFor::InfoBlock);
         const std::size_t found = data.find(lines, at);
         if (found == std::string::npos && i + 1 == sections.size()) {
             break;
@@ -85,7 +85,7 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
         at = found;
     }
     std::string total;
-    run::appendExtentsAndTimeLines(total, figuresOf(summary["total"]), run::LinesFor::FinalReport);
+    report::appendExtentsAndTimeLines(total, figuresOf(summary["total"]), report::LinesFor::FinalReport);
     EXPECT_NE(data.find(total, at), std::string::npos);
     EXPECT_EQ(summary["total"]["machine_time_min"], summary["total"]["time_min"]["total"]);
 }

@@ -207,4 +207,11 @@ TEST_F(AnalysisRun, LongLinesStayWhole)
     EXPECT_EQ(data.find("X2.\r\n</td>\r\n<td"), data.find(comment) + comment.size() + 1);
 }
 
+TEST(StartBlock, PlainDecimalWithAPointAlways)
+{
+    EXPECT_EQ(run::startBlock(0, 0, 200), "G92X0.0Y0.0Z200.0");
+    EXPECT_EQ(run::startBlock(12.5, -3, 150.25), "G92X12.5Y-3.0Z150.25");
+    EXPECT_EQ(run::startBlock(1e20, 1e-7, -0.0), "G92X100000000000000000000.0Y0.0000001Z0.0");
+}
+
 }  // namespace

@@ -50,7 +50,7 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
     // The same run kept in memory writes the same files, the sheet among them.
     run::AppState memoryState;
     memoryState.programDir = state.programDir;
-    run::MemoryOutput memory;
+    report::MemoryOutput memory;
     memory.folders.insert(dir.path());
     const run::RunResult inMemory = run::AnalysisRun(settings, memoryState, services, memory);
     ASSERT_EQ(inMemory.outcome, run::RunOutcome::Completed);

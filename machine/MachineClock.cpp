@@ -1,9 +1,9 @@
-#include "run/MachineClock.h"
+#include "machine/MachineClock.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace run {
+namespace machine {
 
 using nc::WordSlot;
 
@@ -23,16 +23,16 @@ bool usable(const double* p)
     return true;
 }
 
-nc::Vec3 scaled(const double* p, double scale)
+machine::Vec3 scaled(const double* p, double scale)
 {
     return {p[0] * scale, p[1] * scale, p[2] * scale};
 }
 
 }  // namespace
 
-nc::MachineLimits machineLimits(const MachineProfile& profile)
+machine::MachineLimits machineLimits(const MachineProfile& profile)
 {
-    nc::MachineLimits limits;
+    machine::MachineLimits limits;
     if (profile.maxFeed) {
         limits.maxFeed = *profile.maxFeed;
     }
@@ -79,7 +79,7 @@ void MachineClock::line(const Block& b)
     if (!planner_) {
         return;
     }
-    nc::MotionPlanner& planner = *planner_;
+    machine::MotionPlanner& planner = *planner_;
     // The planner works in mm: an inch program's positions and feeds are converted.
     const double scale = b.inch ? kMillimetresPerInch : 1.0;
     const double feed = (b.feed == 0.0 ? kFeedWhenNone : b.feed) * scale;
@@ -89,8 +89,8 @@ void MachineClock::line(const Block& b)
     } else if (m.line && !b.cycleActive && b.moveLength != 0.0) {
         // Inside a cycle the holes are the moves; the interpreter's rapid to the hole's
         // bottom is no move of the machine.
-        const nc::Vec3 from = scaled(m.start, scale);
-        const nc::Vec3 to = scaled(m.end, scale);
+        const machine::Vec3 from = scaled(m.start, scale);
+        const machine::Vec3 to = scaled(m.end, scale);
         if (m.rapid) {
             planner.rapid(from, to);
         } else {
@@ -119,7 +119,7 @@ void MachineClock::toolChange()
 
 void MachineClock::hole(const Block& b, double scale, double feed)
 {
-    nc::MotionPlanner& planner = *planner_;
+    machine::MotionPlanner& planner = *planner_;
     const nc::BlockMotion& m = b.motion;
     const double x = m.holeX * scale;
     const double y = m.holeY * scale;
@@ -130,7 +130,7 @@ void MachineClock::hole(const Block& b, double scale, double feed)
         return;
     }
     // Over the hole at the current height, down to R, then the hole itself.
-    const nc::Vec3 over{x, y, position_[2]};
+    const machine::Vec3 over{x, y, position_[2]};
     planner.rapid(position_, over);
     planner.rapid(over, {x, y, r});
     const double depth = std::fabs(r - bottom);
@@ -176,4 +176,4 @@ double MachineClock::totalMinutes()
     return planner_->seconds() / 60.0;
 }
 
-}  // namespace run
+}  // namespace machine

@@ -1,11 +1,11 @@
-#include "run/ReportOutput.h"
+#include "report/ReportOutput.h"
 
 #include "util/File.h"
 
 #include <filesystem>
 #include <system_error>
 
-namespace run {
+namespace report {
 
 namespace {
 
@@ -78,4 +78,4 @@ std::unique_ptr<OutputFile> MemoryOutput::create(const std::string& path)
     return std::make_unique<MemoryFile>(bytes);
 }
 
-}  // namespace run
+}  // namespace report

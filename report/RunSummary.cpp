@@ -1,10 +1,10 @@
-#include "run/RunSummary.h"
+#include "report/RunSummary.h"
 
 #include "util/Cp932.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
 
-namespace run {
+namespace report {
 
 namespace {
 
@@ -67,4 +67,4 @@ void appendExtentsAndTimeLines(std::string& out, const Figures& f, LinesFor wher
     appendTime(out, f.totalTime, where);
 }
 
-}  // namespace run
+}  // namespace report

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace run {
+namespace machine {
 
 struct MachineProfile {
     std::string name;                  // shown in the sheet; "" without a profile
@@ -43,4 +43,4 @@ std::string machineProfilePath(const std::string& programDir);
 // Reads a profile from text (`file` names it in errors).
 MachineProfile parseMachineProfile(std::string_view text, const std::string& file);
 
-}  // namespace run
+}  // namespace machine

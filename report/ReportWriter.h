@@ -6,8 +6,8 @@
 #pragma once
 
 #include "report/EntryText.h"
-#include "run/HandOff.h"
-#include "run/ReportOutput.h"
+#include "util/HandOff.h"
+#include "report/ReportOutput.h"
 
 #include <atomic>
 #include <memory>
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace run {
+namespace report {
 
 struct WriteFailure {
     std::string path;
@@ -86,7 +86,7 @@ private:
     std::string rendered_;           // the writing thread's
     std::string entryText_;          // the writing thread's
     std::atomic<bool> failed_ = false;
-    HandOff<Chunk> handOff_{[this](Chunk& chunk) { writeChunk(chunk); }};
+    util::HandOff<Chunk> handOff_{[this](Chunk& chunk) { writeChunk(chunk); }};
 };
 
-}  // namespace run
+}  // namespace report

@@ -1,10 +1,10 @@
-#include "run/ReportSkeleton.h"
+#include "report/ReportSkeleton.h"
 
 #include "util/Cp932.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
 
-namespace run {
+namespace report {
 
 namespace {
 
@@ -108,4 +108,4 @@ void ReportSkeleton::appendIndexLinks(std::string& out, const std::vector<std::s
     out += finalReportLink;
 }
 
-}  // namespace run
+}  // namespace report

@@ -1,4 +1,4 @@
-#include "run/MachineProfile.h"
+#include "machine/MachineProfile.h"
 
 #include "util/Number.h"
 
@@ -11,7 +11,7 @@
 #include <vector>
 #include <toml++/toml.h>
 
-namespace run {
+namespace machine {
 
 namespace {
 
@@ -144,4 +144,4 @@ MachineProfile loadMachineProfile(const std::string& path)
     return parseMachineProfile(text.str(), path);
 }
 
-}  // namespace run
+}  // namespace machine

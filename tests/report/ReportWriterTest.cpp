@@ -1,4 +1,4 @@
-#include "run/ReportWriter.h"
+#include "report/ReportWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 namespace {
 
 // Keeps what it receives; refuses every write once `capacity` bytes are in.
-class LimitedFile : public run::OutputFile {
+class LimitedFile : public report::OutputFile {
 public:
     LimitedFile(std::string& bytes, std::size_t capacity) : bytes_(bytes), capacity_(capacity) {}
     bool write(std::string_view bytes) override
@@ -34,7 +34,7 @@ const util::PrintfFormat& lineFormat()
 
 // Many chunks' worth of rows, each with an entry of one, two or no lines; what a run
 // writes for a long program.
-void writeRows(run::ReportWriter& writer, int rows)
+void writeRows(report::ReportWriter& writer, int rows)
 {
     report::EntryText entry;
     for (int i = 0; i < rows; ++i) {
@@ -75,7 +75,7 @@ TEST(ReportWriter, InTheBackgroundWritesWhatItWouldWriteItself)
     const std::string expected = expectedRows(kRows);
     for (const bool background : {false, true}) {
         std::string bytes;
-        run::ReportWriter writer(std::make_unique<LimitedFile>(bytes, SIZE_MAX), "data.html", "<br>\r\n", background);
+        report::ReportWriter writer(std::make_unique<LimitedFile>(bytes, SIZE_MAX), "data.html", "<br>\r\n", background);
         writeRows(writer, kRows);
         writer.close();
         EXPECT_EQ(bytes, expected) << background;
@@ -89,12 +89,12 @@ TEST(ReportWriter, AFullDiskEndsTheRunAndAnAbandonedWriterKeepsWhatItHad)
         std::string bytes;
         EXPECT_THROW(
             {
-                run::ReportWriter writer(std::make_unique<LimitedFile>(bytes, 1 << 20), "data.html", "<br>\r\n",
+                report::ReportWriter writer(std::make_unique<LimitedFile>(bytes, 1 << 20), "data.html", "<br>\r\n",
                                          background);
                 writeRows(writer, 40000);
                 writer.close();
             },
-            run::WriteFailure)
+            report::WriteFailure)
             << background;
         EXPECT_LE(bytes.size(), 1u << 20);
         EXPECT_EQ(bytes, expectedRows(40000).substr(0, bytes.size()));
@@ -102,7 +102,7 @@ TEST(ReportWriter, AFullDiskEndsTheRunAndAnAbandonedWriterKeepsWhatItHad)
         // Abandoned (the run stopped on a bad line): everything handed in is written.
         std::string kept;
         {
-            run::ReportWriter writer(std::make_unique<LimitedFile>(kept, SIZE_MAX), "data.html", "<br>\r\n",
+            report::ReportWriter writer(std::make_unique<LimitedFile>(kept, SIZE_MAX), "data.html", "<br>\r\n",
                                      background);
             writeRows(writer, 10000);
         }

@@ -11,7 +11,7 @@
 #include <limits>
 #include <vector>
 
-namespace nc {
+namespace machine {
 
 inline constexpr double kUnlimited = std::numeric_limits<double>::infinity();
 
@@ -87,4 +87,4 @@ private:
     double lastAcceleration_ = 0.0;
 };
 
-}  // namespace nc
+}  // namespace machine

@@ -1,6 +1,6 @@
 // The planner against closed forms, and against a fine time-step integration of the speed
 // profile it plans for a random program.
-#include "nc/MotionPlanner.h"
+#include "machine/MotionPlanner.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 
 namespace {
 
-using nc::MotionPlanner;
-using nc::Vec3;
+using machine::MotionPlanner;
+using machine::Vec3;
 
-nc::MachineLimits limits(double acceleration)
+machine::MachineLimits limits(double acceleration)
 {
-    nc::MachineLimits l;
+    machine::MachineLimits l;
     l.rapid = {1e6, 1e6, 1e6};
     l.acceleration = {acceleration, acceleration, acceleration};
     return l;
@@ -23,15 +23,15 @@ nc::MachineLimits limits(double acceleration)
 TEST(Trapezoid, ReachesTheTopSpeedOrNot)
 {
     // 100 mm at 10 mm/s with 100 mm/s²: L/v + v/a. 0.5 mm never reaches it: 2 sqrt(L/a).
-    EXPECT_NEAR(nc::trapezoidSeconds(100, 0, 0, 10, 100), 10.1, 1e-12);
-    EXPECT_NEAR(nc::trapezoidSeconds(0.5, 0, 0, 10, 100), 2 * std::sqrt(0.005), 1e-12);
-    EXPECT_NEAR(nc::trapezoidSeconds(100, 10, 10, 10, 100), 10.0, 1e-12);
-    EXPECT_EQ(nc::trapezoidSeconds(100, 0, 0, 10, nc::kUnlimited), 10.0);
+    EXPECT_NEAR(machine::trapezoidSeconds(100, 0, 0, 10, 100), 10.1, 1e-12);
+    EXPECT_NEAR(machine::trapezoidSeconds(0.5, 0, 0, 10, 100), 2 * std::sqrt(0.005), 1e-12);
+    EXPECT_NEAR(machine::trapezoidSeconds(100, 10, 10, 10, 100), 10.0, 1e-12);
+    EXPECT_EQ(machine::trapezoidSeconds(100, 0, 0, 10, machine::kUnlimited), 10.0);
 }
 
 // A fine time-step integration of one planned move: accelerate while the remaining way
 // still allows braking to the exit speed, never above the top speed.
-double integrate(const nc::PlannedMove& m)
+double integrate(const machine::PlannedMove& m)
 {
     const double dt = 1e-5;
     double travelled = 0.0;
@@ -62,12 +62,12 @@ TEST(MotionPlanner, RandomProgramAgreesWithATimeStepIntegration)
     std::mt19937 random(11);
     std::uniform_real_distribution<double> step(-20.0, 20.0);
     std::uniform_real_distribution<double> feed(300.0, 6000.0);
-    nc::MachineLimits l = limits(500.0);
+    machine::MachineLimits l = limits(500.0);
     l.junctionDeviation = 0.05;
     MotionPlanner planner(l);
     double integrated = 0.0;
     double counted = 0.0;
-    planner.onPlanned = [&](const nc::PlannedMove& m) {
+    planner.onPlanned = [&](const machine::PlannedMove& m) {
         // Every plan keeps to what the machine can do.
         EXPECT_LE(m.entry, m.top * (1 + 1e-9));
         EXPECT_LE(m.exit, m.top * (1 + 1e-9));
@@ -95,7 +95,7 @@ TEST(MotionPlanner, WindowKeepsWhatTheWholeProgramWouldPlan)
         planner.line({i * 0.5, 0, 0}, {(i + 1) * 0.5, 0, 0}, 600);
     }
     planner.stop();
-    EXPECT_NEAR(planner.seconds(), nc::trapezoidSeconds(500, 0, 0, 10, 100), 1e-9);
+    EXPECT_NEAR(planner.seconds(), machine::trapezoidSeconds(500, 0, 0, 10, 100), 1e-9);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "run/ReportWriter.h"
+#include "report/ReportWriter.h"
 
-namespace run {
+namespace report {
 
 ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file, std::string path, std::string entryLineBreak,
                            bool background)
@@ -97,4 +97,4 @@ void ReportWriter::close()
     }
 }
 
-}  // namespace run
+}  // namespace report

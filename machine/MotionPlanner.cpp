@@ -1,9 +1,9 @@
-#include "nc/MotionPlanner.h"
+#include "machine/MotionPlanner.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace nc {
+namespace machine {
 
 namespace {
 
@@ -209,4 +209,4 @@ void MotionPlanner::stop()
     moving_ = false;
 }
 
-}  // namespace nc
+}  // namespace machine

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace run {
+namespace util {
 
 template <class Batch>
 class HandOff {
@@ -112,4 +112,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace run
+}  // namespace util

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace run {
+namespace report {
 
 // One file being written from its start.
 class OutputFile {
@@ -56,4 +56,4 @@ public:
     void remove(const std::string& path) override { files.erase(path); }
 };
 
-}  // namespace run
+}  // namespace report

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace run {
+namespace report {
 
 class ReportSkeleton {
 public:
@@ -34,4 +34,4 @@ private:
 // The anchor name of a tool heading: "T" + tool + "_" + section number.
 std::string anchorName(int tool, int sectionNumber);
 
-}  // namespace run
+}  // namespace report

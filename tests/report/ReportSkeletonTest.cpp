@@ -1,5 +1,4 @@
-#include "run/ReportSkeleton.h"
-#include "run/AnalysisRun.h"
+#include "report/ReportSkeleton.h"
 #include "util/Cp932.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,7 @@ namespace {
 
 TEST(ReportSkeleton, FragmentsUseCrLfAndCodePage932)
 {
-    const run::ReportSkeleton s("/w/Result/data.html");
+    const report::ReportSkeleton s("/w/Result/data.html");
     EXPECT_EQ(s.tableStart, "<div><table><tbody>\r\n");
     EXPECT_EQ(s.textCellEnd, "\r\n</td>\r\n");
     EXPECT_EQ(s.sectionRowBreak, "</td></tr><tr><td colspan=\"2\">");
@@ -23,7 +22,7 @@ TEST(ReportSkeleton, FragmentsUseCrLfAndCodePage932)
 
 TEST(ReportSkeleton, InfoBlockAndToolHeading)
 {
-    const run::ReportSkeleton s("/w/data.html");
+    const report::ReportSkeleton s("/w/data.html");
     std::string out;
     s.appendInfoBlockStart(out, 0, 12);
     EXPECT_EQ(util::cp932ToUtf8(out), "<hr><a name=\"tinfo0\"><div class=\"INFO\">「 T12 情報」<br>\r\n");
@@ -35,21 +34,14 @@ TEST(ReportSkeleton, InfoBlockAndToolHeading)
 
 TEST(ReportSkeleton, IndexLinksCarryTheLinkTextAndTheDataPath)
 {
-    const run::ReportSkeleton s("/w/\xE8\xA1\xA8 x/data.html");  // 表 and a blank
+    const report::ReportSkeleton s("/w/\xE8\xA1\xA8 x/data.html");  // 表 and a blank
     std::string out;
     s.appendIndexLinks(out, {"T1_1", "T12_3"});
     EXPECT_EQ(out,
               "<a href=\"/w/\x95\x5C%20x/data.html#T1_1\" target=\"ncdata\">T1_</a>\r\n"
               "<a href=\"/w/\x95\x5C%20x/data.html#T12_3\" target=\"ncdata\">T12_</a>\r\n" +
                   s.finalReportLink);
-    EXPECT_EQ(run::anchorName(-1, 7), "T-1_7");
-}
-
-TEST(StartBlock, PlainDecimalWithAPointAlways)
-{
-    EXPECT_EQ(run::startBlock(0, 0, 200), "G92X0.0Y0.0Z200.0");
-    EXPECT_EQ(run::startBlock(12.5, -3, 150.25), "G92X12.5Y-3.0Z150.25");
-    EXPECT_EQ(run::startBlock(1e20, 1e-7, -0.0), "G92X100000000000000000000.0Y0.0000001Z0.0");
+    EXPECT_EQ(report::anchorName(-1, 7), "T-1_7");
 }
 
 }  // namespace

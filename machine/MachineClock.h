@@ -4,17 +4,16 @@
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
-#include "nc/MotionPlanner.h"
-#include "run/MachineProfile.h"
-#include "run/RunSummary.h"
+#include "machine/MotionPlanner.h"
+#include "machine/MachineProfile.h"
 
 #include <optional>
 
-namespace run {
+namespace machine {
 
 // The profile's limits as the planner takes them (mm); inch programs are converted move
 // by move.
-nc::MachineLimits machineLimits(const MachineProfile& profile);
+machine::MachineLimits machineLimits(const MachineProfile& profile);
 
 class MachineClock {
 public:
@@ -54,9 +53,9 @@ private:
     void hole(const Block& block, double scale, double feed);
 
     MachineProfile profile_;
-    std::optional<nc::MotionPlanner> planner_;  // none for a classic profile
-    nc::Vec3 position_{};                       // mm
+    std::optional<machine::MotionPlanner> planner_;  // none for a classic profile
+    machine::Vec3 position_{};                       // mm
     double foldedSeconds_ = 0.0;
 };
 
-}  // namespace run
+}  // namespace machine

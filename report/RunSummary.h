@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace run {
+namespace report {
 
 // Extents and times (minutes) of a section or of the program.
 struct Figures {
@@ -41,4 +41,4 @@ enum class LinesFor { InfoBlock, FinalReport };
 // block's minutes carry a trailing blank, the final report's do not.
 void appendExtentsAndTimeLines(std::string& out, const Figures& figures, LinesFor where);
 
-}  // namespace run
+}  // namespace report
