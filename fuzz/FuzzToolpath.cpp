@@ -45,32 +45,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<run::PathSimplifier::Point> kept;
     picture.markStart(in.number(), in.number(), in.number());
     while (in.more()) {
-        nc::BlockMotion m;
+        nc::Motion m;
         const std::uint8_t kind = in.byte();
-        m.line = (kind & 1) != 0;
-        m.arc = (kind & 2) != 0;
-        m.hole = (kind & 4) != 0;
-        m.rapid = (kind & 8) != 0;
+        constexpr nc::MotionKind kKinds[] = {nc::MotionKind::Rapid, nc::MotionKind::Feed, nc::MotionKind::Arc,
+                                             nc::MotionKind::Hole, nc::MotionKind::SectionEnd};
+        m.kind = kKinds[(kind & 7) % 5];
         m.angleIncreasing = (kind & 16) != 0;
         const int planes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
         const auto plane = static_cast<std::size_t>((kind >> 5) % 3);
-        m.axis1 = planes[plane][0];
-        m.axis2 = planes[plane][1];
-        for (int k = 0; k < 3; ++k) {
-            m.start[k] = in.number();
-            m.end[k] = in.number();
+        m.axis1 = static_cast<std::int8_t>(planes[plane][0]);
+        m.axis2 = static_cast<std::int8_t>(planes[plane][1]);
+        for (std::size_t k = 0; k < 3; ++k) {
+            m.from[k] = in.number();
+            m.to[k] = in.number();
         }
         m.centre1 = in.number();
         m.centre2 = in.number();
         m.radius = in.number();
         m.startAngle = in.number();
         m.sweep = in.number();
-        m.holeX = in.number();
-        m.holeY = in.number();
-        m.holeTop = in.number();
-        m.holeBottom = in.number();
+        m.level = in.number();
         picture.add(m, in.byte());
-        simplifier.add({m.start[0], m.start[1]}, kept);
+        simplifier.add({m.from[0], m.from[1]}, kept);
     }
     simplifier.finish(kept);
     if (picture.estimatedSize() > kBudget) {

@@ -6,7 +6,11 @@
 #include "report/ReportSkeleton.h"
 #include "report/ReportWriter.h"
 #include "run/SheetPage.h"
+#include "run/SheetPictures.h"
 #include "run/SheetRecorder.h"
+#include "run/StreamWorker.h"
+#include "machine/MachineClock.h"
+#include "nc/MotionEmitter.h"
 #include "util/File.h"
 #include "util/Cp932.h"
 #include "util/Kazu.h"
@@ -131,9 +135,36 @@ public:
           skeleton_(dataPath_),
           entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
           record_(record),
-          sheet_(record, settings.writeSheet, settings.machine)
+          sheet_(record),
+          clock_(settings.machine)
     {
+        // The record follows the stream on this thread; pictures and the machine clock,
+        // when there are any, on the worker's.
+        record_.machine = settings.machine;
+        emitter_.addSink(sheet_);
+        if (settings.writeSheet) {
+            worker_.addSink(pictures_);
+        }
+        if (!clock_.isClassic()) {
+            worker_.addSink(clock_);
+        }
+        if (worker_.hasSinks()) {
+            emitter_.addSink(worker_);
+        }
     }
+
+    // A run that ended early keeps the pictures and machine times of what it read.
+    ~ReportRun()
+    {
+        if (!settled_) {
+            try {
+                settle();
+            } catch (...) {
+            }
+        }
+    }
+    ReportRun(const ReportRun&) = delete;
+    ReportRun& operator=(const ReportRun&) = delete;
 
     // The rest of the start (from the start point on), the line loop and the closing.
     // False when the run ended early with its message shown.
@@ -147,7 +178,7 @@ public:
         record_.startX = x;
         record_.startY = y;
         record_.startZ = z;
-        sheet_.start(x, y, z);
+        emitter_.start(x, y, z);
 
         // 2. The start block puts the tool at the start point; a machine set up for it
         // reads numbers without a point as whole units.
@@ -299,7 +330,8 @@ private:
         // 2. Interpret, then the line's text cell.
         ++lineNumber_;
         analyzer_.setLine(line);
-        sheet_.line(lineNumber_, line, analyzer_, currentTool_);
+        sheet_.line(lineNumber_, line, analyzer_);
+        emitter_.block(analyzer_, lineNumber_);
         bool lineEndsSection = false;
         std::string& out = listing_->buffer();
         out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
@@ -345,7 +377,8 @@ private:
     void endSection(int newTool, bool toolChanged, std::string& out)
     {
         report::foldSection(state_.summary, analyzer_);
-        sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
+        const bool kept =
+            sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
         out += skeleton_.sectionCellStart;
         if (toolChangeSeen_) {
             out += skeleton_.sectionRowBreak;
@@ -364,6 +397,22 @@ private:
         out += skeleton_.sectionEnd;
         analyzer_.resetExtents();
         analyzer_.resetSums();
+        emitter_.endSection(kept, currentTool_);
+    }
+
+    // Waits for the stream's consumers and takes the machine times into the record.
+    void settle()
+    {
+        settled_ = true;
+        worker_.finish();
+        if (clock_.isClassic()) {
+            return;
+        }
+        record_.machineTotal = clock_.totalMinutes();
+        const std::vector<double>& minutes = clock_.sectionMinutes();
+        for (std::size_t i = 0; i < record_.sections.size() && i < minutes.size(); ++i) {
+            record_.sections[i].machineTime = minutes[i];
+        }
     }
 
     void finish()
@@ -371,9 +420,12 @@ private:
         // 1. The open section counts unless the program end has folded it already.
         if (!programEndSeen_) {
             report::foldSection(state_.summary, analyzer_);
-            sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
+            const bool kept =
+                sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
+            emitter_.endSection(kept, currentTool_);
         }
         sheet_.finish(state_.summary);
+        settle();
 
         // 2. Final report and index, then the page ends.
         std::string& out = listing_->buffer();
@@ -400,7 +452,7 @@ private:
         // 4. The setup sheet, once the report is complete.
         if (settings_.writeSheet) {
             const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
-            if (!sheet || !sheet->write(sheetPage(record_, sheet_)) || !sheet->close()) {
+            if (!sheet || !sheet->write(sheetPage(record_, pictures_)) || !sheet->close()) {
                 throw report::WriteFailure{sheetPath_};
             }
             sheetWritten_ = true;
@@ -429,6 +481,11 @@ private:
     nc::IsoNcAnalyzer analyzer_;
     ProgramRecord& record_;
     SheetRecorder sheet_;
+    machine::MachineClock clock_;
+    SheetPictures pictures_;
+    StreamWorker worker_;  // after what it feeds: it stops before they go
+    nc::MotionEmitter emitter_;
+    bool settled_ = false;
     std::int64_t lineNumber_ = 0;       // NC lines read, from 1
     bool sheetWritten_ = false;
 

@@ -103,7 +103,7 @@ std::string sheetTime(double minutes)
            " 分)";
 }
 
-std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
+std::string sheetPage(const ProgramRecord& record, SheetPictures& pictures)
 {
     std::string out;
     out += "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<title>段取りシート ";
@@ -207,25 +207,25 @@ std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder)
     }
 
     // Pictures: the whole program within its own budget, the sections sharing the rest.
-    ToolpathPicture& whole = recorder.wholePicture();
-    const std::size_t left = kSheetBudget > textSize + SheetWorker::kPictureBudget
-                                 ? kSheetBudget - textSize - SheetWorker::kPictureBudget
+    ToolpathPicture& whole = pictures.wholePicture();
+    const std::size_t left = kSheetBudget > textSize + SheetPictures::kPictureBudget
+                                 ? kSheetBudget - textSize - SheetPictures::kPictureBudget
                                  : 0;
     const std::size_t perSection =
-        shown == 0 ? 0 : std::min(SheetWorker::kPictureBudget, left / shown * 9 / 10);
+        shown == 0 ? 0 : std::min(SheetPictures::kPictureBudget, left / shown * 9 / 10);
 
     out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
     appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic());
     if (!whole.empty()) {
-        out += pictureSvg(whole, 760, recorder.legend(), "whole");
+        out += pictureSvg(whole, 760, pictures.legend(record), "whole");
     }
     out += "</section>\n";
-    std::vector<ToolpathPicture>& pictures = recorder.sectionPictures();
+    std::vector<ToolpathPicture>& sections = pictures.sectionPictures();
     for (std::size_t i = 0; i < shown; ++i) {
         out += blocks[i];
-        if (i < pictures.size() && !pictures[i].empty()) {
-            pictures[i].fit(perSection);
-            out += pictureSvg(pictures[i], 560, {}, "section" + util::formatInt(static_cast<long long>(i + 1)));
+        if (i < sections.size() && !sections[i].empty()) {
+            sections[i].fit(perSection);
+            out += pictureSvg(sections[i], 560, {}, "section" + util::formatInt(static_cast<long long>(i + 1)));
         }
         out += "</section>\n";
     }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "run/ProgramRecord.h"
-#include "run/SheetRecorder.h"
+#include "run/SheetPictures.h"
 
 #include <string>
 
@@ -12,10 +12,10 @@ namespace run {
 // The sheet stays under this size whatever the program: pictures are fitted to what is
 // left once the text is known, and at most kMaxSectionBlocks sections get a block.
 inline constexpr std::size_t kSheetBudget = 4 * 1024 * 1024 - 64 * 1024;
-inline constexpr std::size_t kMaxSectionBlocks = SheetWorker::kMaxSectionPictures;
+inline constexpr std::size_t kMaxSectionBlocks = SheetPictures::kMaxSectionPictures;
 inline constexpr std::size_t kMaxOvercutLinesShown = 30;
 
-std::string sheetPage(const ProgramRecord& record, SheetRecorder& recorder);
+std::string sheetPage(const ProgramRecord& record, SheetPictures& pictures);
 
 // "1時間23分 (83.4 分)".
 std::string sheetTime(double minutes);

@@ -59,58 +59,14 @@ std::string_view lineComment(std::string_view line)
     return trimmed(inside);
 }
 
-SheetRecorder::SheetRecorder(ProgramRecord& record, bool drawPictures, const machine::MachineProfile& machine)
-    : record_(record),
-      drawPictures_(drawPictures),
-      clock_(machine),
-      worker_(drawPictures, clock_.isClassic() ? nullptr : &clock_)
+void SheetRecorder::motion(const nc::Motion& motion)
 {
-    record_.machine = machine;
-}
-
-SheetRecorder::~SheetRecorder()
-{
-    // A run that ended early keeps the machine times of what it had.
-    if (!settled_) {
-        try {
-            settleMachineTimes();
-        } catch (...) {
-        }
+    if (motion.kind == nc::MotionKind::Hole) {
+        ++holes_[motion.cycleCode];
     }
 }
 
-void SheetRecorder::settleMachineTimes()
-{
-    settled_ = true;
-    worker_.finish();
-    if (clock_.isClassic()) {
-        return;
-    }
-    record_.machineTotal = worker_.totalMinutes();
-    const std::vector<double>& minutes = worker_.sectionMinutes();
-    for (std::size_t i = 0; i < record_.sections.size() && i < minutes.size(); ++i) {
-        record_.sections[i].machineTime = minutes[i];
-    }
-}
-
-void SheetRecorder::start(double x, double y, double z)
-{
-    worker_.startPoint(x, y, z);
-    clock_.start(x, y, z);
-}
-
-std::uint8_t SheetRecorder::colourOf(int tool)
-{
-    const auto found = colours_.find(tool);
-    if (found != colours_.end()) {
-        return found->second;
-    }
-    const auto colour = static_cast<std::uint8_t>(colours_.size() % 256);
-    colours_.emplace(tool, colour);
-    return colour;
-}
-
-void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a, int tool)
+void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
 {
     record_.lines = number;
     const std::string_view comment = lineComment(text);
@@ -145,18 +101,6 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
         description_ = util::cp932ToUtf8(comment);
         awaitingComment_ = false;
     }
-
-    const nc::BlockMotion& motion = a.blockMotion();
-    if (motion.hole) {
-        ++holes_[motion.cycleCode];
-    }
-    // Under G00 every block measures a rapid, most of them of length 0: only what moves
-    // is drawn (and gives its tool a colour).
-    const bool moved = (motion.line || motion.arc) && a.moveLength() != 0.0;
-    const bool drawn = drawPictures_ && (moved || motion.hole);
-    if (worker_.busy()) {
-        worker_.block(machine::MachineClock::blockOf(a), drawn, drawn ? colourOf(tool) : 0);
-    }
 }
 
 void SheetRecorder::overcut(std::int64_t number)
@@ -165,7 +109,7 @@ void SheetRecorder::overcut(std::int64_t number)
     ++record_.overcutCount;
 }
 
-void SheetRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
+bool SheetRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
                                   std::int64_t lastLine)
 {
     bool kept = false;
@@ -187,36 +131,22 @@ void SheetRecorder::sectionFolded(const report::RunSummary& summary, int heading
         record_.sections.push_back(std::move(section));
         kept = true;
     }
-    worker_.endSection(kept);
     holes_.clear();
     overcuts_.clear();
     firstLine_ = lastLine + 1;
     if (toolChangeLine_) {
-        worker_.toolChange();
         description_ = nextDescription_;
         awaitingComment_ = description_.empty();
         toolChangeLine_ = false;
     }
+    return kept;
 }
 
 void SheetRecorder::finish(const report::RunSummary& summary)
 {
     record_.total = summary.program;
+    // The classic times, until a machine clock gives its own.
     record_.machineTotal = summary.program.totalTime;
-    settleMachineTimes();
-    legend_.assign(colours_.size(), std::string());
-    for (const auto& [tool, colour] : colours_) {
-        std::string label = "T" + util::formatInt(tool);
-        const auto section = std::find_if(record_.sections.begin(), record_.sections.end(),
-                                          [tool = tool](const SectionRecord& s) { return s.tool == tool; });
-        if (section != record_.sections.end() && !section->description.empty()) {
-            label += ' ';
-            label += section->description;
-        }
-        std::string escaped;
-        report::appendEscapedHtml(escaped, label);
-        legend_[colour] = std::move(escaped);
-    }
 }
 
 }  // namespace run

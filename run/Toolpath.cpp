@@ -1,5 +1,6 @@
 #include "run/Toolpath.h"
 
+#include "nc/Markers.h"
 #include "util/Number.h"
 
 #include <algorithm>
@@ -411,25 +412,27 @@ void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* 
     front_.lineTo(style, {a[0], a[2]}, {b[0], b[2]});
 }
 
-void ToolpathPicture::addSideView(StrokeStyle style, const nc::BlockMotion& m, bool topPlane, bool frontPlane)
+void ToolpathPicture::addSideView(StrokeStyle style, const nc::Motion& m, bool topPlane, bool frontPlane)
 {
     // Seen from the side, an arc is a curve of another kind: drawn through points on it.
     // Without a helix it projects onto a line, exactly through its start, the quarter
     // points it passes and its end; a helix is drawn through points every 7.5 degrees.
-    const int third = 3 - m.axis1 - m.axis2;
     const double direction = m.angleIncreasing ? 1.0 : -1.0;
-    const bool helix = m.start[third] != m.end[third];
+    const auto third = static_cast<std::size_t>(3 - m.axis1 - m.axis2);
+    const auto axis1 = static_cast<std::size_t>(m.axis1);
+    const auto axis2 = static_cast<std::size_t>(m.axis2);
+    const bool helix = m.from[third] != m.to[third];
     const int steps = helix ? std::clamp(static_cast<int>(std::ceil(m.sweep / (kPi / 24))), 1, 48) : 0;
-    double previous[3] = {m.start[0], m.start[1], m.start[2]};
+    double previous[3] = {m.from[0], m.from[1], m.from[2]};
     const auto to = [&](double travel) {
         double point[3];
         if (travel >= m.sweep) {
-            std::copy(m.end, m.end + 3, point);
+            std::copy(m.to.begin(), m.to.end(), point);
         } else {
             const double angle = m.startAngle + direction * travel;
-            point[m.axis1] = m.centre1 + m.radius * std::cos(angle);
-            point[m.axis2] = m.centre2 + m.radius * std::sin(angle);
-            point[third] = m.start[third] + (m.end[third] - m.start[third]) * (travel / m.sweep);
+            point[axis1] = m.centre1 + m.radius * std::cos(angle);
+            point[axis2] = m.centre2 + m.radius * std::sin(angle);
+            point[third] = m.from[third] + (m.to[third] - m.from[third]) * (travel / m.sweep);
         }
         if (!topPlane) {
             top_.lineTo(style, {previous[0], previous[1]}, {point[0], point[1]});
@@ -458,38 +461,51 @@ void ToolpathPicture::addSideView(StrokeStyle style, const nc::BlockMotion& m, b
     to(m.sweep);
 }
 
-void ToolpathPicture::add(const nc::BlockMotion& m, std::uint8_t colour)
+void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
 {
-    const StrokeStyle style{colour, m.rapid};
-    if (m.line && usable(m.start) && usable(m.end)) {
-        addLine(style, m.start, m.end);
-    }
-    // An arc turns at most once round (as the interpreter measures them) on a circle no
-    // larger than the machine; anything else is not drawn.
-    const bool arcDrawable = m.arc && usable(m.start) && usable(m.end) && usable(m.centre1) && usable(m.centre2) &&
-                             m.radius >= 0.0 && m.radius < kLargestCoordinate && m.sweep >= 0.0 &&
-                             m.sweep <= kFullTurn + 1e-9 && std::isfinite(m.startAngle) &&
-                             std::fabs(m.startAngle) <= 4 * kFullTurn && m.axis1 >= 0 && m.axis2 <= 2 &&
-                             m.axis1 < m.axis2;
-    if (arcDrawable) {
+    const StrokeStyle style{colour, m.kind == nc::MotionKind::Rapid};
+    switch (m.kind) {
+    case nc::MotionKind::Rapid:
+    case nc::MotionKind::Feed:
+        if (usable(m.from.data()) && usable(m.to.data())) {
+            addLine(style, m.from.data(), m.to.data());
+        }
+        break;
+    case nc::MotionKind::Arc: {
+        // An arc turns at most once round (as the interpreter measures them) on a circle
+        // no larger than the machine; anything else is not drawn.
+        const bool arcDrawable = usable(m.from.data()) && usable(m.to.data()) && usable(m.centre1) &&
+                                 usable(m.centre2) && m.radius >= 0.0 && m.radius < kLargestCoordinate &&
+                                 m.sweep >= 0.0 && m.sweep <= kFullTurn + 1e-9 && std::isfinite(m.startAngle) &&
+                                 std::fabs(m.startAngle) <= 4 * kFullTurn && m.axis1 >= 0 && m.axis2 <= 2 &&
+                                 m.axis1 < m.axis2;
+        if (!arcDrawable) {
+            break;
+        }
         const bool topPlane = m.axis1 == 0 && m.axis2 == 1;
         const bool frontPlane = m.axis1 == 0 && m.axis2 == 2;
         const Point centre{m.centre1, m.centre2};
         if (topPlane) {
-            top_.arcTo(style, {m.start[0], m.start[1]}, {m.end[0], m.end[1]}, centre, m.radius, m.sweep,
+            top_.arcTo(style, {m.from[0], m.from[1]}, {m.to[0], m.to[1]}, centre, m.radius, m.sweep,
                        m.angleIncreasing);
         }
         if (frontPlane) {
-            front_.arcTo(style, {m.start[0], m.start[2]}, {m.end[0], m.end[2]}, centre, m.radius, m.sweep,
+            front_.arcTo(style, {m.from[0], m.from[2]}, {m.to[0], m.to[2]}, centre, m.radius, m.sweep,
                          m.angleIncreasing);
         }
         if (!topPlane || !frontPlane) {
             addSideView(style, m, topPlane, frontPlane);
         }
+        break;
     }
-    if (m.hole && usable(m.holeX) && usable(m.holeY) && usable(m.holeBottom) && usable(m.holeTop)) {
-        top_.hole(colour, m.holeX, m.holeY, m.holeY);
-        front_.hole(colour, m.holeX, m.holeTop, m.holeBottom);
+    case nc::MotionKind::Hole:
+        // The top view marks where the hole is; its moves draw it from the front.
+        if (usable(m.to[0]) && usable(m.to[1])) {
+            top_.hole(colour, m.to[0], m.to[1], m.to[1]);
+        }
+        break;
+    default:
+        return;
     }
     // Shrinking well below the budget keeps the work per move small on average.
     if (estimatedSize() > budget_) {

@@ -4,7 +4,7 @@
 // budget it is coarsened and goes on.
 #pragma once
 
-#include "nc/IsoNcAnalyzer.h"
+#include "nc/Motion.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -133,8 +133,8 @@ class ToolpathPicture {
 public:
     explicit ToolpathPicture(std::size_t budget) : budget_(budget) {}
 
-    // Draws what the block measured; positions no block has given yet are skipped.
-    void add(const nc::BlockMotion& motion, std::uint8_t colour);
+    // Draws a move, or marks a hole; what holds no drawable number is skipped.
+    void add(const nc::Motion& motion, std::uint8_t colour);
     void markStart(double x, double y, double z);
     // Coarsens until the picture fits the budget.
     void fit(std::size_t budget);
@@ -148,7 +148,7 @@ public:
 private:
     void addLine(StrokeStyle style, const double* a, const double* b);
     void shrinkTo(std::size_t target);
-    void addSideView(StrokeStyle style, const nc::BlockMotion& m, bool topPlane, bool frontPlane);
+    void addSideView(StrokeStyle style, const nc::Motion& m, bool topPlane, bool frontPlane);
 
     std::size_t budget_;
     ViewPicture top_;

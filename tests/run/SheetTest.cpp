@@ -95,16 +95,16 @@ TEST(PathSimplifier, StraightRunsCollapse)
 TEST(ToolpathPicture, SkipsWhatCannotBeDrawn)
 {
     run::ToolpathPicture picture(4096);
-    nc::BlockMotion m;
-    m.line = true;
+    nc::Motion m;
+    m.kind = nc::MotionKind::Feed;
     const double inf = std::numeric_limits<double>::infinity();
     for (const double bad : {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e300, nc::kUnknownPosition}) {
-        m.start[0] = 0;
-        m.end[0] = bad;
+        m.from[0] = 0;
+        m.to[0] = bad;
         picture.add(m, 0);
     }
     EXPECT_TRUE(picture.empty());
-    m.end[0] = 5;
+    m.to[0] = 5;
     picture.add(m, 0);
     EXPECT_FALSE(picture.empty());
     const std::string svg = run::pictureSvg(picture, 400, {});

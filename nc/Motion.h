@@ -1,0 +1,77 @@
+// The stream of machine motions: what the machine does, block by block, as the
+// interpreter reads the program. Every consumer beyond the classic report (the machine
+// clock, the toolpath pictures, the section record) reads this stream and nothing of the
+// interpreter's state, so what a block means is decided once, in MotionEmitter.
+//
+// Positions are X, Y, Z in the program's units (see `inch`), where the tool really is: a
+// canned cycle's hole is expanded into the moves the control makes, and after it the
+// tool stands at the cycle's return level until a block gives Z.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace nc {
+
+using Point3 = std::array<double, 3>;
+
+enum class MotionKind : std::uint8_t {
+    Start,         // the run's start point, in `to`; before anything else
+    Rapid,         // a traverse from `from` to `to`
+    Feed,          // a straight cut from `from` to `to` at `feed`
+    Arc,           // an arc (or helix) from `from` to `to`, see the arc fields
+    Hole,          // a canned-cycle hole at `to` (X, Y, bottom Z), R level in `level`; its
+                   // moves follow as Rapid, Feed and Dwell motions
+    Dwell,         // the machine waits `seconds`
+    ToolChange,    // M06: `tool` comes in (after the SectionEnd of the tool it replaces)
+    Spindle,       // M03 / M04 / M05 or a new S: `speed`, `spindle`
+    Coolant,       // M07 / M08 on, M09 off: `on`
+    ProgramStop,   // M00
+    OptionalStop,  // M01
+    ProgramEnd,    // M02 / M30
+    Units,         // G20 / G21: `inch` is the new unit
+    SectionEnd,    // the report folded a tool section; `keep`: the sheet shows it
+};
+
+enum class SpindleState : std::uint8_t { Stopped, Clockwise, CounterClockwise };
+
+struct Motion {
+    MotionKind kind = MotionKind::Start;
+    bool inch = false;           // positions, feed and lengths are in inches
+    std::int64_t line = 0;       // NC line, from 1 (0: the start point)
+    int section = 0;             // tool sections ended before this motion
+    int tool = 0;                // the tool of the open section (ToolChange: the tool it brings)
+    Point3 from{};
+    Point3 to{};
+    double feed = 0.0;           // Feed, Arc: per minute; 0 while the program gave no F
+
+    // Arc: the plane's axes (0 = X, 1 = Y, 2 = Z; axis1 < axis2), the centre and radius on
+    // them, the start angle, the sweep (radians, a full circle is 2 pi) and its direction.
+    std::int8_t axis1 = 0;
+    std::int8_t axis2 = 1;
+    bool angleIncreasing = true;
+    double centre1 = 0.0;
+    double centre2 = 0.0;
+    double radius = 0.0;
+    double startAngle = 0.0;
+    double sweep = 0.0;
+
+    // Hole: the cycle code (73 to 89) and the R level; the moves of a hole carry the code too.
+    int cycleCode = 0;
+    double level = 0.0;
+
+    double seconds = 0.0;        // Dwell
+    double speed = 0.0;          // Spindle: S in force
+    SpindleState spindle = SpindleState::Stopped;
+    bool on = false;             // Coolant
+    bool keep = false;           // SectionEnd
+};
+
+// A consumer of the stream. Motions arrive in program order.
+class MotionSink {
+public:
+    virtual ~MotionSink() = default;
+    virtual void motion(const Motion& motion) = 0;
+};
+
+}  // namespace nc

@@ -1,0 +1,280 @@
+#include "nc/MotionEmitter.h"
+
+#include "util/Kazu.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nc {
+
+namespace {
+
+// Pecks of one hole at most: a tiny Q on a deep hole would otherwise flood the stream.
+constexpr int kMaxPecks = 100000;
+
+double knownOr(double value, double fallback)
+{
+    return value == kUnknownPosition ? fallback : value;
+}
+
+bool usable(const double* p)
+{
+    for (int k = 0; k < 3; ++k) {
+        if (!std::isfinite(p[k]) || p[k] == kUnknownPosition) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Point3 pointOf(const double* p)
+{
+    return {p[0], p[1], p[2]};
+}
+
+// Dwell at the bottom of the hole, for the cycles that have one: P in milliseconds.
+bool dwellsAtBottom(int cycleCode)
+{
+    return cycleCode == 82 || cycleCode == 89;
+}
+
+}  // namespace
+
+void MotionEmitter::emit(Motion& motion)
+{
+    motion.line = line_;
+    motion.section = section_;
+    if (motion.kind != MotionKind::ToolChange) {
+        motion.tool = tool_;
+    }
+    motion.inch = inch_;
+    for (MotionSink* sink : sinks_) {
+        sink->motion(motion);
+    }
+}
+
+void MotionEmitter::move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode)
+{
+    // A move that goes nowhere is no motion of the machine.
+    if (from == to) {
+        return;
+    }
+    Motion m;
+    m.kind = kind;
+    m.from = from;
+    m.to = to;
+    m.feed = feed;
+    m.cycleCode = cycleCode;
+    emit(m);
+}
+
+void MotionEmitter::start(double x, double y, double z)
+{
+    line_ = 0;
+    Motion m;
+    m.kind = MotionKind::Start;
+    m.from = m.to = {x, y, z};
+    emit(m);
+}
+
+Point3 MotionEmitter::position(const IsoNcAnalyzer& a) const
+{
+    return {knownOr(a.previousWordValue(WordSlot::X), kFallbackStartX),
+            knownOr(a.previousWordValue(WordSlot::Y), kFallbackStartY),
+            atReturnLevel_ ? returnZ_ : knownOr(a.previousWordValue(WordSlot::Z), kFallbackStartZ)};
+}
+
+void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
+{
+    line_ = line;
+    // 1. A tool change that no section end followed goes out in the section it was read in.
+    if (pendingToolChange_) {
+        pendingToolChange_ = false;
+        Motion change;
+        change.kind = MotionKind::ToolChange;
+        change.tool = pendingTool_;
+        emit(change);
+    }
+
+    // 2. Units first: the block's own positions are in the unit it ends with.
+    if (a.isInchMode() != inch_) {
+        inch_ = a.isInchMode();
+        Motion m;
+        m.kind = MotionKind::Units;
+        emit(m);
+    }
+
+    // 3. The spindle starts, stops or changes speed before the block's move.
+    const bool mGiven = a.isWordGiven(WordSlot::M);
+    const double mCode = a.wordValue(WordSlot::M);
+    const bool zGiven = a.isWordGiven(WordSlot::Z);
+    SpindleState spindle = spindle_;
+    if (mGiven && (mCode == 3.0 || mCode == 4.0 || mCode == 5.0)) {
+        spindle = mCode == 3.0 ? SpindleState::Clockwise
+                  : mCode == 4.0 ? SpindleState::CounterClockwise
+                                 : SpindleState::Stopped;
+    }
+    if (spindle != spindle_ || (a.isWordGiven(WordSlot::S) && a.wordValue(WordSlot::S) != speed_)) {
+        spindle_ = spindle;
+        speed_ = a.wordValue(WordSlot::S);
+        Motion m;
+        m.kind = MotionKind::Spindle;
+        m.spindle = spindle_;
+        m.speed = speed_;
+        emit(m);
+    }
+    if (mGiven && (mCode == 7.0 || mCode == 8.0 || mCode == 9.0)) {
+        Motion m;
+        m.kind = MotionKind::Coolant;
+        m.on = mCode != 9.0;
+        emit(m);
+    }
+
+    // 4. The move. Inside a cycle the holes are the moves: the straight line the
+    // interpreter measures from one hole's bottom to the next is none of the machine's.
+    const BlockMotion& bm = a.blockMotion();
+    if (bm.hole) {
+        hole(a);
+    } else if (bm.line && !a.isCycleActive()) {
+        Point3 from = pointOf(bm.start);
+        Point3 to = pointOf(bm.end);
+        if (atReturnLevel_) {
+            // An incremental Z counts from where the tool is, not from the hole's bottom.
+            const double shift = returnZ_ - from[2];
+            from[2] = returnZ_;
+            if (!zGiven) {
+                to[2] = returnZ_;
+            } else if (a.wordValue(WordSlot::GDistance) == 91.0) {
+                to[2] += shift;
+            }
+        }
+        move(bm.rapid ? MotionKind::Rapid : MotionKind::Feed, from, to, a.feedRate());
+    } else if (bm.arc && usable(bm.start) && usable(bm.end) && a.moveLength() != 0.0) {
+        Motion m;
+        m.kind = MotionKind::Arc;
+        m.from = pointOf(bm.start);
+        m.to = pointOf(bm.end);
+        if (atReturnLevel_ && bm.axis1 == 0 && bm.axis2 == 1 && !zGiven) {
+            m.from[2] = m.to[2] = returnZ_;
+        }
+        m.feed = a.feedRate();
+        m.axis1 = static_cast<std::int8_t>(bm.axis1);
+        m.axis2 = static_cast<std::int8_t>(bm.axis2);
+        m.angleIncreasing = bm.angleIncreasing;
+        m.centre1 = bm.centre1;
+        m.centre2 = bm.centre2;
+        m.radius = bm.radius;
+        m.startAngle = bm.startAngle;
+        m.sweep = bm.sweep;
+        emit(m);
+    }
+    // A Z given outside a cycle puts the tool where the program says.
+    if (zGiven && !a.isCycleActive()) {
+        atReturnLevel_ = false;
+    }
+
+    // 5. Dwell, stops and the end, after the move.
+    if (a.dwellSeconds() > 0.0) {
+        Motion m;
+        m.kind = MotionKind::Dwell;
+        m.seconds = a.dwellSeconds();
+        emit(m);
+    }
+    if (mGiven && (mCode == 0.0 || mCode == 1.0 || mCode == 2.0 || mCode == 30.0)) {
+        Motion m;
+        m.kind = mCode == 0.0 ? MotionKind::ProgramStop
+                 : mCode == 1.0 ? MotionKind::OptionalStop
+                                : MotionKind::ProgramEnd;
+        emit(m);
+    }
+
+    // 6. A tool change waits for the section end the run makes of it.
+    if (mGiven && mCode == 6.0) {
+        pendingToolChange_ = true;
+        pendingTool_ = util::truncToInt(a.wordValue(WordSlot::T));
+    }
+}
+
+void MotionEmitter::hole(const IsoNcAnalyzer& a)
+{
+    const BlockMotion& bm = a.blockMotion();
+    const int code = bm.cycleCode;
+    Motion marker;
+    marker.kind = MotionKind::Hole;
+    marker.to = {bm.holeX, bm.holeY, bm.holeBottom};
+    marker.from = position(a);
+    marker.level = bm.holeTop;
+    marker.cycleCode = code;
+    marker.feed = a.feedRate();
+    emit(marker);
+
+    const double x = bm.holeX;
+    const double y = bm.holeY;
+    const double r = bm.holeTop;
+    const double bottom = bm.holeBottom;
+    const double back = a.returnLevel();
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r) || !std::isfinite(bottom) ||
+        !std::isfinite(back)) {
+        return;
+    }
+    const double feed = a.feedRate();
+
+    // 1. Over the hole at the height the tool is at, then down to R.
+    const Point3 here = position(a);
+    const Point3 over{x, y, here[2]};
+    move(MotionKind::Rapid, here, over, 0.0, code);
+    move(MotionKind::Rapid, over, {x, y, r}, 0.0, code);
+
+    // 2. Down to the bottom, in pecks for G73 and G83: G83 backs out to R, G73 a little.
+    const double depth = std::fabs(r - bottom);
+    const double direction = bottom < r ? -1.0 : 1.0;
+    const bool pecking = code == 83 || code == 73;
+    const double peck = a.peckDepth();
+    const int pecks =
+        pecking && peck > 0.0 ? static_cast<int>(std::clamp(std::ceil(depth / peck), 1.0, double(kMaxPecks))) : 1;
+    double reached = r;
+    for (int i = 1; i <= pecks; ++i) {
+        const double next = i == pecks ? bottom : r + direction * peck * i;
+        if (i > 1) {
+            const double out = code == 83 ? r : reached - direction * kPeckReturn;
+            move(MotionKind::Rapid, {x, y, reached}, {x, y, out}, 0.0, code);
+            move(MotionKind::Rapid, {x, y, out}, {x, y, reached}, 0.0, code);
+        }
+        move(MotionKind::Feed, {x, y, reached}, {x, y, next}, feed, code);
+        reached = next;
+    }
+
+    // 3. The dwell at the bottom, then back to R (G99) or the initial level (G98):
+    // boring cycles feed out, the others retract at the rapid rate.
+    const double p = a.wordValue(WordSlot::P);
+    if (dwellsAtBottom(code) && p > 0.0) {
+        Motion m;
+        m.kind = MotionKind::Dwell;
+        m.seconds = p / 1000.0;
+        m.cycleCode = code;
+        emit(m);
+    }
+    const bool feedOut = code == 85 || code == 89;
+    move(feedOut ? MotionKind::Feed : MotionKind::Rapid, {x, y, bottom}, {x, y, back}, feed, code);
+    atReturnLevel_ = true;
+    returnZ_ = back;
+}
+
+void MotionEmitter::endSection(bool keep, int tool)
+{
+    Motion m;
+    m.kind = MotionKind::SectionEnd;
+    m.keep = keep;
+    emit(m);
+    ++section_;
+    tool_ = tool;
+    if (pendingToolChange_) {
+        pendingToolChange_ = false;
+        Motion change;
+        change.kind = MotionKind::ToolChange;
+        change.tool = pendingTool_;
+        emit(change);
+    }
+}
+
+}  // namespace nc

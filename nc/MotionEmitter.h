@@ -1,0 +1,51 @@
+// Turns each interpreted block into the machine motions it stands for and hands them to
+// the consumers. The one place that decides what a block does to the machine; the
+// classic booking of the analyzer is left as it is.
+#pragma once
+
+#include "nc/IsoNcAnalyzer.h"
+#include "nc/Motion.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nc {
+
+class MotionEmitter {
+public:
+    // Consumers get every motion in order; they must outlive the emitter's use.
+    void addSink(MotionSink& sink) { sinks_.push_back(&sink); }
+    bool hasSinks() const { return !sinks_.empty(); }
+
+    // The start point, where the tool is before the first line.
+    void start(double x, double y, double z);
+    // After `analyzer` has read line `line` (from 1), before the run consumes any of
+    // its one-shot codes.
+    void block(const IsoNcAnalyzer& analyzer, std::int64_t line);
+    // The report folded a tool section after the last block; `keep`: the sheet shows it.
+    // `tool` is the tool of the section that opens. A tool change read in the last block
+    // follows, so its time belongs to the new section.
+    void endSection(bool keep, int tool);
+
+private:
+    void emit(Motion& motion);
+    void move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode = 0);
+    void hole(const IsoNcAnalyzer& analyzer);
+    // Where the tool is before this block's move: the interpreter's last position, with
+    // Z at the cycle's return level while the tool stands there.
+    Point3 position(const IsoNcAnalyzer& analyzer) const;
+
+    std::vector<MotionSink*> sinks_;
+    std::int64_t line_ = 0;
+    int section_ = 0;
+    int tool_ = 0;
+    bool inch_ = false;
+    bool pendingToolChange_ = false;  // an M06 read, waiting for its section end
+    int pendingTool_ = 0;
+    bool atReturnLevel_ = false;      // after a hole, until a block outside a cycle gives Z
+    double returnZ_ = 0.0;
+    SpindleState spindle_ = SpindleState::Stopped;
+    double speed_ = 0.0;
+};
+
+}  // namespace nc

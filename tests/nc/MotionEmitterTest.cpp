@@ -1,0 +1,136 @@
+#include "nc/MotionEmitter.h"
+#include "tests/nc/AnalyzerSupport.h"
+#include "util/Number.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using nc::MotionKind;
+
+std::string point(const nc::Point3& p)
+{
+    return util::formatGeneral(p[0]) + "," + util::formatGeneral(p[1]) + "," + util::formatGeneral(p[2]);
+}
+
+// One motion as a short text: its kind, what matters of it, and its line.
+std::string describe(const nc::Motion& m)
+{
+    std::string text;
+    switch (m.kind) {
+    case MotionKind::Start: text = "start " + point(m.to); break;
+    case MotionKind::Rapid: text = "rapid " + point(m.from) + " > " + point(m.to); break;
+    case MotionKind::Feed: text = "feed " + point(m.from) + " > " + point(m.to) + " F" + util::formatGeneral(m.feed); break;
+    case MotionKind::Arc:
+        text = "arc " + point(m.from) + " > " + point(m.to) + " plane " + std::to_string(m.axis1) +
+               std::to_string(m.axis2) + " centre " + util::formatGeneral(m.centre1) + "," +
+               util::formatGeneral(m.centre2) + (m.angleIncreasing ? " ccw" : " cw");
+        break;
+    case MotionKind::Hole: text = "hole G" + std::to_string(m.cycleCode) + " " + point(m.to) + " R" + util::formatGeneral(m.level); break;
+    case MotionKind::Dwell: text = "dwell " + util::formatGeneral(m.seconds); break;
+    case MotionKind::ToolChange: text = "tool change T" + std::to_string(m.tool); break;
+    case MotionKind::Spindle: text = "spindle S" + util::formatGeneral(m.speed) + " " + std::to_string(int(m.spindle)); break;
+    case MotionKind::Coolant: text = m.on ? "coolant on" : "coolant off"; break;
+    case MotionKind::ProgramStop: text = "stop"; break;
+    case MotionKind::OptionalStop: text = "optional stop"; break;
+    case MotionKind::ProgramEnd: text = "end"; break;
+    case MotionKind::Units: text = m.inch ? "inch" : "mm"; break;
+    case MotionKind::SectionEnd: text = m.keep ? "section end, kept" : "section end"; break;
+    }
+    return text + (m.inch && m.kind != MotionKind::Units ? " (inch)" : "") + " @" + std::to_string(m.line) + "/s" +
+           std::to_string(m.section);
+}
+
+class Recorder : public nc::MotionSink {
+public:
+    std::vector<std::string> seen;
+    void motion(const nc::Motion& m) override { seen.push_back(describe(m)); }
+};
+
+// Reads the lines as a run does: each block into the emitter, and an M06 ends the section.
+std::vector<std::string> motionsOf(std::initializer_list<std::string_view> lines)
+{
+    nc::IsoNcAnalyzer analyzer;
+    nctest::startRun(analyzer, "G92X0.Y0.Z50.");
+    nc::MotionEmitter emitter;
+    Recorder recorder;
+    emitter.addSink(recorder);
+    emitter.start(0, 0, 50);
+    std::int64_t number = 0;
+    for (const std::string_view line : lines) {
+        analyzer.setLine(line);
+        emitter.block(analyzer, ++number);
+        if (analyzer.wordValue(nc::WordSlot::M) == 6.0) {
+            emitter.endSection(true, 2);
+        }
+    }
+    return recorder.seen;
+}
+
+TEST(MotionEmitter, ExpandsCyclesAndFollowsTheToolThroughArcsUnitsDwellsAndToolChanges)
+{
+    const std::vector<std::string> expected{
+        "start 0,0,50 @0/s0",
+        "spindle S1000 1 @1/s0",
+        "rapid 0,0,50 > 10,10,50 @1/s0",
+        // G98: down to R, the hole, back to the initial level.
+        "hole G81 10,10,-5 R2 @2/s0",
+        "rapid 10,10,50 > 10,10,2 @2/s0",
+        "feed 10,10,2 > 10,10,-5 F100 @2/s0",
+        "rapid 10,10,-5 > 10,10,50 @2/s0",
+        // G99: across at the level it stands at, back to R only.
+        "hole G81 20,10,-5 R2 @3/s0",
+        "rapid 10,10,50 > 20,10,50 @3/s0",
+        "rapid 20,10,50 > 20,10,2 @3/s0",
+        "feed 20,10,2 > 20,10,-5 F100 @3/s0",
+        "rapid 20,10,-5 > 20,10,2 @3/s0",
+        // After the cycle the tool climbs from R, not from the hole's bottom.
+        "rapid 20,10,2 > 20,10,30 @5/s0",
+        "arc 20,10,30 > 30,10,30 plane 01 centre 25,10 cw @6/s0",
+        "arc 30,10,30 > 40,10,30 plane 02 centre 35,30 ccw @7/s0",
+        "arc 40,10,30 > 40,20,30 plane 12 centre 15,30 cw @8/s0",
+        "dwell 0.5 @9/s0",
+        "inch @10/s0",
+        "feed 40,20,30 > 2,20,30 F200 (inch) @10/s0",
+        "spindle S1000 0 (inch) @11/s0",
+        "section end, kept (inch) @12/s0",
+        "tool change T2 (inch) @12/s1",
+        "coolant on (inch) @13/s1",
+        "end (inch) @14/s1",
+    };
+    EXPECT_EQ(motionsOf({"G90 G00 X10. Y10. Z50. S1000 M03",
+                         "G98 G81 X10. Y10. Z-5. R2. F100",
+                         "G99 X20.",
+                         "G80",
+                         "G00 Z30.",
+                         "G17 G02 X30. Y10. I5. J0. F200",
+                         "G18 G02 X40. Z30. I5. K0.",
+                         "G19 G02 Y20. Z30. J5. K0.",
+                         "G04 P500",
+                         "G20 G01 X2.",
+                         "M05",
+                         "T2 M06",
+                         "M08",
+                         "M30"}),
+              expected);
+}
+
+TEST(MotionEmitter, PecksBackOutToRForG83AndALittleForG73)
+{
+    const std::vector<std::string> g83 = motionsOf({"G00 X0. Y0. Z10.", "G99 G83 Z-4. R1. Q2. F50"});
+    EXPECT_EQ(std::vector<std::string>(g83.begin() + 2, g83.end()),
+              (std::vector<std::string>{"hole G83 0,0,-4 R1 @2/s0", "rapid 0,0,10 > 0,0,1 @2/s0",
+                                        "feed 0,0,1 > 0,0,-1 F50 @2/s0", "rapid 0,0,-1 > 0,0,1 @2/s0",
+                                        "rapid 0,0,1 > 0,0,-1 @2/s0", "feed 0,0,-1 > 0,0,-3 F50 @2/s0",
+                                        "rapid 0,0,-3 > 0,0,1 @2/s0", "rapid 0,0,1 > 0,0,-3 @2/s0",
+                                        "feed 0,0,-3 > 0,0,-4 F50 @2/s0", "rapid 0,0,-4 > 0,0,1 @2/s0"}));
+    const std::vector<std::string> g73 = motionsOf({"G00 X0. Y0. Z10.", "G99 G73 Z-3. R1. Q2. F50"});
+    EXPECT_EQ(std::vector<std::string>(g73.begin() + 5, g73.end()),
+              (std::vector<std::string>{"rapid 0,0,-1 > 0,0,-0.8 @2/s0", "rapid 0,0,-0.8 > 0,0,-1 @2/s0",
+                                        "feed 0,0,-1 > 0,0,-3 F50 @2/s0", "rapid 0,0,-3 > 0,0,1 @2/s0"}));
+}
+
+}  // namespace
