@@ -2,7 +2,7 @@
 #include "cli/ConsoleServices.h"
 #include "cli/Options.h"
 #include "run/AnalysisRun.h"
-#include "run/SummaryJson.h"
+#include "record/SummaryJson.h"
 #include "util/File.h"
 
 #include <clocale>
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
 
     const run::RunResult result = run::AnalysisRun(settings, state, console.services());
     const bool jsonToStdout = options.json == "-";
-    if (!options.json.empty() && !writeJson(options.json, run::summaryJson(*result.record))) {
+    if (!options.json.empty() && !writeJson(options.json, record::summaryJson(*result.record))) {
         console.showMessage("JSON summary not written: " + options.json, "File Write Error",
                             util::MessageBoxService::Buttons::Ok);
         return 1;

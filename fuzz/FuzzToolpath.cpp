@@ -1,7 +1,7 @@
 // Fuzz target: arbitrary numbers (NaN, infinities and huge values among them) as the
 // moves of a toolpath picture and as points of the path simplifier. The picture stays
 // within its budget and its SVG holds only numbers.
-#include "run/Toolpath.h"
+#include "sheet/PictureSvg.h"
 
 #include <cmath>
 #include <cstddef>
@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     Reader in(data, size);
     constexpr std::size_t kBudget = 8 * 1024;
-    run::ToolpathPicture picture(kBudget);
-    run::PathSimplifier simplifier(std::abs(in.number()));
-    std::vector<run::PathSimplifier::Point> kept;
+    sheet::ToolpathPicture picture(kBudget);
+    sheet::PathSimplifier simplifier(std::abs(in.number()));
+    std::vector<sheet::PathSimplifier::Point> kept;
     picture.markStart(in.number(), in.number(), in.number());
     while (in.more()) {
         nc::Motion m;
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (picture.estimatedSize() > kBudget) {
         std::abort();
     }
-    const std::string svg = run::pictureSvg(picture, 400, {"T1"});
+    const std::string svg = sheet::pictureSvg(picture, 400, {"T1"});
     if (svg.find("nan") != std::string::npos || svg.find("inf") != std::string::npos) {
         std::abort();
     }

@@ -3,9 +3,10 @@
 // machine time is the classic time.
 #pragma once
 
+#include "util/UserError.h"
+
 #include <array>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace machine {
@@ -27,9 +28,9 @@ struct MachineProfile {
 
 // A profile that cannot be used: the file, the line (0 when unknown), the key and what
 // is wrong, as one text "FILE:LINE: KEY: REASON".
-class MachineProfileError : public std::runtime_error {
+class MachineProfileError : public util::UserError {
 public:
-    using std::runtime_error::runtime_error;
+    using util::UserError::UserError;
 };
 
 // Reads and checks a profile; throws MachineProfileError.

@@ -1,5 +1,7 @@
 #include "report/ReportWriter.h"
 
+#include "util/UserError.h"
+
 namespace report {
 
 ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file, std::string path, std::string entryLineBreak,
@@ -33,7 +35,7 @@ void ReportWriter::entry(const report::EntryText& entry)
 void ReportWriter::flush()
 {
     if (failed_) {
-        throw WriteFailure{path_};
+        throw util::WriteError(path_);
     }
     if (background_) {
         handOff_.handOver(chunk_);
@@ -42,7 +44,7 @@ void ReportWriter::flush()
         chunk_.clear();
     }
     if (failed_) {
-        throw WriteFailure{path_};
+        throw util::WriteError(path_);
     }
 }
 
@@ -93,7 +95,7 @@ void ReportWriter::close()
     chunk_.clear();
     const std::unique_ptr<OutputFile> file = std::move(file_);
     if (failed_ || !file->close()) {
-        throw WriteFailure{path_};
+        throw util::WriteError(path_);
     }
 }
 

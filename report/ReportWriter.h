@@ -1,13 +1,13 @@
 // A report file being written, through a large buffer. Block entries go in as what
 // makes them and become text when the buffer is written: a writer in the background
 // does that, and the writing, on a thread of its own while the run reads on. A write
-// that fails (a full disk) throws WriteFailure, so a failed run is never taken for a
+// that fails (a full disk) throws util::WriteError, so a failed run is never taken for a
 // finished one.
 #pragma once
 
 #include "report/EntryText.h"
-#include "util/HandOff.h"
 #include "report/ReportOutput.h"
+#include "util/HandOff.h"
 
 #include <atomic>
 #include <memory>
@@ -16,10 +16,6 @@
 #include <vector>
 
 namespace report {
-
-struct WriteFailure {
-    std::string path;
-};
 
 class ReportWriter {
 public:
@@ -50,7 +46,7 @@ public:
         }
     }
 
-    // Writes the rest and closes the file; throws WriteFailure when either fails.
+    // Writes the rest and closes the file; throws util::WriteError when either fails.
     void close();
 
 private:

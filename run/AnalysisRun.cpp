@@ -5,9 +5,9 @@
 #include "run/Messages.h"
 #include "report/ReportSkeleton.h"
 #include "report/ReportWriter.h"
-#include "run/SheetPage.h"
-#include "run/SheetPictures.h"
-#include "run/SheetRecorder.h"
+#include "sheet/SheetPage.h"
+#include "sheet/SheetPictures.h"
+#include "record/SectionRecorder.h"
 #include "run/StreamWorker.h"
 #include "machine/MachineClock.h"
 #include "nc/MotionEmitter.h"
@@ -114,17 +114,12 @@ std::string localDateTime()
     return text;
 }
 
-// A read of the NC file that failed part way.
-struct ReadFailure {
-    std::string path;
-};
-
 // The line loop and everything it writes; owns the open files, so leaving early by an
 // exception closes them with what was written so far.
 class ReportRun {
 public:
     ReportRun(const RunSettings& settings, AppState& state, const Services& services, report::ReportOutput& output,
-              const std::string& resultDir, ProgramRecord& record)
+              const std::string& resultDir, record::ProgramRecord& record)
         : settings_(settings),
           state_(state),
           services_(services),
@@ -227,7 +222,7 @@ private:
             return nullptr;
         }
         if (header && !out->write(*header)) {
-            throw report::WriteFailure{path};
+            throw util::WriteError(path);
         }
         return out;
     }
@@ -244,7 +239,7 @@ private:
             const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), nc_.get());
             if (n == 0) {
                 if (std::ferror(nc_.get()) != 0) {
-                    throw ReadFailure{settings_.ncFile};
+                    throw util::ReadError(settings_.ncFile);
                 }
                 break;
             }
@@ -452,8 +447,8 @@ private:
         // 4. The setup sheet, once the report is complete.
         if (settings_.writeSheet) {
             const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
-            if (!sheet || !sheet->write(sheetPage(record_, pictures_)) || !sheet->close()) {
-                throw report::WriteFailure{sheetPath_};
+            if (!sheet || !sheet->write(sheet::sheetPage(record_, pictures_)) || !sheet->close()) {
+                throw util::WriteError(sheetPath_);
             }
             sheetWritten_ = true;
         }
@@ -479,10 +474,10 @@ private:
     report::ReportSkeleton skeleton_;
     report::BlockEntries entries_;
     nc::IsoNcAnalyzer analyzer_;
-    ProgramRecord& record_;
-    SheetRecorder sheet_;
+    record::ProgramRecord& record_;
+    record::SectionRecorder sheet_;
     machine::MachineClock clock_;
-    SheetPictures pictures_;
+    sheet::SheetPictures pictures_;
     StreamWorker worker_;  // after what it feeds: it stops before they go
     nc::MotionEmitter emitter_;
     bool settled_ = false;
@@ -547,7 +542,7 @@ void copyTemplate(const std::string& source, const std::string& target, report::
 
 // The run itself; AnalysisRun wraps it to keep the record.
 RunResult runAnalysis(const RunSettings& settings, AppState& state, const Services& services, report::ReportOutput& output,
-                      ProgramRecord& record)
+                      record::ProgramRecord& record)
 {
     // 1. Nothing of an earlier run's summary or entries carries over.
     report::resetForRun(state.summary);
@@ -593,16 +588,12 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
         if (run.sheetWritten()) {
             result.sheet = run.sheetPath();
         }
+    } catch (const util::FileError& error) {
+        // Before UserError: a file that fails is a message box with its own caption.
+        messages.showMessage(error.what(), error.caption(), MessageBoxService::Buttons::Ok);
+        return result;
     } catch (const util::UserError& error) {
         services.errors.showError(util::withClosingPeriod(error.what()));
-        return result;
-    } catch (const report::WriteFailure& failure) {
-        messages.showMessage(util::writeErrorText(failure.path), util::kWriteErrorCaption,
-                             MessageBoxService::Buttons::Ok);
-        return result;
-    } catch (const ReadFailure& failure) {
-        messages.showMessage(util::openErrorText(failure.path), util::kOpenErrorCaption,
-                             MessageBoxService::Buttons::Ok);
         return result;
     }
 
@@ -622,7 +613,7 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
 
 RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Services& outer, report::ReportOutput& output)
 {
-    auto record = std::make_shared<ProgramRecord>();
+    auto record = std::make_shared<record::ProgramRecord>();
     record->file = settings.ncFile;
     record->offsetCheck = settings.offsetCheck;
     record->analysedAt = localDateTime();
@@ -630,9 +621,9 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
     RecordingErrors recordedErrors(outer.errors, record->messages);
     const Services services{recordedMessages, recordedErrors, outer.shell, outer.radius, outer.progress};
     RunResult result = runAnalysis(settings, state, services, output, *record);
-    record->outcome = result.outcome == RunOutcome::Completed   ? RecordOutcome::Completed
-                      : result.outcome == RunOutcome::Cancelled ? RecordOutcome::Cancelled
-                                                                : RecordOutcome::Failed;
+    record->outcome = result.outcome == RunOutcome::Completed   ? record::RecordOutcome::Completed
+                      : result.outcome == RunOutcome::Cancelled ? record::RecordOutcome::Cancelled
+                                                                : record::RecordOutcome::Failed;
     result.record = std::move(record);
     return result;
 }

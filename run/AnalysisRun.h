@@ -3,7 +3,7 @@
 #pragma once
 
 #include "run/AppState.h"
-#include "run/ProgramRecord.h"
+#include "record/ProgramRecord.h"
 #include "report/ReportOutput.h"
 #include "run/RunSettings.h"
 #include "run/Services.h"
@@ -25,7 +25,7 @@ struct RunResult {
     bool opened = false;    // the shell opened it
     std::string sheet;      // the setup sheet, written when the run completed (UTF-8 path)
     // The figures of the run, also of one that ended early (with what it had).
-    std::shared_ptr<const ProgramRecord> record;
+    std::shared_ptr<const record::ProgramRecord> record;
 };
 
 // Writes to disk.

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace util {
 
@@ -28,6 +29,35 @@ private:
 class ArithmeticError : public UserError {
 public:
     using UserError::UserError;
+};
+
+// A file that failed part way through a run: a read of the NC file, a write of a report
+// file (a full disk). what() is the text of the message box the run shows, caption() its
+// caption; the run ends and what was written stays.
+class FileError : public UserError {
+public:
+    FileError(const std::string& message, std::string caption, std::string path)
+        : UserError(message), caption_(std::move(caption)), path_(std::move(path))
+    {
+    }
+    const std::string& caption() const { return caption_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string caption_;
+    std::string path_;
+};
+
+// "No Open <path>" under "File Open Error".
+class ReadError : public FileError {
+public:
+    explicit ReadError(const std::string& path);
+};
+
+// "No Write <path>" under "File Write Error".
+class WriteError : public FileError {
+public:
+    explicit WriteError(const std::string& path);
 };
 
 // Adds the "." that closes a message shown by the error display, unless the message

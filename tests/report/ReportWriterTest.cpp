@@ -1,4 +1,5 @@
 #include "report/ReportWriter.h"
+#include "util/UserError.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +95,7 @@ TEST(ReportWriter, AFullDiskEndsTheRunAndAnAbandonedWriterKeepsWhatItHad)
                 writeRows(writer, 40000);
                 writer.close();
             },
-            report::WriteFailure)
+            util::WriteError)
             << background;
         EXPECT_LE(bytes.size(), 1u << 20);
         EXPECT_EQ(bytes, expectedRows(40000).substr(0, bytes.size()));

@@ -1,7 +1,7 @@
-// The setup sheet and the run's record: the path simplifier's error bound, the tool
-// descriptions, the sheet's life beside the report, and its bounds on a long program.
-#include "run/SheetPage.h"
-#include "run/Toolpath.h"
+// The setup sheet and the run's record: the tool descriptions, the sheet's life beside
+// the report, and its bounds on a long program.
+#include "sheet/SheetPage.h"
+#include "sheet/PictureSvg.h"
 #include "tests/run/RunFixture.h"
 
 #include <gtest/gtest.h>
@@ -12,105 +12,6 @@
 #include <random>
 
 namespace {
-
-using Point = run::PathSimplifier::Point;
-
-double distanceToSegment(Point p, Point a, Point b)
-{
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double length2 = dx * dx + dy * dy;
-    double t = length2 == 0.0 ? 0.0 : ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2;
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
-}
-
-// Every input point lies within the tolerance of the kept polyline, and it ends where
-// the input did.
-void expectWithinTolerance(const std::vector<Point>& input, double tolerance)
-{
-    run::PathSimplifier simplifier(tolerance);
-    std::vector<Point> kept{input.front()};
-    simplifier.start(input.front(), kept);
-    for (std::size_t i = 1; i < input.size(); ++i) {
-        simplifier.add(input[i], kept);
-    }
-    simplifier.finish(kept);
-    ASSERT_EQ(kept.back(), input.back());
-    for (const Point& p : input) {
-        double best = std::hypot(p.x - kept[0].x, p.y - kept[0].y);
-        for (std::size_t s = 0; s + 1 < kept.size(); ++s) {
-            best = std::min(best, distanceToSegment(p, kept[s], kept[s + 1]));
-        }
-        ASSERT_LE(best, tolerance * (1 + 1e-9)) << p.x << "," << p.y;
-    }
-}
-
-TEST(PathSimplifier, ErrorBoundHoldsOnArcsZigzagsAndNoise)
-{
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> unit(-1.0, 1.0);
-    for (const double tolerance : {0.001, 0.05, 0.5}) {
-        std::vector<Point> arc;
-        for (int i = 0; i <= 2000; ++i) {
-            const double a = 3 * std::acos(-1.0) * i / 2000;  // one and a half turns
-            arc.push_back({40 * std::cos(a), 40 * std::sin(a)});
-        }
-        expectWithinTolerance(arc, tolerance);
-
-        std::vector<Point> zigzag;
-        for (int i = 0; i <= 500; ++i) {
-            zigzag.push_back({i * 0.1, (i % 2) * tolerance * 3});
-        }
-        expectWithinTolerance(zigzag, tolerance);
-
-        // Back and forth along one line: no point may be lost behind the anchor.
-        std::vector<Point> retrace;
-        for (int i = 0; i <= 400; ++i) {
-            retrace.push_back({(i % 50) * 1.0 * (((i / 50) % 2) ? -1 : 1), 0.0});
-        }
-        expectWithinTolerance(retrace, tolerance);
-
-        std::vector<Point> noise{{0, 0}};
-        for (int i = 0; i < 3000; ++i) {
-            noise.push_back({noise.back().x + 0.3 + 0.01 * unit(random), noise.back().y + tolerance * unit(random)});
-        }
-        expectWithinTolerance(noise, tolerance);
-    }
-}
-
-TEST(PathSimplifier, StraightRunsCollapse)
-{
-    run::PathSimplifier simplifier(0.01);
-    std::vector<Point> kept;
-    simplifier.start({0, 0}, kept);
-    for (int i = 1; i <= 1000; ++i) {
-        simplifier.add({i * 0.5, i * 0.25}, kept);
-    }
-    simplifier.finish(kept);
-    EXPECT_EQ(kept, (std::vector<Point>{{500, 250}}));
-}
-
-// Coordinates no machine reaches, and numbers that are no numbers, are not drawn.
-TEST(ToolpathPicture, SkipsWhatCannotBeDrawn)
-{
-    run::ToolpathPicture picture(4096);
-    nc::Motion m;
-    m.kind = nc::MotionKind::Feed;
-    const double inf = std::numeric_limits<double>::infinity();
-    for (const double bad : {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e300, nc::kUnknownPosition}) {
-        m.from[0] = 0;
-        m.to[0] = bad;
-        picture.add(m, 0);
-    }
-    EXPECT_TRUE(picture.empty());
-    m.to[0] = 5;
-    picture.add(m, 0);
-    EXPECT_FALSE(picture.empty());
-    const std::string svg = run::pictureSvg(picture, 400, {});
-    EXPECT_EQ(svg.find("nan"), std::string::npos);
-    EXPECT_EQ(svg.find("inf"), std::string::npos);
-}
 
 class Sheet : public testsupport::RunFixture {};
 
@@ -127,7 +28,7 @@ TEST_P(Descriptions, NameEachToolSection)
     const run::RunResult r = runWith(GetParam().program);
     ASSERT_EQ(r.outcome, run::RunOutcome::Completed);
     std::vector<std::string> descriptions;
-    for (const run::SectionRecord& s : r.record->sections) {
+    for (const record::SectionRecord& s : r.record->sections) {
         descriptions.push_back(s.description);
     }
     EXPECT_EQ(descriptions, GetParam().descriptions);
@@ -154,7 +55,7 @@ TEST_F(Sheet, RecordHoldsProgramHolesAndOvercuts)
                                      "G81 X10. Y10. Z-5. R2.\nX20.\nG80\nG83 X30. Y10. Z-9. R2. Q3.\nG80\n"
                                      "G41 G01 X5. D1\nG03 X15. I5.\nG40 G01 X0.\nM30\n");
     ASSERT_EQ(r.outcome, run::RunOutcome::Completed);
-    const run::ProgramRecord& record = *r.record;
+    const record::ProgramRecord& record = *r.record;
     EXPECT_EQ(record.name, "O0042");
     EXPECT_EQ(record.comment, "BRACKET");
     ASSERT_EQ(record.sections.size(), 1u);
@@ -180,7 +81,7 @@ TEST_F(Sheet, RunThatEndsEarlyLeavesNoSheetAndRemovesAnOlderOne)
     const run::RunResult failed = runWith("G00 X10.\nG01 X-A5\nM30\n");
     EXPECT_EQ(failed.outcome, run::RunOutcome::Stopped);
     EXPECT_FALSE(std::filesystem::exists(resultDir() + "/sheet.html"));
-    EXPECT_EQ(failed.record->outcome, run::RecordOutcome::Failed);
+    EXPECT_EQ(failed.record->outcome, record::RecordOutcome::Failed);
     EXPECT_EQ(failed.record->messages.back(), "'-A5' は浮動小数点数ではありません.");
     EXPECT_TRUE(failed.sheet.empty());
 }

@@ -1,11 +1,11 @@
-#include "run/SheetPictures.h"
+#include "sheet/SheetPictures.h"
 
 #include "report/BlockEntries.h"
 #include "util/Number.h"
 
 #include <algorithm>
 
-namespace run {
+namespace sheet {
 
 std::uint8_t SheetPictures::colourOf(int tool)
 {
@@ -60,13 +60,13 @@ void SheetPictures::keepSectionsWithinBudget()
     }
 }
 
-std::vector<std::string> SheetPictures::legend(const ProgramRecord& record) const
+std::vector<std::string> SheetPictures::legend(const record::ProgramRecord& record) const
 {
     std::vector<std::string> legend(colours_.size());
     for (const auto& [tool, colour] : colours_) {
         std::string label = "T" + util::formatInt(tool);
         const auto section = std::find_if(record.sections.begin(), record.sections.end(),
-                                          [tool = tool](const SectionRecord& s) { return s.tool == tool; });
+                                          [tool = tool](const record::SectionRecord& s) { return s.tool == tool; });
         if (section != record.sections.end() && !section->description.empty()) {
             label += ' ';
             label += section->description;
@@ -78,4 +78,4 @@ std::vector<std::string> SheetPictures::legend(const ProgramRecord& record) cons
     return legend;
 }
 
-}  // namespace run
+}  // namespace sheet

@@ -1,13 +1,13 @@
 // The run's figures as JSON (documented in docs/summary-json.md).
 #pragma once
 
-#include "run/ProgramRecord.h"
+#include "record/ProgramRecord.h"
 
 #include <string>
 
-namespace run {
+namespace record {
 
 // Pretty-printed, UTF-8, ending with a line feed.
 std::string summaryJson(const ProgramRecord& record);
 
-}  // namespace run
+}  // namespace record

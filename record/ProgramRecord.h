@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace run {
+namespace record {
 
 struct SectionRecord {
     int index = 0;              // 1, 2, ... in order
@@ -57,4 +57,4 @@ inline bool extentSet(double minimum, double maximum)
     return minimum <= maximum;
 }
 
-}  // namespace run
+}  // namespace record

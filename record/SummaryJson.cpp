@@ -1,10 +1,10 @@
-#include "run/SummaryJson.h"
+#include "record/SummaryJson.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 
-namespace run {
+namespace record {
 
 namespace {
 
@@ -107,4 +107,4 @@ std::string summaryJson(const ProgramRecord& record)
     return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-}  // namespace run
+}  // namespace record

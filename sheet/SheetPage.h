@@ -2,12 +2,12 @@
 // the program's totals, one block per tool section and the toolpath pictures.
 #pragma once
 
-#include "run/ProgramRecord.h"
-#include "run/SheetPictures.h"
+#include "record/ProgramRecord.h"
+#include "sheet/SheetPictures.h"
 
 #include <string>
 
-namespace run {
+namespace sheet {
 
 // The sheet stays under this size whatever the program: pictures are fitted to what is
 // left once the text is known, and at most kMaxSectionBlocks sections get a block.
@@ -15,9 +15,9 @@ inline constexpr std::size_t kSheetBudget = 4 * 1024 * 1024 - 64 * 1024;
 inline constexpr std::size_t kMaxSectionBlocks = SheetPictures::kMaxSectionPictures;
 inline constexpr std::size_t kMaxOvercutLinesShown = 30;
 
-std::string sheetPage(const ProgramRecord& record, SheetPictures& pictures);
+std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictures);
 
 // "1時間23分 (83.4 分)".
 std::string sheetTime(double minutes);
 
-}  // namespace run
+}  // namespace sheet

@@ -5,7 +5,7 @@
 
 #include "nc/IsoNcAnalyzer.h"
 #include "nc/Motion.h"
-#include "run/ProgramRecord.h"
+#include "record/ProgramRecord.h"
 
 #include <cstdint>
 #include <map>
@@ -13,17 +13,17 @@
 #include <string_view>
 #include <vector>
 
-namespace run {
+namespace record {
 
 // The comment of a line: the text inside its first parentheses (to the end of the line
 // when they are not closed), without blanks around it; empty when there is none.
 std::string_view lineComment(std::string_view line);
 
-class SheetRecorder : public nc::MotionSink {
+class SectionRecorder : public nc::MotionSink {
 public:
-    explicit SheetRecorder(ProgramRecord& record) : record_(record) {}
-    SheetRecorder(const SheetRecorder&) = delete;
-    SheetRecorder& operator=(const SheetRecorder&) = delete;
+    explicit SectionRecorder(ProgramRecord& record) : record_(record) {}
+    SectionRecorder(const SectionRecorder&) = delete;
+    SectionRecorder& operator=(const SectionRecorder&) = delete;
 
     // Holes, from the stream on the run's thread.
     void motion(const nc::Motion& motion) override;
@@ -55,4 +55,4 @@ private:
     bool commentSeen_ = false;
 };
 
-}  // namespace run
+}  // namespace record

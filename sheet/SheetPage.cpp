@@ -1,4 +1,5 @@
-#include "run/SheetPage.h"
+#include "sheet/SheetPage.h"
+#include "sheet/PictureSvg.h"
 
 #include "report/BlockEntries.h"
 #include "report/CycleNames.h"
@@ -7,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace run {
+namespace sheet {
 
 namespace {
 
@@ -44,7 +45,7 @@ void escape(std::string& out, std::string_view text)
 
 std::string extentText(double minimum, double maximum, bool upper)
 {
-    if (!extentSet(minimum, maximum)) {
+    if (!record::extentSet(minimum, maximum)) {
         return "—";
     }
     return util::formatCoordinate(upper ? maximum : minimum);
@@ -103,7 +104,7 @@ std::string sheetTime(double minutes)
            " 分)";
 }
 
-std::string sheetPage(const ProgramRecord& record, SheetPictures& pictures)
+std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictures)
 {
     std::string out;
     out += "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<title>段取りシート ";
@@ -151,7 +152,7 @@ std::string sheetPage(const ProgramRecord& record, SheetPictures& pictures)
     std::vector<std::string> blocks(shown);
     std::size_t textSize = out.size() + 4096;
     for (std::size_t i = 0; i < shown; ++i) {
-        const SectionRecord& s = record.sections[i];
+        const record::SectionRecord& s = record.sections[i];
         std::string& b = blocks[i];
         b += "<section class=\"tool\" id=\"section";
         b += util::formatInt(s.index);
@@ -238,4 +239,4 @@ std::string sheetPage(const ProgramRecord& record, SheetPictures& pictures)
     return out;
 }
 
-}  // namespace run
+}  // namespace sheet

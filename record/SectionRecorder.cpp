@@ -1,4 +1,4 @@
-#include "run/SheetRecorder.h"
+#include "record/SectionRecorder.h"
 
 #include "report/BlockEntries.h"
 #include "util/Cp932.h"
@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace run {
+namespace record {
 
 using nc::WordSlot;
 
@@ -59,14 +59,14 @@ std::string_view lineComment(std::string_view line)
     return trimmed(inside);
 }
 
-void SheetRecorder::motion(const nc::Motion& motion)
+void SectionRecorder::motion(const nc::Motion& motion)
 {
     if (motion.kind == nc::MotionKind::Hole) {
         ++holes_[motion.cycleCode];
     }
 }
 
-void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
+void SectionRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
 {
     record_.lines = number;
     const std::string_view comment = lineComment(text);
@@ -103,13 +103,13 @@ void SheetRecorder::line(std::int64_t number, std::string_view text, const nc::I
     }
 }
 
-void SheetRecorder::overcut(std::int64_t number)
+void SectionRecorder::overcut(std::int64_t number)
 {
     overcuts_.push_back(number);
     ++record_.overcutCount;
 }
 
-bool SheetRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
+bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
                                   std::int64_t lastLine)
 {
     bool kept = false;
@@ -142,11 +142,11 @@ bool SheetRecorder::sectionFolded(const report::RunSummary& summary, int heading
     return kept;
 }
 
-void SheetRecorder::finish(const report::RunSummary& summary)
+void SectionRecorder::finish(const report::RunSummary& summary)
 {
     record_.total = summary.program;
     // The classic times, until a machine clock gives its own.
     record_.machineTotal = summary.program.totalTime;
 }
 
-}  // namespace run
+}  // namespace record

@@ -4,15 +4,15 @@
 #pragma once
 
 #include "nc/Motion.h"
-#include "run/ProgramRecord.h"
-#include "run/Toolpath.h"
+#include "record/ProgramRecord.h"
+#include "sheet/ToolpathPicture.h"
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-namespace run {
+namespace sheet {
 
 class SheetPictures : public nc::MotionSink {
 public:
@@ -28,7 +28,7 @@ public:
     // One for each section kept, in order, up to kMaxSectionPictures.
     std::vector<ToolpathPicture>& sectionPictures() { return sections_; }
     // One label per colour: the tool and the description of its first section, HTML-escaped.
-    std::vector<std::string> legend(const ProgramRecord& record) const;
+    std::vector<std::string> legend(const record::ProgramRecord& record) const;
 
 private:
     std::uint8_t colourOf(int tool);
@@ -41,4 +41,4 @@ private:
     std::map<int, std::uint8_t> colours_;  // tool: colour, in the order tools are first drawn
 };
 
-}  // namespace run
+}  // namespace sheet

@@ -1,0 +1,274 @@
+#include "sheet/PictureSvg.h"
+
+#include "util/Number.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sheet {
+
+namespace {
+
+using Point = PathSimplifier::Point;
+
+}  // namespace
+
+namespace {
+
+// A round length for the scale bar: 1, 2 or 5 times a power of ten, at most `limit`.
+double roundLength(double limit)
+{
+    if (!(limit > 0.0)) {
+        return 0.0;
+    }
+    const double power = std::pow(10.0, std::floor(std::log10(limit)));
+    for (const double step : {5.0, 2.0, 1.0}) {
+        if (step * power <= limit) {
+            return step * power;
+        }
+    }
+    return power;
+}
+
+// Pixels; a rapid far outside a view (clipped away anyway) is kept to a short number.
+void appendNumber(std::string& out, double v)
+{
+    util::appendFixed(out, std::clamp(v, -1e7, 1e7), 1);
+}
+
+struct Mapping {
+    double scale = 1.0;
+    double left = 0.0;    // pixel of minX
+    double top = 0.0;     // pixel of maxY
+    double minX = 0.0;
+    double maxY = 0.0;
+    double x(double v) const { return left + (v - minX) * scale; }
+    double y(double v) const { return top + (maxY - v) * scale; }
+};
+
+void appendPoint(std::string& out, const Mapping& m, Point p)
+{
+    appendNumber(out, m.x(p.x));
+    out += ' ';
+    appendNumber(out, m.y(p.y));
+}
+
+void appendView(std::string& out, ViewPicture& view, const Mapping& m, const char* label, double labelY,
+                const double* start, const std::string& clipId)
+{
+    const ViewPicture::Box& box = view.box();
+    const double slack = 2 * view.tolerance();
+    const bool startShown = start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
+                            start[1] >= box.minY - slack && start[1] <= box.maxY + slack;
+    out += "<text class=\"label\" x=\"";
+    appendNumber(out, m.left);
+    out += "\" y=\"";
+    appendNumber(out, labelY);
+    out += "\">";
+    out += label;
+    if (start && !startShown) {
+        out += "　スタート点は枠外 (";
+        out += util::formatGeneral(start[0]);
+        out += ", ";
+        out += util::formatGeneral(start[1]);
+        out += ")";
+    }
+    out += "</text>\n";
+    // Rapids that leave the part's box (the way down from a start point far above) are
+    // cut at its edge, a margin away.
+    const double margin = 12.0;
+    out += "<clipPath id=\"";
+    out += clipId;
+    out += "\"><rect x=\"";
+    appendNumber(out, m.left - margin);
+    out += "\" y=\"";
+    appendNumber(out, m.top - margin);
+    out += "\" width=\"";
+    appendNumber(out, (box.maxX - box.minX) * m.scale + 2 * margin);
+    out += "\" height=\"";
+    appendNumber(out, (box.maxY - box.minY) * m.scale + 2 * margin);
+    out += "\"/></clipPath><g clip-path=\"url(#";
+    out += clipId;
+    out += ")\">\n";
+    for (const ViewPicture::Stroke& stroke : view.strokes()) {
+        out += "<path class=\"";
+        out += stroke.style.rapid ? "r" : "f";
+        out += "\" stroke=\"";
+        out += toolColour(stroke.style.colour);
+        out += "\" d=\"M";
+        appendPoint(out, m, stroke.vertices.front().p);
+        for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
+            const ViewPicture::Vertex& v = stroke.vertices[i];
+            if (v.arcRadius > 0.0) {
+                out += " A";
+                appendNumber(out, v.arcRadius * m.scale);
+                out += ' ';
+                appendNumber(out, v.arcRadius * m.scale);
+                out += v.largeArc ? " 0 1 " : " 0 0 ";
+                // The view's y runs up, the picture's down: a turn with increasing angle is
+                // SVG's negative direction.
+                out += v.angleIncreasing ? "0 " : "1 ";
+            } else {
+                out += " L";
+            }
+            appendPoint(out, m, v.p);
+        }
+        out += "\"/>\n";
+    }
+    for (const ViewPicture::Hole& h : view.holes()) {
+        if (h.y == h.y2) {
+            out += "<circle class=\"h\" stroke=\"";
+            out += toolColour(h.colour);
+            out += "\" cx=\"";
+            appendNumber(out, m.x(h.x));
+            out += "\" cy=\"";
+            appendNumber(out, m.y(h.y));
+            out += "\" r=\"3\"/>\n";
+        } else {
+            out += "<path class=\"f\" stroke=\"";
+            out += toolColour(h.colour);
+            out += "\" d=\"M";
+            appendPoint(out, m, {h.x, h.y});
+            out += " L";
+            appendPoint(out, m, {h.x, h.y2});
+            out += "\"/>\n";
+        }
+    }
+    if (startShown) {
+        out += "<path class=\"start\" d=\"M";
+        appendPoint(out, m, {start[0], start[1]});
+        out += " m-6 0 l12 0 m-6 -6 l0 12\"/><circle class=\"start\" cx=\"";
+        appendNumber(out, m.x(start[0]));
+        out += "\" cy=\"";
+        appendNumber(out, m.y(start[1]));
+        out += "\" r=\"4\"/>\n";
+    }
+    out += "</g>\n";
+}
+
+}  // namespace
+
+namespace {
+
+constexpr double kMargin = 24.0;
+constexpr double kLabelHeight = 18.0;
+constexpr double kMaxViewHeight = 360.0;
+constexpr double kBarHeight = 22.0;
+
+// Where a view goes: its scale (equal on both axes) and its place in the picture.
+Mapping placeView(const ViewPicture::Box& box, double drawWidth, double top)
+{
+    // Extents below a micron draw as a point; no view magnifies more than that.
+    constexpr double kSmallest = 1e-3;
+    const double extentX = box.empty ? 0.0 : box.maxX - box.minX;
+    const double extentY = box.empty ? 0.0 : box.maxY - box.minY;
+    double scale = extentX > kSmallest ? drawWidth / extentX : drawWidth / kSmallest;
+    if (extentY > kSmallest) {
+        scale = std::min(scale, kMaxViewHeight / extentY);
+    }
+    if (!std::isfinite(scale) || scale <= 0.0) {
+        scale = 1.0;
+    }
+    return {scale, kMargin, top, box.empty ? 0.0 : box.minX, box.empty ? 0.0 : box.maxY};
+}
+
+double viewHeight(const ViewPicture::Box& box, const Mapping& m)
+{
+    return box.empty ? 0.0 : (box.maxY - box.minY) * m.scale;
+}
+
+double viewWidth(const ViewPicture::Box& box, const Mapping& m)
+{
+    return box.empty ? 0.0 : (box.maxX - box.minX) * m.scale;
+}
+
+// A bar of a round length in program units, under a view.
+void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping& m, double y)
+{
+    const double extent = std::max(box.maxX - box.minX, box.maxY - box.minY);
+    const double bar = roundLength(extent / 4);
+    if (box.empty || bar <= 0.0) {
+        return;
+    }
+    out += "<path class=\"bar\" d=\"M";
+    appendNumber(out, kMargin);
+    out += ' ';
+    appendNumber(out, y);
+    out += " l";
+    appendNumber(out, bar * m.scale);
+    out += " 0\"/><text class=\"label\" x=\"";
+    appendNumber(out, kMargin + bar * m.scale + 6);
+    out += "\" y=\"";
+    appendNumber(out, y + 4);
+    out += "\">";
+    out += util::formatGeneral(bar);
+    out += "</text>\n";
+}
+
+}  // namespace
+
+std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend,
+                       const std::string& id)
+{
+    picture.top().finish();
+    picture.front().finish();
+    const ViewPicture::Box& top = picture.top().box();
+    const ViewPicture::Box& front = picture.front().box();
+    const double drawWidth = width - 2 * kMargin;
+
+    // Each view at its own scale, the same on both of its axes, with its own scale bar.
+    const Mapping topMap = placeView(top, drawWidth, kMargin + kLabelHeight);
+    const double topBottom = topMap.top + viewHeight(top, topMap);
+    const Mapping frontMap = placeView(front, drawWidth, topBottom + kBarHeight + kMargin + kLabelHeight);
+    const double frontBottom = frontMap.top + viewHeight(front, frontMap);
+    const double legendTop = frontBottom + kBarHeight + 16;
+    const double height = legendTop + 18.0 * static_cast<double>(legend.size()) + 4;
+
+    // As wide as the views need (and the legend's texts), at most `width`.
+    const double used = std::max({viewWidth(top, topMap) + 2 * kMargin, viewWidth(front, frontMap) + 2 * kMargin,
+                                  legend.empty() ? 200.0 : 420.0});
+    const auto svgWidth = static_cast<long long>(std::ceil(std::min(used, static_cast<double>(width))));
+    const auto svgHeight = static_cast<long long>(std::ceil(height));
+
+    std::string out;
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"toolpath\" width=\"";
+    out += util::formatInt(svgWidth);
+    out += "\" height=\"";
+    out += util::formatInt(svgHeight);
+    out += "\" viewBox=\"0 0 ";
+    out += util::formatInt(svgWidth);
+    out += ' ';
+    out += util::formatInt(svgHeight);
+    out += "\">\n<style>path{fill:none;stroke-linecap:round;stroke-linejoin:round}"
+           ".f{stroke-width:1.3}.r{stroke-width:0.7;stroke-dasharray:4 3;opacity:.8}"
+           ".h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
+           ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}</style>\n";
+    const double* start = picture.start();
+    const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
+    const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
+    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - 6, start ? topStart : nullptr, id + "t");
+    appendScaleBar(out, top, topMap, topBottom + kBarHeight - 4);
+    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - 6, start ? frontStart : nullptr,
+               id + "f");
+    appendScaleBar(out, front, frontMap, frontBottom + kBarHeight - 4);
+    for (std::size_t i = 0; i < legend.size(); ++i) {
+        const double y = legendTop + 18.0 * static_cast<double>(i);
+        out += "<path class=\"f\" stroke=\"";
+        out += toolColour(static_cast<std::uint8_t>(i));
+        out += "\" d=\"M";
+        appendNumber(out, kMargin);
+        out += ' ';
+        appendNumber(out, y);
+        out += " l24 0\"/><text class=\"label\" x=\"";
+        appendNumber(out, kMargin + 32);
+        out += "\" y=\"";
+        appendNumber(out, y + 4);
+        out += "\">";
+        out += legend[i];
+        out += "</text>\n";
+    }
+    out += "</svg>\n";
+    return out;
+}
+
+}  // namespace sheet

@@ -1,0 +1,167 @@
+#include "sheet/ToolpathPicture.h"
+
+#include "sheet/PictureMath.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace sheet {
+
+namespace {
+
+using Point = PathSimplifier::Point;
+
+}  // namespace
+
+void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* b)
+{
+    top_.lineTo(style, {a[0], a[1]}, {b[0], b[1]});
+    front_.lineTo(style, {a[0], a[2]}, {b[0], b[2]});
+}
+
+void ToolpathPicture::addSideView(StrokeStyle style, const nc::Motion& m, bool topPlane, bool frontPlane)
+{
+    // Seen from the side, an arc is a curve of another kind: drawn through points on it.
+    // Without a helix it projects onto a line, exactly through its start, the quarter
+    // points it passes and its end; a helix is drawn through points every 7.5 degrees.
+    const double direction = m.angleIncreasing ? 1.0 : -1.0;
+    const auto third = static_cast<std::size_t>(3 - m.axis1 - m.axis2);
+    const auto axis1 = static_cast<std::size_t>(m.axis1);
+    const auto axis2 = static_cast<std::size_t>(m.axis2);
+    const bool helix = m.from[third] != m.to[third];
+    const int steps = helix ? std::clamp(static_cast<int>(std::ceil(m.sweep / (kPi / 24))), 1, 48) : 0;
+    double previous[3] = {m.from[0], m.from[1], m.from[2]};
+    const auto to = [&](double travel) {
+        double point[3];
+        if (travel >= m.sweep) {
+            std::copy(m.to.begin(), m.to.end(), point);
+        } else {
+            const double angle = m.startAngle + direction * travel;
+            point[axis1] = m.centre1 + m.radius * std::cos(angle);
+            point[axis2] = m.centre2 + m.radius * std::sin(angle);
+            point[third] = m.from[third] + (m.to[third] - m.from[third]) * (travel / m.sweep);
+        }
+        if (!topPlane) {
+            top_.lineTo(style, {previous[0], previous[1]}, {point[0], point[1]});
+        }
+        if (!frontPlane) {
+            front_.lineTo(style, {previous[0], previous[2]}, {point[0], point[2]});
+        }
+        std::copy(point, point + 3, previous);
+    };
+    if (helix) {
+        for (int i = 1; i <= steps; ++i) {
+            to(m.sweep * i / steps);
+        }
+        return;
+    }
+    // The travel from the start to the first quarter point ahead, then a quarter at a time.
+    const double quarter = kPi / 2;
+    const double start = m.angleIncreasing ? m.startAngle : -m.startAngle;
+    double travel = std::ceil(start / quarter) * quarter - start;
+    if (travel <= 0.0) {
+        travel += quarter;
+    }
+    for (; travel < m.sweep; travel += quarter) {
+        to(travel);
+    }
+    to(m.sweep);
+}
+
+void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
+{
+    const StrokeStyle style{colour, m.kind == nc::MotionKind::Rapid};
+    switch (m.kind) {
+    case nc::MotionKind::Rapid:
+    case nc::MotionKind::Feed:
+        if (usable(m.from.data()) && usable(m.to.data())) {
+            addLine(style, m.from.data(), m.to.data());
+        }
+        break;
+    case nc::MotionKind::Arc: {
+        // An arc turns at most once round (as the interpreter measures them) on a circle
+        // no larger than the machine; anything else is not drawn.
+        const bool arcDrawable = usable(m.from.data()) && usable(m.to.data()) && usable(m.centre1) &&
+                                 usable(m.centre2) && m.radius >= 0.0 && m.radius < kLargestCoordinate &&
+                                 m.sweep >= 0.0 && m.sweep <= kFullTurn + 1e-9 && std::isfinite(m.startAngle) &&
+                                 std::fabs(m.startAngle) <= 4 * kFullTurn && m.axis1 >= 0 && m.axis2 <= 2 &&
+                                 m.axis1 < m.axis2;
+        if (!arcDrawable) {
+            break;
+        }
+        const bool topPlane = m.axis1 == 0 && m.axis2 == 1;
+        const bool frontPlane = m.axis1 == 0 && m.axis2 == 2;
+        const Point centre{m.centre1, m.centre2};
+        if (topPlane) {
+            top_.arcTo(style, {m.from[0], m.from[1]}, {m.to[0], m.to[1]}, centre, m.radius, m.sweep,
+                       m.angleIncreasing);
+        }
+        if (frontPlane) {
+            front_.arcTo(style, {m.from[0], m.from[2]}, {m.to[0], m.to[2]}, centre, m.radius, m.sweep,
+                         m.angleIncreasing);
+        }
+        if (!topPlane || !frontPlane) {
+            addSideView(style, m, topPlane, frontPlane);
+        }
+        break;
+    }
+    case nc::MotionKind::Hole:
+        // The top view marks where the hole is; its moves draw it from the front.
+        if (usable(m.to[0]) && usable(m.to[1])) {
+            top_.hole(colour, m.to[0], m.to[1], m.to[1]);
+        }
+        break;
+    default:
+        return;
+    }
+    // Shrinking well below the budget keeps the work per move small on average.
+    if (estimatedSize() > budget_) {
+        shrinkTo(budget_ / 2);
+    }
+}
+
+void ToolpathPicture::markStart(double x, double y, double z)
+{
+    if (usable(x) && usable(y) && usable(z)) {
+        hasStart_ = true;
+        start_[0] = x;
+        start_[1] = y;
+        start_[2] = z;
+        top_.include(x, y);
+        front_.include(x, z);
+    }
+}
+
+void ToolpathPicture::fit(std::size_t budget)
+{
+    budget_ = std::min(budget_, budget);
+    shrinkTo(budget_);
+}
+
+void ToolpathPicture::shrinkTo(std::size_t target)
+{
+    top_.finish();
+    front_.finish();
+    // Coarsening halves the detail each round while it pays; a path that no detail makes
+    // smaller (a random walk) or more separate strokes than the budget holds is thinned.
+    for (int round = 0; round < 64 && estimatedSize() > target; ++round) {
+        const std::size_t before = estimatedSize();
+        top_.coarsen();
+        front_.coarsen();
+        if (estimatedSize() > before - before / 8) {
+            top_.thin();
+            front_.thin();
+        }
+    }
+}
+
+const char* toolColour(std::uint8_t index)
+{
+    static constexpr std::array<const char*, kToolColourCount> kColours{
+        "#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
+        "#17becf", "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
+    return kColours[index % kToolColourCount];
+}
+
+}  // namespace sheet

@@ -1,0 +1,47 @@
+// Toolpath pictures of the setup sheet: a top view (XY) and a front view (XZ) of the
+// motion stream, within a byte budget; when a picture outgrows it, it is coarsened and
+// goes on.
+#pragma once
+
+#include "nc/Motion.h"
+#include "sheet/ViewPicture.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sheet {
+
+// The top and the front view of a set of moves, within a byte budget.
+class ToolpathPicture {
+public:
+    explicit ToolpathPicture(std::size_t budget) : budget_(budget) {}
+
+    // Draws a move, or marks a hole; what holds no drawable number is skipped.
+    void add(const nc::Motion& motion, std::uint8_t colour);
+    void markStart(double x, double y, double z);
+    // Coarsens until the picture fits the budget.
+    void fit(std::size_t budget);
+
+    std::size_t estimatedSize() const { return top_.estimatedSize() + front_.estimatedSize(); }
+    bool empty() const { return top_.box().empty && front_.box().empty; }
+    ViewPicture& top() { return top_; }
+    ViewPicture& front() { return front_; }
+    const double* start() const { return hasStart_ ? start_ : nullptr; }
+
+private:
+    void addLine(StrokeStyle style, const double* a, const double* b);
+    void shrinkTo(std::size_t target);
+    void addSideView(StrokeStyle style, const nc::Motion& m, bool topPlane, bool frontPlane);
+
+    std::size_t budget_;
+    ViewPicture top_;
+    ViewPicture front_;
+    bool hasStart_ = false;
+    double start_[3] = {0.0, 0.0, 0.0};
+};
+
+// The colours of the tools, in the order they first appear.
+const char* toolColour(std::uint8_t index);
+inline constexpr std::uint8_t kToolColourCount = 10;
+
+}  // namespace sheet

@@ -1,0 +1,284 @@
+#include "sheet/ViewPicture.h"
+
+#include "sheet/PictureMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+namespace sheet {
+
+namespace {
+
+constexpr double kReferenceWidth = 600.0;  // pixels the tolerance is reckoned against
+constexpr double kPixelFraction = 0.25;    // what may be dropped, in pixels
+
+// Bytes of SVG each piece takes, near enough to budget with.
+constexpr std::size_t kStrokeBytes = 70;
+constexpr std::size_t kLineVertexBytes = 14;
+constexpr std::size_t kArcVertexBytes = 36;
+constexpr std::size_t kHoleBytes = 48;
+
+using Point = PathSimplifier::Point;
+
+}  // namespace
+
+void ViewPicture::Box::add(double x, double y)
+{
+    if (empty) {
+        minX = maxX = x;
+        minY = maxY = y;
+        empty = false;
+        return;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+}
+
+void ViewPicture::Box::add(const Box& other)
+{
+    if (!other.empty) {
+        add(other.minX, other.minY);
+        add(other.maxX, other.maxY);
+    }
+}
+
+void ViewPicture::updateTolerance()
+{
+    const Box& shown = box();
+    const double extent = std::max(shown.maxX - shown.minX, shown.maxY - shown.minY);
+    simplifier_.setTolerance(std::max(minimumTolerance_, kPixelFraction * extent / kReferenceWidth));
+}
+
+void ViewPicture::keepPoints(std::size_t from)
+{
+    std::vector<Vertex>& vertices = strokes_.back().vertices;
+    for (std::size_t i = from; i < scratch_.size(); ++i) {
+        vertices.push_back({scratch_[i]});
+        size_ += kLineVertexBytes;
+    }
+    scratch_.clear();
+}
+
+void ViewPicture::beginStroke(StrokeStyle style, Point from)
+{
+    finish();
+    strokes_.push_back({style, {{from}}});
+    size_ += kStrokeBytes + kLineVertexBytes;
+    simplifier_.start(from, scratch_);
+    scratch_.clear();
+    open_ = true;
+}
+
+void ViewPicture::continueStroke(StrokeStyle style, Point from)
+{
+    // A move goes on the open stroke when it is drawn alike and starts where that ends.
+    if (!open_ || strokes_.back().style != style || distance(lastPoint_, from) > simplifier_.tolerance()) {
+        beginStroke(style, from);
+    }
+}
+
+void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
+{
+    all_.add(from.x, from.y);
+    all_.add(to.x, to.y);
+    if (!style.rapid) {
+        work_.add(from.x, from.y);
+        work_.add(to.x, to.y);
+    }
+    updateTolerance();
+    continueStroke(style, from);
+    lastPoint_ = to;
+    if (to == from) {
+        return;
+    }
+    simplifier_.add(to, scratch_);
+    keepPoints(0);
+}
+
+void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, double radius, double sweep,
+                        bool angleIncreasing)
+{
+    // The extremes of the circle that the arc passes widen the box, as on the part.
+    Box& box = style.rapid ? all_ : work_;
+    all_.add(from.x, from.y);
+    all_.add(to.x, to.y);
+    box.add(from.x, from.y);
+    box.add(to.x, to.y);
+    const double startAngle = std::atan2(from.y - centre.y, from.x - centre.x);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const double extreme = quarter * kPi / 2;
+        double travel = angleIncreasing ? extreme - startAngle : startAngle - extreme;
+        travel = std::fmod(std::fmod(travel, kFullTurn) + kFullTurn, kFullTurn);
+        if (travel <= sweep) {
+            const double x = centre.x + radius * std::cos(extreme);
+            const double y = centre.y + radius * std::sin(extreme);
+            all_.add(x, y);
+            box.add(x, y);
+        }
+    }
+    updateTolerance();
+    // An arc too small to see at this scale is a line to its end.
+    if (radius <= simplifier_.tolerance() || !(sweep > 0.0)) {
+        lineTo(style, from, to);
+        return;
+    }
+    continueStroke(style, from);
+    simplifier_.finish(scratch_);
+    keepPoints(0);
+    std::vector<Vertex>& vertices = strokes_.back().vertices;
+    if (sweep >= kFullTurn - 1e-9) {
+        // SVG cannot draw a whole circle as one arc: two halves.
+        const Point opposite{2 * centre.x - from.x, 2 * centre.y - from.y};
+        vertices.push_back({opposite, radius, false, angleIncreasing});
+        vertices.push_back({to, radius, false, angleIncreasing});
+        size_ += 2 * kArcVertexBytes;
+    } else {
+        vertices.push_back({to, radius, sweep > kPi, angleIncreasing});
+        size_ += kArcVertexBytes;
+    }
+    simplifier_.start(to, scratch_);
+    lastPoint_ = to;
+}
+
+void ViewPicture::hole(std::uint8_t colour, double x, double y, double y2)
+{
+    for (Box* b : {&all_, &work_}) {
+        b->add(x, y);
+        b->add(x, y2);
+    }
+    updateTolerance();
+    const double tolerance = simplifier_.tolerance();
+    if (!holes_.empty()) {
+        const Hole& last = holes_.back();
+        if (std::fabs(last.x - x) <= tolerance && std::fabs(last.y - y) <= tolerance &&
+            std::fabs(last.y2 - y2) <= tolerance) {
+            return;
+        }
+    }
+    holes_.push_back({x, y, y2, colour});
+    size_ += kHoleBytes;
+}
+
+void ViewPicture::finish()
+{
+    if (open_) {
+        simplifier_.finish(scratch_);
+        keepPoints(0);
+    }
+    open_ = false;
+}
+
+void ViewPicture::coarsen()
+{
+    finish();
+    const double extent = std::max(box().maxX - box().minX, box().maxY - box().minY);
+    minimumTolerance_ = std::max(2 * simplifier_.tolerance(), extent * 1e-6 + 1e-9);
+    updateTolerance();
+    const double tolerance = simplifier_.tolerance();
+
+    // Every stroke through a fresh simplifier at the new tolerance; strokes too small to
+    // see go.
+    std::vector<Stroke> strokes;
+    for (Stroke& stroke : strokes_) {
+        Box extent;
+        for (const Vertex& v : stroke.vertices) {
+            extent.add(v.p.x, v.p.y);
+        }
+        if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance) {
+            continue;
+        }
+        PathSimplifier simplifier(tolerance);
+        Stroke kept{stroke.style, {stroke.vertices.front()}};
+        simplifier.start(stroke.vertices.front().p, scratch_);
+        for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
+            const Vertex& v = stroke.vertices[i];
+            if (v.arcRadius <= tolerance) {
+                simplifier.add(v.p, scratch_);
+            } else {
+                simplifier.finish(scratch_);
+                for (const Point& p : scratch_) {
+                    kept.vertices.push_back({p});
+                }
+                scratch_.clear();
+                kept.vertices.push_back(v);
+                simplifier.start(v.p, scratch_);
+            }
+        }
+        simplifier.finish(scratch_);
+        for (const Point& p : scratch_) {
+            kept.vertices.push_back({p});
+        }
+        scratch_.clear();
+        kept.vertices.shrink_to_fit();
+        strokes.push_back(std::move(kept));
+    }
+    strokes_ = std::move(strokes);
+
+    // Holes closer than the tolerance become one.
+    std::unordered_set<std::uint64_t> cells;
+    std::vector<Hole> holes;
+    const double cell = 2 * tolerance;
+    for (const Hole& h : holes_) {
+        const auto qx = static_cast<std::int64_t>(std::floor(h.x / cell));
+        const auto qy = static_cast<std::int64_t>(std::floor(std::min(h.y, h.y2) / cell));
+        const std::uint64_t key = (static_cast<std::uint64_t>(qx) * 0x9E3779B97F4A7C15ULL) ^ static_cast<std::uint64_t>(qy);
+        if (cells.insert(key).second) {
+            holes.push_back(h);
+        }
+    }
+    holes.shrink_to_fit();
+    holes_ = std::move(holes);
+    recount();
+}
+
+void ViewPicture::recount()
+{
+    size_ = holes_.size() * kHoleBytes;
+    for (const Stroke& stroke : strokes_) {
+        size_ += kStrokeBytes;
+        for (const Vertex& v : stroke.vertices) {
+            size_ += v.arcRadius > 0.0 ? kArcVertexBytes : kLineVertexBytes;
+        }
+    }
+}
+
+void ViewPicture::thin()
+{
+    finish();
+    // Many short strokes: every other one goes. Few long ones: every other vertex of each
+    // (ends kept), so the size halves either way.
+    std::size_t vertices = 0;
+    for (const Stroke& stroke : strokes_) {
+        vertices += stroke.vertices.size();
+    }
+    if (strokes_.size() * 4 >= vertices) {
+        std::vector<Stroke> strokes;
+        for (std::size_t i = 0; i < strokes_.size(); i += 2) {
+            strokes.push_back(std::move(strokes_[i]));
+        }
+        strokes_ = std::move(strokes);
+    } else {
+        for (Stroke& stroke : strokes_) {
+            std::vector<Vertex>& v = stroke.vertices;
+            std::size_t kept = 1;
+            for (std::size_t i = 1; i < v.size(); ++i) {
+                if (i % 2 == 0 || i + 1 == v.size()) {
+                    v[kept++] = v[i];
+                }
+            }
+            v.resize(kept);
+            v.shrink_to_fit();
+        }
+    }
+    std::vector<Hole> holes;
+    for (std::size_t i = 0; i < holes_.size(); i += 2) {
+        holes.push_back(holes_[i]);
+    }
+    holes_ = std::move(holes);
+    recount();
+}
+
+}  // namespace sheet
