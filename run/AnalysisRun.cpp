@@ -1,25 +1,24 @@
 #include "run/AnalysisRun.h"
 
+#include "machine/MachineClock.h"
 #include "nc/IsoNcAnalyzer.h"
+#include "nc/MotionEmitter.h"
+#include "record/SectionRecorder.h"
 #include "report/BlockEntries.h"
-#include "run/Messages.h"
 #include "report/ReportSkeleton.h"
 #include "report/ReportWriter.h"
+#include "run/Messages.h"
+#include "run/ProgramReader.h"
+#include "run/StreamWorker.h"
 #include "sheet/SheetPage.h"
 #include "sheet/SheetPictures.h"
-#include "record/SectionRecorder.h"
-#include "run/StreamWorker.h"
-#include "machine/MachineClock.h"
-#include "nc/MotionEmitter.h"
-#include "util/File.h"
 #include "util/Cp932.h"
+#include "util/File.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
 #include "util/UserError.h"
 
-#include <array>
 #include <chrono>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -31,8 +30,6 @@ namespace {
 
 using nc::WordSlot;
 using util::MessageBoxService;
-
-constexpr char kEndOfFileMark = '\x1A';  // old editors end the text with it
 
 std::string startNumber(double value)
 {
@@ -57,22 +54,6 @@ void appendCharacterReference(std::string& out, char32_t codePoint)
         out += kHex[(codePoint >> shift) & 0xF];
     }
     out += ';';
-}
-
-std::uint64_t fileSize(const std::string& path)
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(std::filesystem::path(path), error);
-    return error ? 0 : static_cast<std::uint64_t>(size);
-}
-
-// The first line feed or carriage return in [pos, end), or null.
-const char* findLineEnd(const char* pos, const char* end)
-{
-    const auto length = static_cast<std::size_t>(end - pos);
-    const auto* feed = static_cast<const char*>(std::memchr(pos, '\n', length));
-    const auto* ret = static_cast<const char*>(std::memchr(pos, '\r', feed ? static_cast<std::size_t>(feed - pos) : length));
-    return ret ? ret : feed;
 }
 
 // The message services of a run, noting every text shown for the run's record.
@@ -181,10 +162,11 @@ public:
         analyzer_.setLine(startBlock(x, y, z));
 
         // 3. The NC file.
-        nc_ = util::openTextRead(settings_.ncFile, services_.messages);
-        if (!nc_) {
+        util::FileHandle nc = util::openTextRead(settings_.ncFile, services_.messages);
+        if (!nc) {
             return false;
         }
+        reader_.emplace(std::move(nc), settings_.ncFile, services_.progress);
 
         // 4. Both files begin with the header template.
         std::unique_ptr<report::OutputFile> jumpFile = startFromHeader(jumpPath_);
@@ -204,7 +186,7 @@ public:
         analyzer_.resetExtents();
         analyzer_.resetSums();
 
-        readLines();
+        reader_->readAll([this](const std::string& line) { processLine(line); });
         finish();
         return true;
     }
@@ -227,83 +209,12 @@ private:
         return out;
     }
 
-    void readLines()
-    {
-        const std::uint64_t total = fileSize(settings_.ncFile);
-        std::uint64_t done = 0;
-        std::array<char, 1 << 16> buffer{};
-        std::string line;
-        bool endMark = false;
-        bool skipFeed = false;
-        while (!endMark) {
-            const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), nc_.get());
-            if (n == 0) {
-                if (std::ferror(nc_.get()) != 0) {
-                    throw util::ReadError(settings_.ncFile);
-                }
-                break;
-            }
-            // The encoding is decided once, from the first buffer: the file's first 64 KiB.
-            if (done == 0) {
-                utf8Program_ = util::looksLikeUtf8(std::string_view(buffer.data(), n));
-            }
-            done += n;
-            const char* pos = buffer.data();
-            const char* end = buffer.data() + n;
-            if (const void* mark = std::memchr(pos, kEndOfFileMark, n)) {
-                end = static_cast<const char*>(mark);
-                endMark = true;
-            }
-            if (skipFeed && pos < end && *pos == '\n') {
-                ++pos;  // the LF of a CR LF split across two reads
-            }
-            skipFeed = false;
-            while (pos < end) {
-                const char* stop = findLineEnd(pos, end);
-                if (!stop) {
-                    line.append(pos, end);
-                    break;
-                }
-                line.append(pos, stop);
-                processLine(line);
-                line.clear();
-                pos = stop + 1;
-                // A CR ends a line too (files from old editors use it alone); the LF of a
-                // CR LF then belongs to the same line end.
-                if (*stop == '\r') {
-                    if (pos < end) {
-                        pos += *pos == '\n' ? 1 : 0;
-                    } else {
-                        skipFeed = true;
-                    }
-                }
-            }
-            services_.progress.progress(done, total);
-        }
-        if (!line.empty()) {
-            processLine(line);
-        }
-    }
-
-    // A line of a UTF-8 program becomes code page 932; `unmapped_` notes what code page
-    // 932 cannot hold. A line that is not UTF-8 stays as it is.
-    void convertFromUtf8(std::string& line)
-    {
-        unmapped_.clear();
-        if (atFileStart_ && std::string_view(line).starts_with(util::kUtf8ByteOrderMark)) {
-            line.erase(0, util::kUtf8ByteOrderMark.size());
-        }
-        if (utf8Converter_.convert(line, converted_, unmapped_)) {
-            line.swap(converted_);
-        }
-    }
-
     // The line's text: each character code page 932 cannot hold as a numeric character
     // reference where the interpreter saw "?".
     void appendLineText(std::string& out, std::string_view line) const
     {
         std::size_t start = 0;
-        for (const util::UnmappedCharacter& character : unmapped_) {
+        for (const util::UnmappedCharacter& character : reader_->unmapped()) {
             report::appendEscapedHtml(out, line.substr(start, character.position - start));
             appendCharacterReference(out, character.codePoint);
             start = character.position + 1;
@@ -311,18 +222,9 @@ private:
         report::appendEscapedHtml(out, line.substr(start));
     }
 
-    void processLine(std::string& line)
+    void processLine(const std::string& line)
     {
-        // 1. Trailing blanks and control characters never reach the interpreter.
-        while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') {
-            line.pop_back();
-        }
-        if (utf8Program_) {
-            convertFromUtf8(line);
-        }
-        atFileStart_ = false;
-
-        // 2. Interpret, then the line's text cell.
+        // 1. Interpret, then the line's text cell.
         ++lineNumber_;
         analyzer_.setLine(line);
         sheet_.line(lineNumber_, line, analyzer_);
@@ -333,7 +235,7 @@ private:
         appendLineText(out, line);
         out += skeleton_.textCellEnd;
 
-        // 3. Tool change and program end. The injected block makes M stop reading 6, so
+        // 2. Tool change and program end. The injected block makes M stop reading 6, so
         // one M06 ends one section.
         const int newTool = util::truncToInt(analyzer_.wordValue(WordSlot::T));
         const bool toolChanged = newTool != currentTool_;
@@ -348,12 +250,12 @@ private:
             programEndSeen_ = true;
         }
 
-        // 4. After the program end every line ends a section.
+        // 3. After the program end every line ends a section.
         if (lineEndsSection || programEndSeen_) {
             endSection(newTool, toolChanged, out);
         }
 
-        // 5. The entry cell, its non-empty lines separated by line breaks.
+        // 4. The entry cell, its non-empty lines separated by line breaks.
         const report::EntryText& entry = entries_.entry(analyzer_, line);
         if (entries_.lastEntryOvercut()) {
             sheet_.overcut(lineNumber_);
@@ -440,7 +342,7 @@ private:
         jump_->write(skeleton_.pageEnd);
 
         // 3. Close; a write that fails here still ends the run as failed.
-        nc_.reset();
+        reader_->close();
         jump_->close();
         listing_->close();
 
@@ -484,18 +386,13 @@ private:
     std::int64_t lineNumber_ = 0;       // NC lines read, from 1
     bool sheetWritten_ = false;
 
-    util::FileHandle nc_;
+    std::optional<ProgramReader> reader_;
     std::optional<report::ReportWriter> jump_;
     std::optional<report::ReportWriter> listing_;
 
     int currentTool_ = 0;
     int sectionNumber_ = 0;             // tool headings written so far
     std::vector<std::string> anchors_;  // anchor names of the tool headings, in order
-    bool utf8Program_ = false;          // decided from the file's first 64 KiB
-    bool atFileStart_ = true;           // no line processed yet: a byte order mark may lead
-    util::Utf8LineConverter utf8Converter_;
-    std::string converted_;             // the converted line, swapped in
-    std::vector<util::UnmappedCharacter> unmapped_;  // of the current line
     bool shadeFirst_ = true;
     bool toolChangeSeen_ = false;       // an M06 line was seen
     bool programEndSeen_ = false;       // an M02 or M30 line was seen
