@@ -1,8 +1,19 @@
 // Work handed from the run's thread to one of its own, batch by batch and in order:
-// the run fills a batch while the thread works on those before. A few batches may wait,
-// so neither side stalls whenever the other is briefly off its core (two cores serve
-// the run, its writer and its sheet worker). The thread starts with the first batch
-// handed over.
+// the run fills a batch while the thread works on those before. Up to kWaiting batches
+// wait beside the one the thread works on and the one being filled, so neither side
+// stalls whenever the other is briefly off its core (two cores serve the run, its
+// writer and its stream worker). The thread starts with the first batch handed over.
+//
+// Rules for the owner:
+// - `work` must not throw. An exception that leaves it leaves the thread, and the
+//   program ends (std::terminate). Work that can fail notes the failure for the owner
+//   to see on its own thread (the report writer keeps a flag and throws from there).
+// - The hand-off is the owner's last member. Members are destroyed in reverse order, so
+//   the hand-off's destructor stops and joins the thread before anything `work` reaches
+//   (buffers, consumers) is destroyed.
+// - finish() waits for every batch handed over. A second finish(), or finish() when no
+//   batch was ever handed over, returns at once; after it the owner reads what the
+//   thread made. Handing over again after finish() starts a new thread.
 #pragma once
 
 #include <condition_variable>
@@ -20,8 +31,8 @@ class HandOff {
 public:
     // `work` runs on the thread, once per batch. Batch has clear().
     explicit HandOff(std::function<void(Batch&)> work) : work_(std::move(work)) {}
-    // Stops the thread after the batch it is working on: what was handed over after it
-    // is dropped.
+    // Without finish(): stops the thread after the batch it is working on, and the
+    // batches still waiting are dropped (a run that ends early keeps what was done).
     ~HandOff()
     {
         if (thread_.joinable()) {
@@ -43,6 +54,7 @@ public:
     void handOver(Batch& filled)
     {
         if (!thread_.joinable()) {
+            done_ = false;  // no thread runs: nothing else reads it
             thread_ = std::thread(&HandOff::loop, this);
         }
         std::unique_lock lock(mutex_);
@@ -58,7 +70,8 @@ public:
         changed_.notify_all();
     }
 
-    // Waits until every batch handed over is done, and ends the thread.
+    // Waits until every batch handed over is done, and ends the thread. Call it only from
+    // the thread that hands over.
     void finish()
     {
         if (!thread_.joinable()) {
