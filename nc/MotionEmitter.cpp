@@ -88,13 +88,7 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
 {
     line_ = line;
     // 1. A tool change that no section end followed goes out in the section it was read in.
-    if (pendingToolChange_) {
-        pendingToolChange_ = false;
-        Motion change;
-        change.kind = MotionKind::ToolChange;
-        change.tool = pendingTool_;
-        emit(change);
-    }
+    emitPendingToolChange();
 
     // 2. Units first: the block's own positions are in the unit it ends with.
     if (a.isInchMode() != inch_) {
@@ -268,13 +262,19 @@ void MotionEmitter::endSection(bool keep, int tool)
     emit(m);
     ++section_;
     tool_ = tool;
-    if (pendingToolChange_) {
-        pendingToolChange_ = false;
-        Motion change;
-        change.kind = MotionKind::ToolChange;
-        change.tool = pendingTool_;
-        emit(change);
+    emitPendingToolChange();
+}
+
+void MotionEmitter::emitPendingToolChange()
+{
+    if (!pendingToolChange_) {
+        return;
     }
+    pendingToolChange_ = false;
+    Motion change;
+    change.kind = MotionKind::ToolChange;
+    change.tool = pendingTool_;
+    emit(change);
 }
 
 }  // namespace nc

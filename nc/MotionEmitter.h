@@ -29,6 +29,7 @@ public:
 
 private:
     void emit(Motion& motion);
+    void emitPendingToolChange();
     void move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode = 0);
     void hole(const IsoNcAnalyzer& analyzer);
     // Where the tool is before this block's move: the interpreter's last position, with
