@@ -59,7 +59,8 @@ void MotionEmitter::move(MotionKind kind, const Point3& from, const Point3& to, 
     if (from == to) {
         return;
     }
-    Motion m;
+    // Most motions are moves: one is kept and refilled rather than built anew.
+    Motion& m = moveScratch_;
     m.kind = kind;
     m.from = from;
     m.to = to;

@@ -37,6 +37,7 @@ private:
     Point3 position(const IsoNcAnalyzer& analyzer) const;
 
     std::vector<MotionSink*> sinks_;
+    Motion moveScratch_;  // every move goes out in it; only the fields of a move change
     std::int64_t line_ = 0;
     int section_ = 0;
     int tool_ = 0;

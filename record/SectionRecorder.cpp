@@ -69,7 +69,10 @@ void SectionRecorder::motion(const nc::Motion& motion)
 void SectionRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
 {
     record_.lines = number;
-    const std::string_view comment = lineComment(text);
+    // Most lines hold no comment: they cost one search.
+    const bool parenthesis = text.find('(') != std::string_view::npos;
+    const std::string_view comment = parenthesis ? lineComment(text) : std::string_view();
+    const bool commentLine = parenthesis && isCommentLine(text);
     if (record_.name.empty() && a.isWordGiven(WordSlot::O)) {
         std::string name = "O";
         const int value = util::truncToInt(a.wordValue(WordSlot::O));
@@ -81,7 +84,7 @@ void SectionRecorder::line(std::int64_t number, std::string_view text, const nc:
         record_.name = name;
     }
     // The program's comment: the first on a comment line or on the program number's line.
-    if (!commentSeen_ && !comment.empty() && (isCommentLine(text) || a.isWordGiven(WordSlot::O))) {
+    if (!commentSeen_ && !comment.empty() && (commentLine || a.isWordGiven(WordSlot::O))) {
         record_.comment = util::cp932ToUtf8(comment);
         commentSeen_ = true;
     }
@@ -92,12 +95,16 @@ void SectionRecorder::line(std::int64_t number, std::string_view text, const nc:
     if (a.isWordGiven(WordSlot::T)) {
         tComment_ = util::cp932ToUtf8(!comment.empty() ? comment : std::string_view(previousLineComment_));
     }
-    previousLineComment_.assign(isCommentLine(text) ? comment : std::string_view());
+    if (commentLine) {
+        previousLineComment_.assign(comment);
+    } else if (!previousLineComment_.empty()) {
+        previousLineComment_.clear();
+    }
     toolChangeLine_ = a.wordValue(WordSlot::M) == 6.0;
     if (toolChangeLine_) {
         nextDescription_ = !tComment_.empty() ? tComment_ : util::cp932ToUtf8(comment);
         tComment_.clear();
-    } else if (awaitingComment_ && isCommentLine(text)) {
+    } else if (awaitingComment_ && commentLine) {
         description_ = util::cp932ToUtf8(comment);
         awaitingComment_ = false;
     }
