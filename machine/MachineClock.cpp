@@ -31,6 +31,7 @@ MachineLimits machineLimits(const MachineProfile& profile)
         limits.acceleration = *profile.acceleration;
     }
     limits.junctionDeviation = profile.junctionDeviation;
+    limits.linearRapids = profile.rapidMode == RapidMode::Linear;
     return limits;
 }
 
@@ -55,6 +56,27 @@ void MachineClock::motion(const nc::Motion& m)
     // The planner works in mm: an inch program's positions and feeds are converted.
     const double scale = m.inch ? kMillimetresPerInch : 1.0;
     const double feed = (m.feed == 0.0 ? kFeedWhenNone : m.feed) * scale;
+    // A hole met before any feed is timed at the first feed the program gives, as the
+    // classic times book it; never at a feed the program did not give.
+    const bool feedKind = m.kind == nc::MotionKind::Feed || m.kind == nc::MotionKind::Arc ||
+                          m.kind == nc::MotionKind::Hole;
+    if (feedKind && m.feed > 0.0 && !pendingHoleMoves_.empty()) {
+        planner.stop();
+        for (const auto& [from, to] : pendingHoleMoves_) {
+            planner.line(from, to, m.feed * scale);
+            planner.stop();
+        }
+        pendingHoleMoves_.clear();
+        untimedHoles_ = 0;
+    }
+    if (m.cycleCode != 0 && m.feed == 0.0) {
+        if (m.kind == nc::MotionKind::Hole) {
+            ++untimedHoles_;
+        } else if (m.kind == nc::MotionKind::Feed) {
+            pendingHoleMoves_.emplace_back(scaled(m.from, scale), scaled(m.to, scale));
+            return;
+        }
+    }
     switch (m.kind) {
     case nc::MotionKind::Rapid:
         planner.rapid(scaled(m.from, scale), scaled(m.to, scale));

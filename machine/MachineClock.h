@@ -7,7 +7,9 @@
 #include "machine/MotionPlanner.h"
 #include "nc/Motion.h"
 
+#include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace machine {
@@ -29,6 +31,8 @@ public:
     const std::vector<double>& sectionMinutes() const { return sectionMinutes_; }
     // Minutes of the whole run so far, the moves brought to rest. Not for the classic model.
     double totalMinutes();
+    // Holes met while no feed was given and no feed came after them: not in the times.
+    std::int64_t untimedHoles() const { return untimedHoles_; }
 
 private:
     // Minutes since the last fold, the moves brought to rest.
@@ -39,6 +43,8 @@ private:
     bool inHole_ = false;                   // the last motions were a hole's
     double foldedSeconds_ = 0.0;
     std::vector<double> sectionMinutes_;
+    std::vector<std::pair<Vec3, Vec3>> pendingHoleMoves_;  // mm; waiting for a feed
+    std::int64_t untimedHoles_ = 0;
 };
 
 }  // namespace machine

@@ -22,8 +22,20 @@ namespace {
                               ": " + reason);
 }
 
-// A number (integers allowed) that is finite and above zero, or zero when `zeroAllowed`.
-double number(const toml::node& node, const std::string& file, const std::string& key, bool zeroAllowed)
+// What a real machine can have; anything outside is a typing error, not a machine.
+struct Range {
+    double minimum;
+    double maximum;
+    bool zeroAllowed;  // zero means "none" (no tool change time, exact corners)
+    const char* unit;
+};
+constexpr Range kRate{1.0, 1e6, false, "mm/min"};
+constexpr Range kAcceleration{1.0, 1e5, false, "mm/s²"};
+constexpr Range kToolChange{0.0, 3600.0, true, "s"};
+constexpr Range kJunctionDeviation{0.0, 10.0, true, "mm"};
+
+// A number (integers allowed), finite and within `range`.
+double number(const toml::node& node, const std::string& file, const std::string& key, const Range& range)
 {
     std::optional<double> value;
     if (const auto* f = node.as_floating_point()) {
@@ -34,14 +46,22 @@ double number(const toml::node& node, const std::string& file, const std::string
     if (!value) {
         fail(file, node.source(), key, "a number is needed");
     }
-    if (!std::isfinite(*value) || *value < 0.0 || (!zeroAllowed && *value == 0.0)) {
-        fail(file, node.source(), key, zeroAllowed ? "must be zero or more" : "must be more than zero");
+    if (!std::isfinite(*value)) {
+        fail(file, node.source(), key, "must be a finite number");
+    }
+    if (*value < 0.0 || (!range.zeroAllowed && *value == 0.0)) {
+        fail(file, node.source(), key, range.zeroAllowed ? "must be zero or more" : "must be more than zero");
+    }
+    if (*value < range.minimum || *value > range.maximum) {
+        fail(file, node.source(), key,
+             "must be from " + util::formatGeneral(range.minimum) + " to " + util::formatGeneral(range.maximum) +
+                 " " + range.unit);
     }
     return *value;
 }
 
 std::array<double, 3> axes(const toml::node& node, const std::string& file, const std::string& table,
-                           double unset)
+                           double unset, const Range& range)
 {
     const toml::table* t = node.as_table();
     if (!t) {
@@ -52,11 +72,11 @@ std::array<double, 3> axes(const toml::node& node, const std::string& file, cons
         const std::string name(key.str());
         const std::string full = table + "." + name;
         if (name == "x") {
-            values[0] = number(value, file, full, false);
+            values[0] = number(value, file, full, range);
         } else if (name == "y") {
-            values[1] = number(value, file, full, false);
+            values[1] = number(value, file, full, range);
         } else if (name == "z") {
-            values[2] = number(value, file, full, false);
+            values[2] = number(value, file, full, range);
         } else {
             fail(file, value.source(), full, "unknown key");
         }
@@ -85,21 +105,27 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
             }
             profile.name = s->get();
         } else if (name == "max_feed") {
-            profile.maxFeed = number(value, file, name, false);
+            profile.maxFeed = number(value, file, name, kRate);
         } else if (name == "tool_change") {
-            profile.toolChange = number(value, file, name, true);
+            profile.toolChange = number(value, file, name, kToolChange);
         } else if (name == "junction_deviation") {
-            profile.junctionDeviation = number(value, file, name, true);
+            profile.junctionDeviation = number(value, file, name, kJunctionDeviation);
         } else if (name == "decimal_point_input") {
             const auto* s = value.as_string();
             if (!s || (s->get() != "thousandths" && s->get() != "whole")) {
                 fail(file, value.source(), name, "\"thousandths\" or \"whole\" is needed");
             }
             profile.wholeUnits = s->get() == "whole";
+        } else if (name == "rapid_mode") {
+            const auto* s = value.as_string();
+            if (!s || (s->get() != "linear" && s->get() != "axes")) {
+                fail(file, value.source(), name, "\"linear\" or \"axes\" is needed");
+            }
+            profile.rapidMode = s->get() == "axes" ? RapidMode::Axes : RapidMode::Linear;
         } else if (name == "rapid") {
-            profile.rapid = axes(value, file, name, 5000.0);
+            profile.rapid = axes(value, file, name, 5000.0, kRate);
         } else if (name == "acceleration") {
-            profile.acceleration = axes(value, file, name, std::numeric_limits<double>::infinity());
+            profile.acceleration = axes(value, file, name, std::numeric_limits<double>::infinity(), kAcceleration);
         } else {
             fail(file, value.source(), name, "unknown key");
         }
@@ -134,12 +160,12 @@ MachineProfile loadMachineProfile(const std::string& path)
     std::error_code error;
     std::ifstream in(path, std::ios::binary);
     if (!std::filesystem::is_regular_file(path, error) || !in) {
-        throw MachineProfileError(path + ":0: (file): cannot be read");
+        throw MachineProfileError(path + ": cannot be read");
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) {
-        throw MachineProfileError(path + ":0: (file): cannot be read");
+        throw MachineProfileError(path + ": cannot be read");
     }
     return parseMachineProfile(text.str(), path);
 }

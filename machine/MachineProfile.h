@@ -11,6 +11,10 @@
 
 namespace machine {
 
+// How a rapid moves: in a straight line (the slowest axis, scaled by the direction, sets
+// the pace), or each axis at its own rate (the slowest axis decides).
+enum class RapidMode { Linear, Axes };
+
 struct MachineProfile {
     std::string name;                  // shown in the sheet; "" without a profile
     std::string file;                  // where it was read from; "" without a profile
@@ -20,9 +24,13 @@ struct MachineProfile {
     bool wholeUnits = false;           // a coordinate number without a point is whole units
     std::optional<std::array<double, 3>> rapid;         // mm/min per axis; none: the classic rapid
     std::optional<std::array<double, 3>> acceleration;  // mm/s² per axis; none: unlimited
+    RapidMode rapidMode = RapidMode::Linear;
 
     // No key that changes how long a move takes: the classic times hold.
-    bool isClassic() const { return !maxFeed && toolChange == 0.0 && !rapid && !acceleration; }
+    bool isClassic() const
+    {
+        return !maxFeed && toolChange == 0.0 && !rapid && !acceleration && rapidMode == RapidMode::Linear;
+    }
     bool operator==(const MachineProfile&) const = default;
 };
 

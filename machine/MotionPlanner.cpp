@@ -14,25 +14,6 @@ double norm(const Vec3& v)
     return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
 }
 
-// The highest speed at the corner between two directions (unit vectors) by the junction
-// deviation rule: the speed at which a circle of that deviation, tangent to both moves,
-// is cut at the junction's acceleration.
-double junctionSpeed(const Vec3& in, const Vec3& out, double acceleration, double deviation)
-{
-    const double cosTheta = -(in[0] * out[0] + in[1] * out[1] + in[2] * out[2]);
-    if (cosTheta < -0.999999) {
-        return kUnlimited;  // straight on
-    }
-    if (cosTheta > 0.999999 || deviation <= 0.0) {
-        return 0.0;  // a reversal, or corners taken exactly: stop
-    }
-    if (std::isinf(acceleration)) {
-        return kUnlimited;
-    }
-    const double sinHalf = std::sqrt(0.5 * (1.0 - cosTheta));
-    return std::sqrt(acceleration * deviation * sinHalf / (1.0 - sinHalf));
-}
-
 }  // namespace
 
 double trapezoidSeconds(double length, double entry, double exit, double top, double acceleration)
@@ -111,22 +92,70 @@ void MotionPlanner::arc(const Vec3& from, const Vec3& to, int a1, int a2, double
 void MotionPlanner::rapid(const Vec3& from, const Vec3& to)
 {
     stop();
-    // Axis by axis, each from rest to rest: the move lasts as long as its slowest axis.
-    double longest = 0.0;
+    if (!limits_.linearRapids) {
+        // Axis by axis, each from rest to rest: the move lasts as long as its slowest axis.
+        double longest = 0.0;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const double distance = std::fabs(to[k] - from[k]);
+            if (distance > 0.0) {
+                longest = std::max(longest, trapezoidSeconds(distance, 0.0, 0.0, limits_.rapid[k] * kPerMinute,
+                                                             limits_.acceleration[k]));
+            }
+        }
+        seconds_ += longest;
+        return;
+    }
+    // In a straight line at the rate and acceleration of the slowest axis that moves,
+    // each axis moving its share of it (as the classic times reckon a rapid).
+    const Vec3 delta{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
+    const double length = norm(delta);
+    if (!(length > 0.0)) {
+        return;
+    }
+    double top = kUnlimited;
+    double acceleration = kUnlimited;
     for (std::size_t k = 0; k < 3; ++k) {
-        const double distance = std::fabs(to[k] - from[k]);
-        if (distance > 0.0) {
-            longest = std::max(longest, trapezoidSeconds(distance, 0.0, 0.0, limits_.rapid[k] * kPerMinute,
-                                                         limits_.acceleration[k]));
+        if (delta[k] != 0.0) {
+            top = std::min(top, limits_.rapid[k]);
+            acceleration = std::min(acceleration, limits_.acceleration[k]);
         }
     }
-    seconds_ += longest;
+    seconds_ += trapezoidSeconds(length, 0.0, 0.0, top * kPerMinute, acceleration);
 }
 
 void MotionPlanner::wait(double seconds)
 {
     stop();
     seconds_ += seconds;
+}
+
+double MotionPlanner::junctionSpeed(const Vec3& in, const Vec3& out) const
+{
+    // The highest speed at the corner between two directions (unit vectors) by the
+    // junction deviation rule: the speed at which a circle of that deviation, tangent to
+    // both moves, is cut with the acceleration the axes allow along the change of
+    // direction.
+    const double cosTheta = -(in[0] * out[0] + in[1] * out[1] + in[2] * out[2]);
+    if (cosTheta < -0.999999) {
+        return kUnlimited;  // straight on
+    }
+    if (cosTheta > 0.999999 || limits_.junctionDeviation <= 0.0) {
+        return 0.0;  // a reversal, or corners taken exactly: stop
+    }
+    const Vec3 change{out[0] - in[0], out[1] - in[1], out[2] - in[2]};
+    const double changeLength = norm(change);
+    double acceleration = kUnlimited;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const double share = std::fabs(change[k]) / changeLength;
+        if (share > 0.0) {
+            acceleration = std::min(acceleration, limits_.acceleration[k] / share);
+        }
+    }
+    if (std::isinf(acceleration)) {
+        return kUnlimited;
+    }
+    const double sinHalf = std::sqrt(0.5 * (1.0 - cosTheta));
+    return std::sqrt(acceleration * limits_.junctionDeviation * sinHalf / (1.0 - sinHalf));
 }
 
 void MotionPlanner::push(double length, double top, double acceleration, const Vec3& startDirection,
@@ -139,74 +168,82 @@ void MotionPlanner::push(double length, double top, double acceleration, const V
     move.length = length;
     move.top = top;
     move.acceleration = acceleration;
-    move.junction = moving_ ? std::min({junctionSpeed(lastDirection_, startDirection,
-                                                      std::min(acceleration, lastAcceleration_),
-                                                      limits_.junctionDeviation),
-                                        top, lastTop_})
-                            : 0.0;
-    if (window_.empty()) {
-        move.entry = moving_ ? std::min(restingEntry_, move.junction) : 0.0;
+    move.junction = moving_ ? std::min({junctionSpeed(lastDirection_, startDirection), top, lastTop_}) : 0.0;
+    if (queue_.empty()) {
+        frontEntry_ = std::min(frontEntry_, move.junction);
     }
-    window_.push_back(move);
+    queue_.push_back(move);
     moving_ = true;
     lastDirection_ = endDirection;
     lastTop_ = top;
-    lastAcceleration_ = acceleration;
-    if (window_.size() >= kWindow) {
-        // Half the window is final: what comes later can only allow more speed at its end.
-        plan();
-        commit(kWindow / 2);
-    }
+    planBackward();
+    commit(false);
 }
 
-void MotionPlanner::plan()
+void MotionPlanner::planBackward()
 {
-    if (window_.empty()) {
-        return;
-    }
-    // Backward: the last move must be able to stop at its end.
-    std::vector<double>& maxEntry = maxEntry_;
-    maxEntry.resize(window_.size());
+    // The last move must be able to stop at its end. A move whose highest entry does not
+    // change leaves every move before it as it was.
     double exit = 0.0;
-    for (std::size_t i = window_.size(); i-- > 0;) {
-        const Move& m = window_[i];
+    for (std::size_t i = queue_.size(); i-- > 0;) {
+        Move& m = queue_[i];
         const double reachable =
             std::isinf(m.acceleration) ? kUnlimited : std::sqrt(exit * exit + 2 * m.acceleration * m.length);
-        maxEntry[i] = std::min({m.junction, m.top, reachable});
-        exit = maxEntry[i];
-    }
-    // Forward: no move enters faster than the one before can accelerate to.
-    window_[0].entry = std::min(window_[0].entry, maxEntry[0]);
-    for (std::size_t i = 1; i < window_.size(); ++i) {
-        const Move& before = window_[i - 1];
-        const double reachable = std::isinf(before.acceleration)
-                                     ? kUnlimited
-                                     : std::sqrt(before.entry * before.entry + 2 * before.acceleration * before.length);
-        window_[i].entry = std::min(maxEntry[i], reachable);
+        const double maxEntry = std::min({m.junction, m.top, reachable});
+        if (i + 1 < queue_.size() && maxEntry == m.maxEntry) {
+            return;
+        }
+        m.maxEntry = maxEntry;
+        exit = maxEntry;
     }
 }
 
-void MotionPlanner::commit(std::size_t count)
+void MotionPlanner::commit(bool all)
 {
-    count = std::min(count, window_.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        const double exit = i + 1 < window_.size() ? window_[i + 1].entry : 0.0;
-        const Move& m = window_[i];
-        const double seconds = trapezoidSeconds(m.length, m.entry, exit, m.top, m.acceleration);
-        seconds_ += seconds;
-        if (onPlanned) {
-            onPlanned({m.length, m.entry, exit, m.top, m.acceleration, seconds});
+    // Forward: no move enters faster than the one before can accelerate to. A move's exit
+    // is final once the next move's entry is limited by what comes before it (which is
+    // final) or by its own corner and top speed (which nothing later changes).
+    while (!queue_.empty()) {
+        const Move& front = queue_.front();
+        const double reachable = std::isinf(front.acceleration)
+                                     ? kUnlimited
+                                     : std::sqrt(frontEntry_ * frontEntry_ + 2 * front.acceleration * front.length);
+        if (queue_.size() == 1) {
+            if (!all) {
+                return;
+            }
+            count(front, frontEntry_, 0.0);
+            queue_.pop_front();
+            frontEntry_ = 0.0;
+            return;
         }
+        const Move& next = queue_[1];
+        const bool final = all || reachable <= next.maxEntry || next.maxEntry >= std::min(next.junction, next.top) ||
+                           queue_.size() > kMaxQueued;
+        if (!final) {
+            return;
+        }
+        const double exit = std::min(next.maxEntry, reachable);
+        count(front, frontEntry_, exit);
+        queue_.pop_front();
+        frontEntry_ = exit;
     }
-    window_.erase(window_.begin(), window_.begin() + static_cast<std::ptrdiff_t>(count));
-    restingEntry_ = window_.empty() ? 0.0 : window_.front().entry;
+}
+
+void MotionPlanner::count(const Move& m, double entry, double exit)
+{
+    const double seconds = trapezoidSeconds(m.length, entry, exit, m.top, m.acceleration);
+    seconds_ += seconds;
+    if (onPlanned) {
+        onPlanned({m.length, entry, exit, m.top, m.acceleration, seconds});
+    }
 }
 
 void MotionPlanner::stop()
 {
-    plan();
-    commit(window_.size());
+    commit(true);
     moving_ = false;
+    frontEntry_ = 0.0;
 }
 
 }  // namespace machine

@@ -1,15 +1,20 @@
-// How long moves take on a real machine: feed moves with trapezoidal speed profiles and a
-// look-ahead planner over a bounded window (a backward and a forward pass, as open-source
+// How long moves take on a real machine: feed moves with trapezoidal speed profiles,
+// planned with the whole program ahead (a backward and a forward pass, as open-source
 // motion controllers plan), corners slowed by the junction deviation rule, arcs by v²/r;
-// rapids axis by axis, from rest to rest. Lengths in mm, rates in mm/min, accelerations
-// in mm/s², times in seconds.
+// rapids from rest to rest, in a straight line or axis by axis. Lengths in mm, rates in
+// mm/min, accelerations in mm/s², times in seconds.
+//
+// The plan is exact with bounded memory: a move is counted as soon as nothing that can
+// follow it may change its speeds, that is once the moves queued after it can brake it
+// from the highest speed it could reach, or its exit is already capped by a corner, its
+// own top speed or a rest. The queue then holds about a braking distance of moves.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <limits>
-#include <vector>
 
 namespace machine {
 
@@ -20,6 +25,7 @@ struct MachineLimits {
     std::array<double, 3> rapid{5000.0, 5000.0, 5000.0};  // mm/min per axis
     std::array<double, 3> acceleration{kUnlimited, kUnlimited, kUnlimited};  // mm/s² per axis
     double junctionDeviation = 0.01;                   // mm
+    bool linearRapids = true;  // rapids in a straight line; false: each axis at its own rate
 };
 
 using Vec3 = std::array<double, 3>;
@@ -40,7 +46,10 @@ struct PlannedMove {
 
 class MotionPlanner {
 public:
-    static constexpr std::size_t kWindow = 64;
+    // Moves queued at the most. Only a machine whose braking distance spans thousands of
+    // moves reaches it; the oldest move is then planned as if the machine stopped at the
+    // end of the queue.
+    static constexpr std::size_t kMaxQueued = 4096;
 
     // Sees every feed move as it is counted (for checks).
     std::function<void(const PlannedMove&)> onPlanned;
@@ -60,8 +69,10 @@ public:
     // Brings the planned moves to rest and counts their time.
     void stop();
 
-    // Time of every move counted so far; call stop() first to count the window.
+    // Time of every move counted so far; call stop() first to count the queue.
     double seconds() const { return seconds_; }
+    // Moves waiting to be counted.
+    std::size_t queued() const { return queue_.size(); }
 
 private:
     struct Move {
@@ -69,22 +80,25 @@ private:
         double top = 0.0;           // highest speed, mm/s
         double acceleration = 0.0;  // mm/s² along the move
         double junction = 0.0;      // highest speed at its start, from the corner with the move before
-        double entry = 0.0;         // planned speed at its start
+        double maxEntry = 0.0;      // highest entry from which the rest of the queue can still stop
     };
 
     void push(double length, double top, double acceleration, const Vec3& startDirection, const Vec3& endDirection);
-    void plan();
-    void commit(std::size_t count);
+    // The backward pass from the end of the queue, as far as anything changes.
+    void planBackward();
+    // Counts the moves at the front whose exit speed is final; all of them with `all`
+    // (the machine stops after the last), else at least the first when the queue is full.
+    void commit(bool all);
+    void count(const Move& move, double entry, double exit);
+    double junctionSpeed(const Vec3& in, const Vec3& out) const;
 
     MachineLimits limits_;
-    std::vector<Move> window_;
-    std::vector<double> maxEntry_;  // the backward pass's limits, kept to plan without allocating
+    std::deque<Move> queue_;
     double seconds_ = 0.0;
-    bool moving_ = false;     // the last committed or planned move does not end at rest
-    double restingEntry_ = 0.0;  // planned speed at the start of the window's first move
-    Vec3 lastDirection_{};    // direction at the end of the last move
+    bool moving_ = false;      // the last queued or counted move does not end at rest
+    double frontEntry_ = 0.0;  // planned speed at the start of the queue's first move
+    Vec3 lastDirection_{};     // direction at the end of the last move
     double lastTop_ = 0.0;
-    double lastAcceleration_ = 0.0;
 };
 
 }  // namespace machine

@@ -43,6 +43,7 @@ struct ProgramRecord {
     std::vector<SectionRecord> sections;
     report::Figures total;              // as the final report prints it
     double machineTotal = 0.0;  // minutes on the profile's machine
+    std::int64_t machineUntimedHoles = 0;  // holes before any feed: not in the machine times
     machine::MachineProfile machine;     // the profile the machine times come from
     std::int64_t overcutCount = 0;
     std::int64_t lines = 0;     // NC lines read

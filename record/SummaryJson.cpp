@@ -49,6 +49,7 @@ json machine(const machine::MachineProfile& p)
             {"tool_change", p.toolChange},
             {"junction_deviation", p.junctionDeviation},
             {"decimal_point_input", p.wholeUnits ? "whole" : "thousandths"},
+            {"rapid_mode", p.rapidMode == machine::RapidMode::Axes ? "axes" : "linear"},
             {"rapid", axesOrNull(p.rapid)},
             {"acceleration", axesOrNull(p.acceleration)}};
 }
@@ -98,7 +99,8 @@ std::string summaryJson(const ProgramRecord& record)
         {"total",
          {{"extents", extents(record.total)},
           {"time_min", times(record.total)},
-          {"machine_time_min", record.machineTotal}}},
+          {"machine_time_min", record.machineTotal},
+          {"machine_untimed_holes", record.machineUntimedHoles}}},
         {"overcut_count", record.overcutCount},
         {"outcome", outcomeName(record.outcome)},
         {"messages", record.messages},

@@ -129,11 +129,20 @@ public:
         }
     }
 
-    // A run that ended early keeps the pictures and machine times of what it read.
+    // A run that ended early keeps the pictures, figures and machine times of what it
+    // read: the section it was in counts, so the totals are the sums of the sections.
     ~ReportRun()
     {
         if (!settled_) {
             try {
+                report::RunSummary summary = state_.summary;
+                if (!programEndSeen_) {
+                    report::foldSection(summary, analyzer_);
+                    const bool kept =
+                        sheet_.sectionFolded(summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
+                    emitter_.endSection(kept, currentTool_);
+                }
+                sheet_.finish(summary);
                 settle();
             } catch (...) {
             }
@@ -306,6 +315,7 @@ private:
             return;
         }
         record_.machineTotal = clock_.totalMinutes();
+        record_.machineUntimedHoles = clock_.untimedHoles();
         const std::vector<double>& minutes = clock_.sectionMinutes();
         for (std::size_t i = 0; i < record_.sections.size() && i < minutes.size(); ++i) {
             record_.sections[i].machineTime = minutes[i];

@@ -217,6 +217,11 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
 
     out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
     appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic());
+    if (record.machineUntimedHoles > 0) {
+        out += "<p class=\"note\">送り速度 F の指定がないままの穴 ";
+        out += util::formatInt(static_cast<long long>(record.machineUntimedHoles));
+        out += " 個は機械時間に含まれていません。</p>\n";
+    }
     if (!whole.empty()) {
         out += pictureSvg(whole, 760, pictures.legend(record), "whole");
     }

@@ -159,6 +159,31 @@ TEST(CommandLine, JsonSummaryKeepsItsDocumentedKeys)
     EXPECT_EQ(j["outcome"], "completed");
 }
 
+// A run that ends early keeps the figures of what it read: its totals, classic and machine,
+// are the sums of the sections, the open one included.
+TEST(CommandLine, JsonOfARunThatEndsEarlyAddsUpItsSections)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("a.nc"), "T1 M06\nG01 X100. F600\nT2 M06\nG01 Y60. F600\nX-A5\nM30\n");
+    testsupport::writeFile(dir.file("m.toml"), "tool_change = 2.0\n");
+    const auto r = runProgram(kCli, {"-q", "--machine", dir.file("m.toml"), "--json", "-", dir.file("a.nc")});
+    EXPECT_EQ(r.exitCode, 1);
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["outcome"], "failed");
+    ASSERT_EQ(j["sections"].size(), 2u);
+    EXPECT_EQ(j["sections"][1]["last_line"], 5);
+    double classic = 0.0;
+    double machine = 0.0;
+    for (const auto& section : j["sections"]) {
+        classic += section["time_min"]["total"].get<double>();
+        machine += section["machine_time_min"].get<double>();
+    }
+    EXPECT_NEAR(classic, (100 + 60) / 600.0, 1e-9);
+    EXPECT_NEAR(j["total"]["time_min"]["total"].get<double>(), classic, 1e-12);
+    EXPECT_NEAR(j["total"]["machine_time_min"].get<double>(), machine, 1e-12);
+    EXPECT_EQ(j["total"]["extents"]["x"], nlohmann::json::array({100.0, 100.0}));
+}
+
 TEST(CommandLine, WorkingFolderIsMadeAbsolute)
 {
     testsupport::TempDir dir;

@@ -54,10 +54,24 @@ INSTANTIATE_TEST_SUITE_P(
         MachineCase{"ShortFeed", "G01 X0.5 F600\nM30\n", kProfile, 2 * std::sqrt(0.005), 2 * std::sqrt(0.005)},
         // Max feed caps F: 100 mm at 5 mm/s.
         MachineCase{"MaxFeed", "G01 X100. F600\nM30\n", std::string("max_feed = 300.0\n") + kProfile, 20.05, 20.05},
-        // Y at 50 mm/s is the slower axis: 100/50 + 50/1000.
+        // In a straight line at the slower axis's 50 mm/s: 141.42/50 + 50/1000.
         MachineCase{"DiagonalRapid", "G00 X100. Y100.\nM30\n",
                     "[rapid]\nx = 6000.0\ny = 3000.0\nz = 6000.0\n[acceleration]\nx = 1000.0\ny = 1000.0\nz = 1000.0\n",
+                    std::sqrt(20000.0) / 50 + 0.05, std::sqrt(20000.0) / 50 + 0.05},
+        // Axis by axis, Y at 50 mm/s is the slower: 100/50 + 50/1000.
+        MachineCase{"DiagonalRapidAxisByAxis", "G00 X100. Y100.\nM30\n",
+                    "rapid_mode = \"axes\"\n[rapid]\nx = 6000.0\ny = 3000.0\nz = 6000.0\n"
+                    "[acceleration]\nx = 1000.0\ny = 1000.0\nz = 1000.0\n",
                     2.05, 2.05},
+        // A profile that only gives a tool change keeps the classic rapid: 141.42 mm at 5000/min.
+        MachineCase{"ToolChangeAloneKeepsTheClassicRapid", "G00 X100. Y100.\nM30\n", "tool_change = 1.0\n",
+                    std::sqrt(20000.0) / 5000 * 60, std::sqrt(20000.0) / 5000 * 60},
+        // Holes before any F are timed at the first F given: two holes of 10 mm at F600
+        // (1 s each, unlimited acceleration), then 10 mm at F600; the rapids (down 190 and
+        // 8, back to R 10 twice, across 10) at 5000/min.
+        MachineCase{"HolesWaitForTheFirstFeed",
+                    "G00 X0. Y0. Z10.\nG99 G81 Z-8. R2.\nX10.\nG80\nG01 X20. F600\nM30\n", "tool_change = 0.5\n",
+                    (190 + 8 + 10 + 10 + 10) / 5000.0 * 60 + 2 + 1, (190 + 8 + 10 + 10 + 10) / 5000.0 * 60 + 2 + 1},
         MachineCase{"CollinearMovesKeepTheirSpeed", "G01 X50. F600\nX100.\nM30\n", kProfile, kStraight, kStraight},
         // Slower than one straight move of both lengths, faster than two stops.
         MachineCase{"Corner", "G01 X100. F600\nY100.\nM30\n", kProfile, 20.1 + 1e-3, 2 * kStraight - 1e-3},
@@ -96,6 +110,16 @@ INSTANTIATE_TEST_SUITE_P(
                     BadProfile{"WrongType", "max_feed = \"fast\"\n", "1: max_feed: a number is needed"},
                     BadProfile{"Negative", "tool_change = -1\n", "1: tool_change: must be zero or more"},
                     BadProfile{"ZeroRate", "[acceleration]\nz = 0\n", "2: acceleration.z: must be more than zero"},
+                    BadProfile{"HugeRate", "[rapid]\nx = 1e308\n", "2: rapid.x: must be from 1 to 1000000 mm/min"},
+                    BadProfile{"Infinite", "max_feed = inf\n", "1: max_feed: must be a finite number"},
+                    BadProfile{"NotANumber", "[acceleration]\ny = nan\n", "2: acceleration.y: must be a finite number"},
+                    BadProfile{"SlowAcceleration", "[acceleration]\ny = 0.5\n",
+                               "2: acceleration.y: must be from 1 to 100000 mm/s²"},
+                    BadProfile{"LongToolChange", "tool_change = 7200\n", "1: tool_change: must be from 0 to 3600 s"},
+                    BadProfile{"WideDeviation", "junction_deviation = 11\n",
+                               "1: junction_deviation: must be from 0 to 10 mm"},
+                    BadProfile{"RapidMode", "rapid_mode = \"diagonal\"\n",
+                               "1: rapid_mode: \"linear\" or \"axes\" is needed"},
                     BadProfile{"BadInput", "decimal_point_input = \"tenths\"\n",
                                "1: decimal_point_input: \"thousandths\" or \"whole\" is needed"}),
     [](const auto& info) { return info.param.name; });
@@ -106,7 +130,7 @@ TEST(MachineProfile, UnreadableOrNotTomlIsAClearError)
     testsupport::writeFile(dir.file("p.nc"), "M30\n");
     const auto missing = runProgram(kCli, {"--machine", dir.file("none.toml"), dir.file("p.nc")});
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, "brelvane-cli: " + dir.file("none.toml") + ":0: (file): cannot be read\n");
+    EXPECT_EQ(missing.err, "brelvane-cli: " + dir.file("none.toml") + ": cannot be read\n");
     testsupport::writeFile(dir.file("m.toml"), "name = \n");
     const auto broken = runProgram(kCli, {"--machine", dir.file("m.toml"), dir.file("p.nc")});
     EXPECT_EQ(broken.exitCode, 2);

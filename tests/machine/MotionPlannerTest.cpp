@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -87,15 +88,67 @@ TEST(MotionPlanner, RandomProgramAgreesWithATimeStepIntegration)
     EXPECT_NEAR(integrated / counted, 1.0, 0.01);
 }
 
-TEST(MotionPlanner, WindowKeepsWhatTheWholeProgramWouldPlan)
+struct CollinearRun {
+    double segment;     // mm
+    int count;
+    double feed;        // mm/min
+    double acceleration;
+};
+
+// A straight run in many small moves plans as one move of the whole length (accelerate,
+// cruise, brake), and the queue holds no more than a braking distance of moves.
+TEST(MotionPlanner, CollinearRunsPlanAsOneMove)
 {
-    // A long straight run in many small moves never slows between them.
-    MotionPlanner planner(limits(100.0));
-    for (int i = 0; i < 1000; ++i) {
-        planner.line({i * 0.5, 0, 0}, {(i + 1) * 0.5, 0, 0}, 600);
+    for (const CollinearRun run : {CollinearRun{0.01, 2000, 6000, 2000}, CollinearRun{0.01, 2000, 6000, 500},
+                                   CollinearRun{0.05, 2000, 3000, 500}, CollinearRun{0.5, 1000, 600, 100},
+                                   CollinearRun{0.01, 20000, 6000, 2000}}) {
+        MotionPlanner planner(limits(run.acceleration));
+        std::size_t mostQueued = 0;
+        for (int i = 0; i < run.count; ++i) {
+            planner.line({i * run.segment, 0, 0}, {(i + 1) * run.segment, 0, 0}, run.feed);
+            mostQueued = std::max(mostQueued, planner.queued());
+        }
+        planner.stop();
+        const double speed = run.feed / 60;
+        const double closed = machine::trapezoidSeconds(run.segment * run.count, 0, 0, speed, run.acceleration);
+        EXPECT_NEAR(planner.seconds() / closed, 1.0, 1e-3) << run.segment << " mm, a " << run.acceleration;
+        const double braking = speed * speed / (2 * run.acceleration);
+        EXPECT_LE(static_cast<double>(mostQueued), braking / run.segment + 2) << run.segment;
     }
-    planner.stop();
-    EXPECT_NEAR(planner.seconds(), machine::trapezoidSeconds(500, 0, 0, 10, 100), 1e-9);
+}
+
+struct Corner {
+    const char* name;
+    Vec3 in;   // directions of the two moves
+    Vec3 out;
+    double acceleration;  // along the change of direction, as the axes allow
+};
+
+// The speed through a corner follows the junction deviation rule with the acceleration
+// the axes allow along the change of direction.
+TEST(MotionPlanner, CornersFollowTheJunctionDeviationRule)
+{
+    const double s = 1 / std::sqrt(5.0);
+    for (const Corner& c : {Corner{"right angle in XY", {1, 0, 0}, {0, 1, 0}, 500 * std::sqrt(2.0)},
+                            Corner{"change mostly in Z", {2 * s, 0, s}, {2 * s, 0, -s}, 50}}) {
+        machine::MachineLimits l = limits(500.0);
+        l.acceleration[2] = 50.0;  // Z is the slow axis
+        l.junctionDeviation = 0.05;
+        MotionPlanner planner(l);
+        std::vector<machine::PlannedMove> planned;
+        planner.onPlanned = [&](const machine::PlannedMove& m) { planned.push_back(m); };
+        const Vec3 corner{c.in[0] * 100, c.in[1] * 100, c.in[2] * 100};
+        planner.line({0, 0, 0}, corner, 600000);
+        planner.line(corner, {corner[0] + c.out[0] * 100, corner[1] + c.out[1] * 100, corner[2] + c.out[2] * 100},
+                     600000);
+        planner.stop();
+        ASSERT_EQ(planned.size(), 2u) << c.name;
+        const double cosTheta = -(c.in[0] * c.out[0] + c.in[1] * c.out[1] + c.in[2] * c.out[2]);
+        const double sinHalf = std::sqrt(0.5 * (1 - cosTheta));
+        const double expected = std::sqrt(c.acceleration * 0.05 * sinHalf / (1 - sinHalf));
+        EXPECT_NEAR(planned[0].exit, expected, expected * 1e-9) << c.name;
+        EXPECT_EQ(planned[1].entry, planned[0].exit) << c.name;
+    }
 }
 
 }  // namespace
