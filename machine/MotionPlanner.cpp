@@ -169,10 +169,10 @@ void MotionPlanner::push(double length, double top, double acceleration, const V
     move.top = top;
     move.acceleration = acceleration;
     move.junction = moving_ ? std::min({junctionSpeed(lastDirection_, startDirection), top, lastTop_}) : 0.0;
-    if (queue_.empty()) {
+    if (queued() == 0) {
         frontEntry_ = std::min(frontEntry_, move.junction);
     }
-    queue_.push_back(move);
+    moves_.push_back(move);
     moving_ = true;
     lastDirection_ = endDirection;
     lastTop_ = top;
@@ -185,12 +185,13 @@ void MotionPlanner::planBackward()
     // The last move must be able to stop at its end. A move whose highest entry does not
     // change leaves every move before it as it was.
     double exit = 0.0;
-    for (std::size_t i = queue_.size(); i-- > 0;) {
-        Move& m = queue_[i];
+    const std::size_t size = queued();
+    for (std::size_t i = size; i-- > 0;) {
+        Move& m = moves_[head_ + i];
         const double reachable =
             std::isinf(m.acceleration) ? kUnlimited : std::sqrt(exit * exit + 2 * m.acceleration * m.length);
         const double maxEntry = std::min({m.junction, m.top, reachable});
-        if (i + 1 < queue_.size() && maxEntry == m.maxEntry) {
+        if (i + 1 < size && maxEntry == m.maxEntry) {
             return;
         }
         m.maxEntry = maxEntry;
@@ -203,30 +204,45 @@ void MotionPlanner::commit(bool all)
     // Forward: no move enters faster than the one before can accelerate to. A move's exit
     // is final once the next move's entry is limited by what comes before it (which is
     // final) or by its own corner and top speed (which nothing later changes).
-    while (!queue_.empty()) {
-        const Move& front = queue_.front();
-        const double reachable = std::isinf(front.acceleration)
-                                     ? kUnlimited
-                                     : std::sqrt(frontEntry_ * frontEntry_ + 2 * front.acceleration * front.length);
-        if (queue_.size() == 1) {
+    while (queued() > 0) {
+        const Move& front = moves_[head_];
+        if (queued() == 1) {
+            // The last move's exit waits for what follows, unless nothing does.
             if (!all) {
                 return;
             }
             count(front, frontEntry_, 0.0);
-            queue_.pop_front();
+            popFront();
             frontEntry_ = 0.0;
             return;
         }
-        const Move& next = queue_[1];
+        const double reachable = std::isinf(front.acceleration)
+                                     ? kUnlimited
+                                     : std::sqrt(frontEntry_ * frontEntry_ + 2 * front.acceleration * front.length);
+        const Move& next = moves_[head_ + 1];
         const bool final = all || reachable <= next.maxEntry || next.maxEntry >= std::min(next.junction, next.top) ||
-                           queue_.size() > kMaxQueued;
+                           queued() > kMaxQueued;
         if (!final) {
             return;
         }
         const double exit = std::min(next.maxEntry, reachable);
         count(front, frontEntry_, exit);
-        queue_.pop_front();
+        popFront();
         frontEntry_ = exit;
+    }
+}
+
+void MotionPlanner::popFront()
+{
+    // The queue empties at every rest, so its storage is mostly reused from the start;
+    // on a long run without rest the counted front is dropped now and then.
+    ++head_;
+    if (head_ == moves_.size()) {
+        moves_.clear();
+        head_ = 0;
+    } else if (head_ >= 1024 && head_ * 2 >= moves_.size()) {
+        moves_.erase(moves_.begin(), moves_.begin() + static_cast<std::ptrdiff_t>(head_));
+        head_ = 0;
     }
 }
 

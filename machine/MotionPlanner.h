@@ -12,9 +12,9 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <limits>
+#include <vector>
 
 namespace machine {
 
@@ -72,7 +72,7 @@ public:
     // Time of every move counted so far; call stop() first to count the queue.
     double seconds() const { return seconds_; }
     // Moves waiting to be counted.
-    std::size_t queued() const { return queue_.size(); }
+    std::size_t queued() const { return moves_.size() - head_; }
 
 private:
     struct Move {
@@ -90,10 +90,12 @@ private:
     // (the machine stops after the last), else at least the first when the queue is full.
     void commit(bool all);
     void count(const Move& move, double entry, double exit);
+    void popFront();
     double junctionSpeed(const Vec3& in, const Vec3& out) const;
 
     MachineLimits limits_;
-    std::deque<Move> queue_;
+    std::vector<Move> moves_;  // the queue is moves_[head_] on
+    std::size_t head_ = 0;
     double seconds_ = 0.0;
     bool moving_ = false;      // the last queued or counted move does not end at rest
     double frontEntry_ = 0.0;  // planned speed at the start of the queue's first move

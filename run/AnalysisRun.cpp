@@ -388,10 +388,12 @@ private:
     nc::IsoNcAnalyzer analyzer_;
     record::ProgramRecord& record_;
     record::SectionRecorder sheet_;
-    machine::MachineClock clock_;
-    sheet::SheetPictures pictures_;
-    StreamWorker worker_;  // after what it feeds: it stops before they go
-    nc::MotionEmitter emitter_;
+    // The clock and the pictures work on the stream worker's thread: each on cache lines
+    // of its own, away from what this thread writes at every line.
+    alignas(64) machine::MachineClock clock_;
+    alignas(64) sheet::SheetPictures pictures_;
+    alignas(64) StreamWorker worker_;  // after what it feeds: it stops before they go
+    alignas(64) nc::MotionEmitter emitter_;
     bool settled_ = false;
     std::int64_t lineNumber_ = 0;       // NC lines read, from 1
     bool sheetWritten_ = false;

@@ -21,9 +21,10 @@ inline double distance(PathSimplifier::Point a, PathSimplifier::Point b)
     return std::sqrt(dx * dx + dy * dy);
 }
 
+// Below kLargestCoordinate in size, which no NaN or infinity is.
 inline bool usable(double v)
 {
-    return std::isfinite(v) && std::fabs(v) < kLargestCoordinate && v != nc::kUnknownPosition;
+    return std::fabs(v) < kLargestCoordinate && v != nc::kUnknownPosition;
 }
 
 inline bool usable(const double* p)

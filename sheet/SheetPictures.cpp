@@ -9,13 +9,18 @@ namespace sheet {
 
 std::uint8_t SheetPictures::colourOf(int tool)
 {
+    if (tool == lastTool_ && !colours_.empty()) {
+        return lastColour_;
+    }
+    lastTool_ = tool;
     const auto found = colours_.find(tool);
     if (found != colours_.end()) {
-        return found->second;
+        lastColour_ = found->second;
+        return lastColour_;
     }
-    const auto colour = static_cast<std::uint8_t>(colours_.size() % 256);
-    colours_.emplace(tool, colour);
-    return colour;
+    lastColour_ = static_cast<std::uint8_t>(colours_.size() % 256);
+    colours_.emplace(tool, lastColour_);
+    return lastColour_;
 }
 
 void SheetPictures::motion(const nc::Motion& m)

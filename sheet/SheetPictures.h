@@ -39,6 +39,8 @@ private:
     std::vector<ToolpathPicture> sections_;
     std::size_t sectionsSize_ = 0;  // their estimated sizes together
     std::map<int, std::uint8_t> colours_;  // tool: colour, in the order tools are first drawn
+    int lastTool_ = 0;                     // the tool asked for last, and its colour
+    std::uint8_t lastColour_ = 0;
 };
 
 }  // namespace sheet

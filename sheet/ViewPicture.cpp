@@ -23,18 +23,22 @@ using Point = PathSimplifier::Point;
 
 }  // namespace
 
-void ViewPicture::Box::add(double x, double y)
+bool ViewPicture::Box::add(double x, double y)
 {
     if (empty) {
         minX = maxX = x;
         minY = maxY = y;
         empty = false;
-        return;
+        return true;
+    }
+    if (x >= minX && x <= maxX && y >= minY && y <= maxY) {
+        return false;
     }
     minX = std::min(minX, x);
     maxX = std::max(maxX, x);
     minY = std::min(minY, y);
     maxY = std::max(maxY, y);
+    return true;
 }
 
 void ViewPicture::Box::add(const Box& other)
@@ -82,15 +86,26 @@ void ViewPicture::continueStroke(StrokeStyle style, Point from)
 
 void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
 {
-    all_.add(from.x, from.y);
-    all_.add(to.x, to.y);
-    if (!style.rapid) {
-        work_.add(from.x, from.y);
-        work_.add(to.x, to.y);
+    // A move starts, as a rule, where the one before ended: that point is in the boxes.
+    const bool fromKept = hasLastPoint_ && from == lastPoint_ && (style.rapid || lastPointInWork_);
+    bool grew = false;
+    if (!fromKept) {
+        grew = all_.add(from.x, from.y);
+        if (!style.rapid) {
+            grew = work_.add(from.x, from.y) || grew;
+        }
     }
-    updateTolerance();
+    grew = all_.add(to.x, to.y) || grew;
+    if (!style.rapid) {
+        grew = work_.add(to.x, to.y) || grew;
+    }
+    if (grew) {
+        updateTolerance();
+    }
     continueStroke(style, from);
     lastPoint_ = to;
+    hasLastPoint_ = true;
+    lastPointInWork_ = !style.rapid;
     if (to == from) {
         return;
     }
@@ -141,6 +156,8 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
     }
     simplifier_.start(to, scratch_);
     lastPoint_ = to;
+    hasLastPoint_ = true;
+    lastPointInWork_ = !style.rapid;
 }
 
 void ViewPicture::hole(std::uint8_t colour, double x, double y, double y2)

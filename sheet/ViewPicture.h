@@ -39,7 +39,8 @@ public:
     struct Box {
         double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
         bool empty = true;
-        void add(double x, double y);
+        // True when the box grew.
+        bool add(double x, double y);
         void add(const Box& other);
     };
 
@@ -85,6 +86,8 @@ private:
     PathSimplifier simplifier_{0.0};
     bool open_ = false;  // the last stroke takes more points
     PathSimplifier::Point lastPoint_;  // where the last stroke ends, pending point included
+    bool hasLastPoint_ = false;
+    bool lastPointInWork_ = false;     // lastPoint_ is in work_ (it ended a feed move)
     double minimumTolerance_ = 0.0;  // raised by coarsening
     Box all_;   // every move
     Box work_;  // feed moves and holes
