@@ -35,8 +35,10 @@ public:
 
     run::Services services() { return {*this, *this, *this, *this, *this}; }
 
-private:
+    // UTF-8 text to standard error, in the terminal's encoding.
     void print(const std::string& utf8);
+
+private:
     std::optional<std::string> readLine();
 
     ConsoleConfig config_;

@@ -24,12 +24,18 @@ const char* const kUsage =
     "                         and no paths are printed), also for a run that ends early\n"
     "      --no-sheet         do not write the setup sheet\n"
     "      --machine FILE     machine profile (TOML) for machine times beside the classic ones\n"
+    "      --ignore CODE      leave out the program check CODE (repeatable)\n"
+    "      --fail-on LEVEL    exit 3 when a check finds something of LEVEL (error or\n"
+    "                         warning) or worse\n"
     "  -q, --quiet            print nothing but messages\n"
     "  -h, --help             show this help\n"
     "      --version          show the version\n"
     "\n"
+    "The program checks' findings go to standard error, one line each as FILE:LINE:\n"
+    "SEVERITY: MESSAGE [code], also with --quiet.\n"
+    "\n"
     "Exit status: 0 report completed, 1 run ended early, 2 usage error (or a machine\n"
-    "profile that cannot be used).\n"
+    "profile that cannot be used), 3 report completed with findings at --fail-on's level.\n"
     "\n"
     "Examples:\n"
     "  brelvane-cli part.nc\n"
@@ -54,7 +60,8 @@ constexpr OptionInfo kOptions[] = {
     {"-c", "--offset-check", false}, {nullptr, "--radius", true}, {"-y", "--yes", false},
     {nullptr, "--templates", true}, {nullptr, "--open", false}, {"-q", "--quiet", false},
     {"-h", "--help", false},     {nullptr, "--version", false}, {nullptr, "--json", true},
-    {nullptr, "--no-sheet", false}, {nullptr, "--machine", true},
+    {nullptr, "--no-sheet", false}, {nullptr, "--machine", true}, {nullptr, "--ignore", true},
+    {nullptr, "--fail-on", true},
 };
 
 const OptionInfo* findOption(const std::string& name)
@@ -123,6 +130,16 @@ std::string apply(Options& o, const OptionInfo& info, const std::string& value)
         o.json = value;
     } else if (name == "--machine") {
         o.machine = value;
+    } else if (name == "--ignore") {
+        if (!checks::isCheckCode(value)) {
+            return "--ignore takes a check code, such as no-feed";
+        }
+        o.settings.ignoreChecks.push_back(value);
+    } else if (name == "--fail-on") {
+        if (value != "error" && value != "warning") {
+            return "--fail-on takes error or warning";
+        }
+        o.failOn = value == "error" ? checks::Severity::Error : checks::Severity::Warning;
     } else if (name == "--no-sheet") {
         o.settings.writeSheet = false;
     } else if (name == "--quiet") {

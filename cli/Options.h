@@ -1,9 +1,11 @@
 // The command line of brelvane-cli, parsed into run settings and the console's answers.
 #pragma once
 
+#include "checks/Finding.h"
 #include "run/RunSettings.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ struct Options {
     bool quiet = false;
     std::string json;                   // where the JSON summary goes; "-": standard output
     std::string machine;                // the machine profile (TOML); empty: none
+    std::optional<checks::Severity> failOn;  // exit 3 on a finding this severe or worse
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,6 @@
 // brelvane-cli: analyses one NC program headless and prints where its report is.
 #include "cli/ConsoleServices.h"
+#include "cli/FindingReport.h"
 #include "cli/Options.h"
 #include "run/AnalysisRun.h"
 #include "record/SummaryJson.h"
@@ -91,6 +92,8 @@ int main(int argc, char** argv)
                             util::MessageBoxService::Buttons::Ok);
         return 1;
     }
+    // The findings are the checker's answer: printed also when quiet.
+    console.print(cli::findingLines(settings.ncFile, result.record->findings));
     if (result.outcome != run::RunOutcome::Completed) {
         return 1;
     }
@@ -102,6 +105,9 @@ int main(int argc, char** argv)
     }
     if (options.open && !result.opened) {
         console.showMessage("No program to open " + result.indexPage, "Shell Open", util::MessageBoxService::Buttons::Ok);
+    }
+    if (options.failOn && cli::hasFindingAtLeast(result.record->findings, *options.failOn)) {
+        return 3;
     }
     return 0;
 }

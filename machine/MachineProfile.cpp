@@ -1,5 +1,6 @@
 #include "machine/MachineProfile.h"
 
+#include "checks/Finding.h"
 #include "util/Number.h"
 
 #include <cmath>
@@ -33,6 +34,25 @@ constexpr Range kRate{1.0, 1e6, false, "mm/min"};
 constexpr Range kAcceleration{1.0, 1e5, false, "mm/s²"};
 constexpr Range kToolChange{0.0, 3600.0, true, "s"};
 constexpr Range kJunctionDeviation{0.0, 10.0, true, "mm"};
+constexpr Range kArcTolerance{0.0, 10.0, true, "mm"};
+
+// A finite number of any sign: a coordinate.
+double coordinate(const toml::node& node, const std::string& file, const std::string& key)
+{
+    std::optional<double> value;
+    if (const auto* f = node.as_floating_point()) {
+        value = f->get();
+    } else if (const auto* i = node.as_integer()) {
+        value = static_cast<double>(i->get());
+    }
+    if (!value) {
+        fail(file, node.source(), key, "a number is needed");
+    }
+    if (!std::isfinite(*value)) {
+        fail(file, node.source(), key, "must be a finite number");
+    }
+    return *value;
+}
 
 // A number (integers allowed), finite and within `range`.
 double number(const toml::node& node, const std::string& file, const std::string& key, const Range& range)
@@ -122,6 +142,53 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                 fail(file, value.source(), name, "\"linear\" or \"axes\" is needed");
             }
             profile.rapidMode = s->get() == "axes" ? RapidMode::Axes : RapidMode::Linear;
+        } else if (name == "checks") {
+            const toml::table* t = value.as_table();
+            if (!t) {
+                fail(file, value.source(), name, "a table is needed");
+            }
+            for (const auto& [checkKey, checkValue] : *t) {
+                const std::string full = name + "." + std::string(checkKey.str());
+                if (checkKey.str() == "arc_tolerance") {
+                    profile.arcTolerance = number(checkValue, file, full, kArcTolerance);
+                } else if (checkKey.str() == "ignore") {
+                    const toml::array* codes = checkValue.as_array();
+                    if (!codes) {
+                        fail(file, checkValue.source(), full, "a list of check codes is needed");
+                    }
+                    for (const toml::node& code : *codes) {
+                        const auto* text = code.as_string();
+                        if (!text || !checks::isCheckCode(text->get())) {
+                            fail(file, code.source(), full, "not a check code");
+                        }
+                        profile.checkIgnore.push_back(text->get());
+                    }
+                } else {
+                    fail(file, checkValue.source(), full, "unknown key");
+                }
+            }
+        } else if (name == "limits") {
+            const toml::table* t = value.as_table();
+            if (!t) {
+                fail(file, value.source(), name, "a table with keys x, y, z is needed");
+            }
+            for (const auto& [axis, range] : *t) {
+                const std::string full = name + "." + std::string(axis.str());
+                const std::size_t k = axis.str() == "x" ? 0 : axis.str() == "y" ? 1 : axis.str() == "z" ? 2 : 3;
+                if (k == 3) {
+                    fail(file, range.source(), full, "unknown key");
+                }
+                const toml::array* pair = range.as_array();
+                if (!pair || pair->size() != 2) {
+                    fail(file, range.source(), full, "[min, max] is needed");
+                }
+                const double low = coordinate((*pair)[0], file, full);
+                const double high = coordinate((*pair)[1], file, full);
+                if (!(low < high)) {
+                    fail(file, range.source(), full, "min must be below max");
+                }
+                profile.limits[k] = std::pair{low, high};
+            }
         } else if (name == "rapid") {
             profile.rapid = axes(value, file, name, 5000.0, kRate);
         } else if (name == "acceleration") {

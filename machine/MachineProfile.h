@@ -8,6 +8,8 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace machine {
 
@@ -25,6 +27,10 @@ struct MachineProfile {
     std::optional<std::array<double, 3>> rapid;         // mm/min per axis; none: the classic rapid
     std::optional<std::array<double, 3>> acceleration;  // mm/s² per axis; none: unlimited
     RapidMode rapidMode = RapidMode::Linear;
+    // For the program checks, not the times.
+    std::vector<std::string> checkIgnore;  // check codes left out
+    double arcTolerance = 0.01;            // mm an arc's end may lie off its circle
+    std::array<std::optional<std::pair<double, double>>, 3> limits;  // X, Y, Z travel, mm
 
     // No key that changes how long a move takes: the classic times hold.
     bool isClassic() const

@@ -189,10 +189,12 @@ void IsoNcBlock::tokenize()
     // Line classification. Only the first letter of the line is folded to upper
     // case; a comment, separator, block-delete or any non-letter start has no words.
     const std::string_view line = lineText_;
+    readWords_.clear();
     std::size_t pos = 0;
     while (pos < line.size() && line[pos] == ' ') {
         ++pos;
     }
+    scanEnd_ = pos;
     if (pos >= line.size()) {
         return;
     }
@@ -203,6 +205,7 @@ void IsoNcBlock::tokenize()
     WordSlot slot = WordSlot::GOther;
     while (letter == 'G' || letterSlot(letter, slot)) {
         const ExtractedNumber number = scanNumber(line, pos + 1);
+        const std::size_t letterAt = pos;
         pos = number.next;
 
         double value = number.value;
@@ -217,6 +220,16 @@ void IsoNcBlock::tokenize()
             // An inch control reads ten-thousandths; dividing keeps 25400 exactly 2.54.
             value = inchMode_ ? value / 10000.0 : value * 0.001;
         }
+        const bool noNumber = number.text.data() == kNoNumber.data();
+        // The number scan passes over anything that cannot start a number ("P F15." gives
+        // P the 15.): note when it passed more than blanks.
+        bool skipped = false;
+        if (!noNumber) {
+            for (std::size_t i = letterAt + 1; line.data() + i < number.text.data(); ++i) {
+                skipped = skipped || line[i] != ' ';
+            }
+        }
+        readWords_.push_back({letter, number.point, noNumber, skipped, value, number.text});
 
         if (letter == 'G') {
             const int code = util::truncToInt(value);
@@ -242,6 +255,7 @@ void IsoNcBlock::tokenize()
         while (pos < line.size() && line[pos] == ' ') {
             ++pos;
         }
+        scanEnd_ = pos;
         if (pos >= line.size()) {
             return;
         }

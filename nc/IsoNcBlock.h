@@ -9,6 +9,7 @@
 #include <bitset>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nc {
 
@@ -24,6 +25,16 @@ struct ExtractedNumber {
     bool point = false;  // the text holds a decimal point
 };
 ExtractedNumber extractNumber(std::string_view line, std::size_t position);
+
+// One word as the scan read it, for checks of how the program is written.
+struct ReadWord {
+    char letter = 'G';           // upper case
+    bool point = false;          // its number text holds a decimal point
+    bool noNumber = false;       // no number followed the letter: read as 0
+    bool skipped = false;        // characters other than blanks stood between letter and number
+    double value = 0.0;          // as read: scaled by the number rules, before G91 adds
+    std::string_view text;       // the number text as written, within lineView()
+};
 
 class IsoNcBlock {
 public:
@@ -49,6 +60,11 @@ public:
     void setWordValue(WordSlot slot, double value);
 
     int motionCode() const { return motionCode_; }
+    // Every word of the line in order, several of one slot included (the slots keep the
+    // last); valid until the next line.
+    const std::vector<ReadWord>& readWords() const { return readWords_; }
+    // Where the word scan stopped: the line's length when it read to the end.
+    std::size_t scanEnd() const { return scanEnd_; }
     // G20 in force: a coordinate number without a point is in ten-thousandths, rapids
     // are timed in inches. Millimetres until a G20 word; G21 goes back.
     bool isInchMode() const { return inchMode_; }
@@ -68,6 +84,8 @@ private:
     std::array<IsoNcWord, kWordSlotCount> previousWords_{};  // values at the end of the previous block
     std::bitset<kWordSlotCount> given_;             // given in this block; GMotion's stays set once read
     int motionCode_ = 0;                            // truncated last GMotion code: 0, 1, 2, 3 or 33
+    std::vector<ReadWord> readWords_;               // the words of the line, in order
+    std::size_t scanEnd_ = 0;                       // where the word scan stopped
     bool inchMode_ = false;                         // G20 read, and no G21 after it
     bool wholeUnits_ = false;                       // numbers without a point are not scaled
 };

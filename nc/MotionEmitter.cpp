@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace nc {
 
@@ -36,6 +37,42 @@ Point3 pointOf(const double* p)
 bool dwellsAtBottom(int cycleCode)
 {
     return cycleCode == 82 || cycleCode == 89;
+}
+
+// What the M codes of one line do.
+struct MCodes {
+    bool spindleSet = false;
+    SpindleState spindle = SpindleState::Stopped;
+    int coolant = 0;  // 1 on, -1 off, 0 not given
+    bool stop = false;
+    bool optionalStop = false;
+    bool end = false;
+    bool toolChange = false;
+};
+
+MCodes mCodesOf(const IsoNcBlock& block)
+{
+    MCodes codes;
+    for (const ReadWord& word : block.readWords()) {
+        if (word.letter != 'M' || word.noNumber) {
+            continue;
+        }
+        switch (util::truncToInt(word.value)) {
+        case 0: codes.stop = true; break;
+        case 1: codes.optionalStop = true; break;
+        case 2:
+        case 30: codes.end = true; break;
+        case 3: codes.spindleSet = true; codes.spindle = SpindleState::Clockwise; break;
+        case 4: codes.spindleSet = true; codes.spindle = SpindleState::CounterClockwise; break;
+        case 5: codes.spindleSet = true; codes.spindle = SpindleState::Stopped; break;
+        case 6: codes.toolChange = true; break;
+        case 7:
+        case 8: codes.coolant = 1; break;
+        case 9: codes.coolant = -1; break;
+        default: break;
+        }
+    }
+    return codes;
 }
 
 }  // namespace
@@ -99,16 +136,14 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         emit(m);
     }
 
-    // 3. The spindle starts, stops or changes speed before the block's move.
-    const bool mGiven = a.isWordGiven(WordSlot::M);
-    const double mCode = a.wordValue(WordSlot::M);
-    const bool zGiven = a.isWordGiven(WordSlot::Z);
-    SpindleState spindle = spindle_;
-    if (mGiven && (mCode == 3.0 || mCode == 4.0 || mCode == 5.0)) {
-        spindle = mCode == 3.0 ? SpindleState::Clockwise
-                  : mCode == 4.0 ? SpindleState::CounterClockwise
-                                 : SpindleState::Stopped;
+    // 3. The line's M codes, every one of them (the M slot keeps only the last). The
+    // spindle starts, stops or changes speed before the block's move.
+    MCodes codes;
+    if (a.isWordGiven(WordSlot::M)) {
+        codes = mCodesOf(a);
     }
+    const bool zGiven = a.isWordGiven(WordSlot::Z);
+    const SpindleState spindle = codes.spindleSet ? codes.spindle : spindle_;
     if (spindle != spindle_ || (a.isWordGiven(WordSlot::S) && a.wordValue(WordSlot::S) != speed_)) {
         spindle_ = spindle;
         speed_ = a.wordValue(WordSlot::S);
@@ -118,10 +153,10 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         m.speed = speed_;
         emit(m);
     }
-    if (mGiven && (mCode == 7.0 || mCode == 8.0 || mCode == 9.0)) {
+    if (codes.coolant != 0) {
         Motion m;
         m.kind = MotionKind::Coolant;
-        m.on = mCode != 9.0;
+        m.on = codes.coolant > 0;
         emit(m);
     }
 
@@ -175,16 +210,18 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         m.seconds = a.dwellSeconds();
         emit(m);
     }
-    if (mGiven && (mCode == 0.0 || mCode == 1.0 || mCode == 2.0 || mCode == 30.0)) {
-        Motion m;
-        m.kind = mCode == 0.0 ? MotionKind::ProgramStop
-                 : mCode == 1.0 ? MotionKind::OptionalStop
-                                : MotionKind::ProgramEnd;
-        emit(m);
+    for (const auto& [given, kind] : {std::pair{codes.stop, MotionKind::ProgramStop},
+                                      std::pair{codes.optionalStop, MotionKind::OptionalStop},
+                                      std::pair{codes.end, MotionKind::ProgramEnd}}) {
+        if (given) {
+            Motion m;
+            m.kind = kind;
+            emit(m);
+        }
     }
 
     // 6. A tool change waits for the section end the run makes of it.
-    if (mGiven && mCode == 6.0) {
+    if (codes.toolChange) {
         pendingToolChange_ = true;
         pendingTool_ = util::truncToInt(a.wordValue(WordSlot::T));
     }

@@ -3,6 +3,7 @@
 // UTF-8.
 #pragma once
 
+#include "checks/Finding.h"
 #include "machine/MachineProfile.h"
 #include "report/RunSummary.h"
 
@@ -49,6 +50,7 @@ struct ProgramRecord {
     std::int64_t lines = 0;     // NC lines read
     RecordOutcome outcome = RecordOutcome::Failed;
     std::vector<std::string> messages;  // every message and error shown, in order
+    std::vector<checks::Finding> findings;  // the program checks' findings, in line order
 };
 
 // Whether a pair of extents holds anything: a section that moved nothing on an axis keeps

@@ -40,6 +40,20 @@ json axesOrNull(const std::optional<std::array<double, 3>>& values)
     return result;
 }
 
+// {"x": [min, max] or null, ...}, or null when the profile gives no travel at all.
+json limitsOrNull(const std::array<std::optional<std::pair<double, double>>, 3>& limits)
+{
+    if (!limits[0] && !limits[1] && !limits[2]) {
+        return nullptr;
+    }
+    json result;
+    const char* axis[] = {"x", "y", "z"};
+    for (std::size_t k = 0; k < 3; ++k) {
+        result[axis[k]] = limits[k] ? json::array({limits[k]->first, limits[k]->second}) : json(nullptr);
+    }
+    return result;
+}
+
 json machine(const machine::MachineProfile& p)
 {
     return {{"name", p.name},
@@ -51,7 +65,10 @@ json machine(const machine::MachineProfile& p)
             {"decimal_point_input", p.wholeUnits ? "whole" : "thousandths"},
             {"rapid_mode", p.rapidMode == machine::RapidMode::Axes ? "axes" : "linear"},
             {"rapid", axesOrNull(p.rapid)},
-            {"acceleration", axesOrNull(p.acceleration)}};
+            {"acceleration", axesOrNull(p.acceleration)},
+            {"arc_tolerance", p.arcTolerance},
+            {"check_ignore", p.checkIgnore},
+            {"limits", limitsOrNull(p.limits)}};
 }
 
 const char* outcomeName(RecordOutcome outcome)
@@ -86,6 +103,15 @@ std::string summaryJson(const ProgramRecord& record)
                             {"holes", holes},
                             {"overcut_lines", s.overcutLines}});
     }
+    json findings = json::array();
+    json counts = {{"error", 0}, {"warning", 0}, {"info", 0}};
+    for (const checks::Finding& f : record.findings) {
+        findings.push_back({{"code", f.code},
+                            {"severity", checks::severityName(f.severity)},
+                            {"line", f.line},
+                            {"message", f.message}});
+        counts[checks::severityName(f.severity)] = counts[checks::severityName(f.severity)].get<int>() + 1;
+    }
     json start = record.startKnown ? json{{"x", record.startX}, {"y", record.startY}, {"z", record.startZ}}
                                    : json(nullptr);
     const json document = {
@@ -102,6 +128,8 @@ std::string summaryJson(const ProgramRecord& record)
           {"machine_time_min", record.machineTotal},
           {"machine_untimed_holes", record.machineUntimedHoles}}},
         {"overcut_count", record.overcutCount},
+        {"checks", findings},
+        {"check_counts", counts},
         {"outcome", outcomeName(record.outcome)},
         {"messages", record.messages},
     };

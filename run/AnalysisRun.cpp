@@ -1,5 +1,6 @@
 #include "run/AnalysisRun.h"
 
+#include "checks/ProgramChecks.h"
 #include "machine/MachineClock.h"
 #include "nc/IsoNcAnalyzer.h"
 #include "nc/MotionEmitter.h"
@@ -30,6 +31,18 @@ namespace {
 
 using nc::WordSlot;
 using util::MessageBoxService;
+
+// The checks as the profile and the run's own settings set them up.
+checks::CheckSettings checkSettings(const RunSettings& settings)
+{
+    checks::CheckSettings result;
+    result.ignore = settings.machine.checkIgnore;
+    result.ignore.insert(result.ignore.end(), settings.ignoreChecks.begin(), settings.ignoreChecks.end());
+    result.arcTolerance = settings.machine.arcTolerance;
+    result.limits = settings.machine.limits;
+    result.wholeUnits = settings.machine.wholeUnits;
+    return result;
+}
 
 std::string startNumber(double value)
 {
@@ -112,12 +125,14 @@ public:
           entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
           record_(record),
           sheet_(record),
+          checks_(checkSettings(settings)),
           clock_(settings.machine)
     {
-        // The record follows the stream on this thread; pictures and the machine clock,
-        // when there are any, on the worker's.
+        // The record and the checks follow the stream on this thread; pictures and the
+        // machine clock, when there are any, on the worker's.
         record_.machine = settings.machine;
         emitter_.addSink(sheet_);
+        emitter_.addSink(checks_);
         if (settings.writeSheet) {
             worker_.addSink(pictures_);
         }
@@ -143,6 +158,8 @@ public:
                     emitter_.endSection(kept, currentTool_);
                 }
                 sheet_.finish(summary);
+                checks_.finish(false, lineNumber_);
+                record_.findings = checks_.takeFindings();
                 settle();
             } catch (...) {
             }
@@ -237,6 +254,7 @@ private:
         ++lineNumber_;
         analyzer_.setLine(line);
         sheet_.line(lineNumber_, line, analyzer_);
+        checks_.line(lineNumber_, line, analyzer_);
         emitter_.block(analyzer_, lineNumber_);
         bool lineEndsSection = false;
         std::string& out = listing_->buffer();
@@ -332,6 +350,8 @@ private:
             emitter_.endSection(kept, currentTool_);
         }
         sheet_.finish(state_.summary);
+        checks_.finish(true, lineNumber_);
+        record_.findings = checks_.takeFindings();
         settle();
 
         // 2. Final report and index, then the page ends.
@@ -388,6 +408,7 @@ private:
     nc::IsoNcAnalyzer analyzer_;
     record::ProgramRecord& record_;
     record::SectionRecorder sheet_;
+    checks::ProgramChecks checks_;
     // The clock and the pictures work on the stream worker's thread: each on cache lines
     // of its own, away from what this thread writes at every line.
     alignas(64) machine::MachineClock clock_;

@@ -4,6 +4,7 @@
 #include "machine/MachineProfile.h"
 
 #include <string>
+#include <vector>
 
 namespace run {
 
@@ -17,7 +18,8 @@ struct RunSettings {
     std::string startZ = "200";
     bool offsetCheck = false;         // check compensated arcs against the tool radius
     bool writeSheet = true;           // a completed run also writes the setup sheet
-    machine::MachineProfile machine;           // the machine whose times are given beside the classic ones
+    machine::MachineProfile machine;  // the machine whose times are given beside the classic ones
+    std::vector<std::string> ignoreChecks;  // check codes left out, beside the profile's
     bool operator==(const RunSettings&) const = default;
 };
 

@@ -202,7 +202,7 @@ TEST(CommandLine, WorkingFolderIsMadeAbsolute)
 TEST(CommandLine, RadiusPromptWithoutAnswerCountsAsClosed)
 {
     testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("a.nc"), "G92X0.Y0.Z0.\nG41 G01 X5. D7 F100\nG03 X15. I5.\nM30\n");
+    testsupport::writeFile(dir.file("a.nc"), "G92X0.Y0.Z0.\nS1000 M03\nG41 G01 X5. D7 F100\nG03 X15. I5.\nM30\n");
     const auto closed = runProgram(kCli, {"-c", dir.file("a.nc")});
     EXPECT_EQ(closed.exitCode, 0) << closed.err;
     const auto notANumber = runProgram(kCli, {"-y", "-c", "--radius", "7=five", dir.file("a.nc")});

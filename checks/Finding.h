@@ -1,0 +1,46 @@
+// What a program check found: a stable code for scripts, a severity, the NC line and a
+// message for the person reading it (Japanese, UTF-8).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace checks {
+
+enum class Severity { Error, Warning, Info };
+
+struct Finding {
+    std::string code;
+    Severity severity = Severity::Warning;
+    std::int64_t line = 0;  // NC line, from 1
+    std::string message;
+    bool operator==(const Finding&) const = default;
+};
+
+// "error", "warning", "info".
+const char* severityName(Severity severity);
+
+// Every check there is, with its severity, in the order the documentation lists them.
+struct CheckInfo {
+    const char* code;
+    Severity severity;
+};
+const std::vector<CheckInfo>& allChecks();
+bool isCheckCode(std::string_view code);
+
+// How the checks are set up: the codes to leave out, how far an arc's end may lie off
+// its circle, and the machine's travel in program coordinates (mm) where it is known.
+struct CheckSettings {
+    std::vector<std::string> ignore;
+    double arcTolerance = 0.01;  // mm; the same length in an inch program
+    std::array<std::optional<std::pair<double, double>>, 3> limits;  // X, Y, Z
+    bool wholeUnits = false;     // the machine reads a number without a point as whole units
+    bool operator==(const CheckSettings&) const = default;
+};
+
+}  // namespace checks

@@ -1,0 +1,464 @@
+#include "checks/ProgramChecks.h"
+
+#include "nc/Markers.h"
+#include "util/Cp932.h"
+#include "util/Kazu.h"
+#include "util/Number.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace checks {
+
+namespace {
+
+using nc::MotionKind;
+
+constexpr double kMillimetresPerInch = 25.4;
+constexpr std::size_t kShownBytes = 40;  // of NC text quoted in a message
+
+const std::vector<CheckInfo> kChecks{
+    {"unread-text", Severity::Warning},     {"no-feed", Severity::Error},
+    {"point-less-number", Severity::Warning}, {"spindle-stopped", Severity::Error},
+    {"arc-end-off-circle", Severity::Error},  {"comp-on-arc", Severity::Error},
+    {"rapid-at-depth", Severity::Warning},  {"outside-limits", Severity::Error},
+    {"no-program-end", Severity::Warning},  {"not-followed", Severity::Info},
+};
+
+std::size_t indexOf(const char* code)
+{
+    for (std::size_t i = 0; i < kChecks.size(); ++i) {
+        if (std::string_view(kChecks[i].code) == code) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+bool isAsciiLetter(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isLetterOrDigit(unsigned char c)
+{
+    return isAsciiLetter(c) || (c >= '0' && c <= '9');
+}
+
+// The first letter or digit of `text` a reader would take for a word: outside
+// parentheses and before a ";"; npos when there is none. The second byte of a
+// double-byte character is never taken for a letter.
+std::size_t firstLetterOrDigit(std::string_view text)
+{
+    bool inComment = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (util::isCp932LeadByte(c)) {
+            ++i;
+        } else if (c == '(') {
+            inComment = true;
+        } else if (c == ')') {
+            inComment = false;
+        } else if (c == ';' && !inComment) {
+            break;
+        } else if (!inComment && isLetterOrDigit(c)) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool holdsLetterOrDigit(std::string_view text)
+{
+    return firstLetterOrDigit(text) != std::string_view::npos;
+}
+
+// NC text for a message: at most kShownBytes, cut between characters, as UTF-8.
+std::string quoted(std::string_view text)
+{
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + (util::isCp932LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
+        if (next > kShownBytes) {
+            return "「" + util::cp932ToUtf8(text.substr(0, end)) + "…」";
+        }
+        end = next;
+    }
+    return "「" + util::cp932ToUtf8(text) + "」";
+}
+
+std::string decimal(double value)
+{
+    return util::formatGeneral(value);
+}
+
+std::string word(const nc::ReadWord& w)
+{
+    return std::string(1, w.letter) + util::cp932ToUtf8(w.text);
+}
+
+bool isCutting(const nc::Motion& m)
+{
+    return m.kind == MotionKind::Feed || m.kind == MotionKind::Arc || m.kind == MotionKind::Hole;
+}
+
+// Where a move reaches farthest on each axis: its end (and its start with `start`) and,
+// for an arc, the quarter points of its circle it passes.
+template <class Visit>
+void extremes(const nc::Motion& m, bool start, Visit visit)
+{
+    if (start) {
+        visit(m.from);
+    }
+    visit(m.to);
+    if (m.kind != MotionKind::Arc || !(m.sweep > 0.0) || !std::isfinite(m.startAngle)) {
+        return;
+    }
+    const auto a1 = static_cast<std::size_t>(m.axis1);
+    const auto a2 = static_cast<std::size_t>(m.axis2);
+    const double direction = m.angleIncreasing ? 1.0 : -1.0;
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const double angle = quarter * nc::kPi / 2;
+        double travel = std::fmod(direction * (angle - m.startAngle), 2 * nc::kPi);
+        if (travel < 0.0) {
+            travel += 2 * nc::kPi;
+        }
+        if (travel <= m.sweep) {
+            nc::Point3 p = m.from;
+            p[a1] = m.centre1 + m.radius * std::cos(angle);
+            p[a2] = m.centre2 + m.radius * std::sin(angle);
+            const double share = m.sweep > 0.0 ? travel / m.sweep : 0.0;
+            const std::size_t third = 3 - a1 - a2;
+            p[third] = m.from[third] + (m.to[third] - m.from[third]) * share;
+            visit(p);
+        }
+    }
+}
+
+}  // namespace
+
+const char* severityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error: return "error";
+    case Severity::Warning: return "warning";
+    case Severity::Info: break;
+    }
+    return "info";
+}
+
+const std::vector<CheckInfo>& allChecks()
+{
+    return kChecks;
+}
+
+bool isCheckCode(std::string_view code)
+{
+    return std::any_of(kChecks.begin(), kChecks.end(), [code](const CheckInfo& c) { return code == c.code; });
+}
+
+ProgramChecks::ProgramChecks(CheckSettings settings) : settings_(std::move(settings)) {}
+
+bool ProgramChecks::ignored(const char* code) const
+{
+    return std::find(settings_.ignore.begin(), settings_.ignore.end(), code) != settings_.ignore.end();
+}
+
+void ProgramChecks::add(const char* code, std::int64_t line, std::string message)
+{
+    // One finding per check and line: the first cause on the line names it.
+    const std::size_t index = indexOf(code);
+    if (ignored(code) || lastFindingLine_[index] == line) {
+        return;
+    }
+    lastFindingLine_[index] = line;
+    findings_.push_back({code, kChecks[index].severity, line, std::move(message)});
+}
+
+void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
+{
+    unreadText(number, text, block);
+    pointlessNumbers(number, block);
+    notFollowed(number, block);
+
+    // A feed given again arms the feed check; an arc by centre offsets is checked when
+    // its motion comes; compensation words wait for the tool's next move.
+    bool i = false;
+    bool r = false;
+    for (const nc::ReadWord& w : block.readWords()) {
+        if (w.noNumber) {
+            continue;
+        }
+        switch (w.letter) {
+        case 'F':
+            feedReported_ = feedReported_ && w.value == 0.0;
+            break;
+        case 'I':
+        case 'J':
+        case 'K':
+            i = true;
+            break;
+        case 'R':
+            r = true;
+            break;
+        case 'G': {
+            const int code = util::truncToInt(w.value);
+            if (code == 40 || code == 41 || code == 42) {
+                compLine_ = number;
+                compCode_ = code;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    arcByOffsets_ = (block.motionCode() == 2 || block.motionCode() == 3) && i && !r;
+}
+
+void ProgramChecks::unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
+{
+    std::size_t start = 0;
+    while (start < text.size() && text[start] == ' ') {
+        ++start;
+    }
+    if (start >= text.size()) {
+        return;
+    }
+    const auto first = static_cast<unsigned char>(text[start]);
+    const std::string_view rest = text.substr(start);
+    if (first == '/') {
+        if (holdsLetterOrDigit(rest.substr(1))) {
+            add("unread-text", number, "ブロックデリートの行 " + quoted(rest) + " は読まれていません");
+        }
+        return;
+    }
+    if (!isAsciiLetter(first) && first != '(' && first != '-' && first != '%' && first != ';') {
+        if (holdsLetterOrDigit(rest)) {
+            add("unread-text", number, quoted(rest) + " で始まる行は読まれていません");
+        }
+        return;
+    }
+    if (block.scanEnd() < text.size()) {
+        const std::string_view left = text.substr(block.scanEnd());
+        const std::size_t unread = firstLetterOrDigit(left);
+        if (unread != std::string_view::npos) {
+            // Named from its first letter or digit: "G01 X10. (CUT) Y5." names "Y5.".
+            std::string message = quoted(left.substr(unread)) + " は読まれていません";
+            if (unread > 0) {
+                message += " (行の読み取りは " + quoted(left.substr(0, std::min<std::size_t>(unread, 12))) +
+                           " で止まっています)";
+            }
+            add("unread-text", number, message);
+            return;
+        }
+    }
+    for (const nc::ReadWord& w : block.readWords()) {
+        if (w.noNumber) {
+            add("unread-text", number, std::string("「") + w.letter + "」の後に数値がなく、0 と読まれています");
+            return;
+        }
+        if (w.skipped) {
+            add("unread-text", number,
+                std::string("「") + w.letter + "」と数値の間の文字は読み飛ばされ、" + quoted(w.text) + " が " +
+                    w.letter + " の値として読まれています");
+            return;
+        }
+    }
+}
+
+void ProgramChecks::pointlessNumbers(std::int64_t number, const nc::IsoNcBlock& block)
+{
+    // A number without a point is read in thousandths (ten-thousandths in inch): once a
+    // program writes its coordinates with points, one without is most likely a slip.
+    const auto& words = block.readWords();
+    const bool dwell = std::any_of(words.begin(), words.end(), [](const nc::ReadWord& w) {
+        return w.letter == 'G' && !w.noNumber && util::truncToInt(w.value) == 4;
+    });
+    const bool arc = (block.motionCode() == 2 || block.motionCode() == 3) &&
+                     block.wordValue(nc::WordSlot::GCycle) == 80.0;
+    for (const nc::ReadWord& w : words) {
+        if (w.noNumber) {
+            continue;
+        }
+        const bool coordinate = w.letter == 'X' || w.letter == 'Y' || w.letter == 'Z' || w.letter == 'I' ||
+                                w.letter == 'J' || w.letter == 'K' || (w.letter == 'R' && arc);
+        if (coordinate && !w.point && w.value != 0.0 && pointSeen_ && !dwell && !settings_.wholeUnits) {
+            add("point-less-number", number,
+                "小数点のない " + quoted(word(w)) + " は " + decimal(w.value) + " と読まれています (" + word(w) +
+                    " → " + decimal(w.value) + ")");
+        }
+        if (w.point && std::string_view("XYZABCIJKQR").find(w.letter) != std::string_view::npos) {
+            pointSeen_ = true;
+        }
+    }
+}
+
+void ProgramChecks::notFollowed(std::int64_t number, const nc::IsoNcBlock& block)
+{
+    std::vector<std::string> codes;
+    for (const nc::ReadWord& w : block.readWords()) {
+        if (w.noNumber || (w.letter != 'G' && w.letter != 'M')) {
+            continue;
+        }
+        const int code = util::truncToInt(w.value);
+        bool unfollowed = false;
+        if (w.letter == 'G') {
+            switch (code) {
+            case 10: case 28: case 30: case 51: case 52: case 53: case 65: case 66: case 68:
+                unfollowed = true;
+                break;
+            default:
+                break;
+            }
+            // The first work offset is the program's; a change to another is not followed.
+            if (code >= 54 && code <= 59) {
+                if (firstWorkOffset_ == 0) {
+                    firstWorkOffset_ = code;
+                }
+                unfollowed = code != firstWorkOffset_;
+            }
+        } else {
+            unfollowed = code == 98 || code == 99;
+        }
+        if (unfollowed) {
+            std::string name = w.letter + util::formatInt(code);
+            if (std::find(codes.begin(), codes.end(), name) == codes.end()) {
+                codes.push_back(std::move(name));
+            }
+        }
+    }
+    for (const std::string& code : codes) {
+        Unfollowed& u = unfollowed_[code];
+        if (u.lines == 0) {
+            u.firstLine = number;
+        }
+        ++u.lines;
+    }
+}
+
+void ProgramChecks::motion(const nc::Motion& m)
+{
+    switch (m.kind) {
+    case MotionKind::Spindle:
+        spindleRunning_ = m.spindle != nc::SpindleState::Stopped;
+        if (spindleRunning_) {
+            spindleReported_ = false;
+            spindleStartLine_ = m.line;
+        }
+        return;
+    case MotionKind::ToolChange:
+        // The spindle stops for the change, unless its start stands on the same line.
+        if (spindleStartLine_ != m.line) {
+            spindleRunning_ = false;
+        }
+        return;
+    case MotionKind::ProgramEnd:
+        programEnd_ = true;
+        return;
+    case MotionKind::SectionEnd:
+        cut_ = false;
+        return;
+    default:
+        break;
+    }
+    if (m.kind != MotionKind::Rapid && !isCutting(m)) {
+        return;
+    }
+    // Compensation must start and end on a line: the first move after the code.
+    if (compLine_ != 0 && m.kind != MotionKind::Hole) {
+        if (m.kind == MotionKind::Arc) {
+            const std::string code = "G" + util::formatInt(compCode_);
+            add("comp-on-arc", m.line,
+                "工具径補正 " + code + (compCode_ == 40 ? " の終了" : " の開始") + "が円弧になっています" +
+                    (compLine_ == m.line ? std::string() : " (" + code + " は " + util::formatInt(compLine_) + " 行)"));
+        }
+        compLine_ = 0;
+    }
+    if (isCutting(m)) {
+        cutting(m);
+    } else if ((m.from[0] != m.to[0] || m.from[1] != m.to[1]) && cut_ &&
+               std::min(m.from[2], m.to[2]) <= deepestCut_) {
+        add("rapid-at-depth", m.line,
+            "切削した深さ Z" + decimal(deepestCut_) + " 以下で早送り (G00) しています: Z" +
+                decimal(std::min(m.from[2], m.to[2])));
+    }
+    limits(m);
+}
+
+void ProgramChecks::cutting(const nc::Motion& m)
+{
+    if (m.kind != MotionKind::Hole) {
+        if (!cut_) {
+            deepestCut_ = std::min(m.from[2], m.to[2]);
+        }
+        cut_ = true;
+        extremes(m, true, [this](const nc::Point3& p) { deepestCut_ = std::min(deepestCut_, p[2]); });
+    }
+    if (m.feed == 0.0 && !feedReported_) {
+        feedReported_ = true;
+        add("no-feed", m.line, "送り速度 F が指定されないまま切削しています (F0): 時間は仮の速度で計算されています");
+    }
+    if (!spindleRunning_ && !spindleReported_) {
+        spindleReported_ = true;
+        add("spindle-stopped", m.line, "主軸が止まったまま切削しています (M03/M04 がありません)");
+    }
+    if (m.kind == MotionKind::Arc && arcByOffsets_) {
+        const auto a1 = static_cast<std::size_t>(m.axis1);
+        const auto a2 = static_cast<std::size_t>(m.axis2);
+        const double start = std::hypot(m.from[a1] - m.centre1, m.from[a2] - m.centre2);
+        const double end = std::hypot(m.to[a1] - m.centre1, m.to[a2] - m.centre2);
+        const double tolerance = settings_.arcTolerance / (m.inch ? kMillimetresPerInch : 1.0);
+        if (std::fabs(end - start) > tolerance) {
+            add("arc-end-off-circle", m.line,
+                "円弧の終点が円の上にありません: 始点の半径 " + util::formatFixed(start, 4) + "、終点の半径 " +
+                    util::formatFixed(end, 4) + " (差 " + util::formatFixed(std::fabs(end - start), 4) + ")");
+        }
+    }
+}
+
+void ProgramChecks::limits(const nc::Motion& m)
+{
+    if (!settings_.limits[0] && !settings_.limits[1] && !settings_.limits[2]) {
+        return;
+    }
+    const double scale = m.inch ? kMillimetresPerInch : 1.0;
+    const auto check = [&](const nc::Point3& p) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            const auto& range = settings_.limits[k];
+            const double v = p[k] * scale;
+            if (range && (v < range->first || v > range->second)) {
+                add("outside-limits", m.line,
+                    std::string("移動が機械の範囲の外に出ます: ") + "XYZ"[k] + util::formatFixed(v, 3) + " mm (範囲 " +
+                        decimal(range->first) + " から " + decimal(range->second) + ")");
+                return;
+            }
+        }
+    };
+    extremes(m, false, check);
+}
+
+void ProgramChecks::finish(bool completed, std::int64_t lastLine)
+{
+    if (completed && !programEnd_ && lastLine > 0) {
+        add("no-program-end", lastLine, "プログラム終了 M02/M30 がありません");
+    }
+    for (const auto& [code, u] : unfollowed_) {
+        add("not-followed", u.firstLine,
+            code + " は追跡していません (" + util::formatInt(u.lines) +
+                " 行): 時間と図は機械と異なることがあります");
+    }
+}
+
+std::vector<Finding> ProgramChecks::takeFindings()
+{
+    std::stable_sort(findings_.begin(), findings_.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return std::move(findings_);
+}
+
+}  // namespace checks

@@ -1,0 +1,69 @@
+// The program checks: what a careful setter would catch before running a program. They
+// read each line's words as the block reader scanned them (how the program is written)
+// and the motion stream (what the machine does), and nothing of the interpreter's state.
+#pragma once
+
+#include "checks/Finding.h"
+#include "nc/IsoNcBlock.h"
+#include "nc/Motion.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace checks {
+
+class ProgramChecks : public nc::MotionSink {
+public:
+    explicit ProgramChecks(CheckSettings settings);
+
+    // After the block reader has read line `number` (from 1), before its motions.
+    void line(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
+    // The line's motions, in order.
+    void motion(const nc::Motion& motion) override;
+    // The end of the program: `completed` when the run read it to its last line
+    // (`lastLine`). Findings that need the whole program are made here.
+    void finish(bool completed, std::int64_t lastLine);
+
+    // Everything found, in line order.
+    std::vector<Finding> takeFindings();
+
+private:
+    void add(const char* code, std::int64_t line, std::string message);
+    bool ignored(const char* code) const;
+
+    void unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
+    void pointlessNumbers(std::int64_t number, const nc::IsoNcBlock& block);
+    void notFollowed(std::int64_t number, const nc::IsoNcBlock& block);
+    void cutting(const nc::Motion& motion);
+    void limits(const nc::Motion& motion);
+
+    CheckSettings settings_;
+    std::vector<Finding> findings_;
+    std::int64_t lastFindingLine_[16] = {};  // per check, so each finds once per line
+
+    // Words.
+    bool pointSeen_ = false;            // a coordinate number with a point has been read
+    bool arcByOffsets_ = false;         // this line is a G02/G03 given by I, J, K without R
+    std::int64_t compLine_ = 0;         // line of the last G40/G41/G42 not yet followed by a move
+    int compCode_ = 0;
+    // Motion.
+    bool feedReported_ = false;         // no-feed found, and no F since
+    bool spindleRunning_ = false;
+    bool spindleReported_ = false;      // spindle-stopped found, and the spindle has not run since
+    std::int64_t spindleStartLine_ = 0;  // the line of the last M03/M04
+    bool cut_ = false;                  // a cutting move in this tool section
+    double deepestCut_ = 0.0;           // its lowest Z
+    bool programEnd_ = false;
+    // Codes Brelvane does not follow: lines that give them, and the first of those lines.
+    struct Unfollowed {
+        std::int64_t firstLine = 0;
+        std::int64_t lines = 0;
+    };
+    std::map<std::string, Unfollowed> unfollowed_;
+    int firstWorkOffset_ = 0;
+};
+
+}  // namespace checks

@@ -1,0 +1,61 @@
+#include "cli/FindingReport.h"
+
+#include "util/Number.h"
+
+#include <map>
+
+namespace cli {
+
+namespace {
+
+// Compilers say "note" where the checks say "info".
+const char* label(checks::Severity severity)
+{
+    return severity == checks::Severity::Info ? "note" : checks::severityName(severity);
+}
+
+std::string counted(std::size_t count, const char* one, const char* many)
+{
+    return util::formatInt(static_cast<long long>(count)) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string findingLines(const std::string& file, const std::vector<checks::Finding>& findings)
+{
+    if (findings.empty()) {
+        return {};
+    }
+    std::string out;
+    std::map<std::string, std::size_t> perCode;
+    std::size_t bySeverity[3] = {0, 0, 0};
+    for (const checks::Finding& f : findings) {
+        ++bySeverity[static_cast<int>(f.severity)];
+        if (++perCode[f.code] > kFindingsPerCode) {
+            continue;
+        }
+        out += file + ":" + util::formatInt(f.line) + ": " + label(f.severity) + ": " + f.message + " [" + f.code +
+               "]\n";
+    }
+    for (const auto& [code, count] : perCode) {
+        if (count > kFindingsPerCode) {
+            out += file + ": … and " + util::formatInt(static_cast<long long>(count - kFindingsPerCode)) + " more [" +
+                   code + "]\n";
+        }
+    }
+    out += file + ": " + counted(bySeverity[0], "error", "errors") + ", " +
+           counted(bySeverity[1], "warning", "warnings") + ", " + counted(bySeverity[2], "note", "notes") + "\n";
+    return out;
+}
+
+bool hasFindingAtLeast(const std::vector<checks::Finding>& findings, checks::Severity severity)
+{
+    for (const checks::Finding& f : findings) {
+        if (static_cast<int>(f.severity) <= static_cast<int>(severity)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace cli

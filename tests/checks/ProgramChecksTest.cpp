@@ -1,0 +1,134 @@
+// Each check on lines that must find something and lines that must not; a program runs
+// through the interpreter, the motion stream and the checks as a run does.
+#include "checks/ProgramChecks.h"
+#include "nc/IsoNcAnalyzer.h"
+#include "nc/MotionEmitter.h"
+#include "util/Number.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CheckCase {
+    std::string name;
+    std::string program;                // lines separated by "\n"; the spindle runs unless the case says
+    std::vector<std::string> expected;  // "code@line" of the checked code, in line order
+    std::string code;                   // the check under test
+    checks::CheckSettings settings = {};
+};
+
+std::vector<checks::Finding> findingsOf(const std::string& program, const checks::CheckSettings& settings)
+{
+    nc::IsoNcAnalyzer analyzer;
+    analyzer.setLine("G92X0.Y0.Z100.");
+    nc::MotionEmitter emitter;
+    checks::ProgramChecks checks(settings);
+    emitter.addSink(checks);
+    emitter.start(0, 0, 100);
+    std::int64_t number = 0;
+    std::size_t start = 0;
+    while (start <= program.size()) {
+        const std::size_t end = std::min(program.find('\n', start), program.size());
+        const std::string line = program.substr(start, end - start);
+        start = end + 1;
+        analyzer.setLine(line);
+        checks.line(++number, line, analyzer);
+        emitter.block(analyzer, number);
+        if (analyzer.wordValue(nc::WordSlot::M) == 6.0) {
+            emitter.endSection(true, 0);
+        }
+    }
+    checks.finish(true, number);
+    return checks.takeFindings();
+}
+
+class Checks : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(Checks, FindWhatTheyShouldAndNothingElse)
+{
+    const CheckCase& c = GetParam();
+    std::vector<std::string> found;
+    for (const checks::Finding& f : findingsOf(c.program, c.settings)) {
+        EXPECT_FALSE(f.message.empty());
+        if (f.code == c.code) {
+            found.push_back(f.code + "@" + util::formatInt(f.line));
+        }
+    }
+    EXPECT_EQ(found, c.expected);
+}
+
+// The spindle runs and the feed is set from the first line on, unless a case is about them.
+const std::string kRun = "S1000 M03 F200\n";
+
+checks::CheckSettings box()
+{
+    checks::CheckSettings s;
+    s.limits[0] = std::pair{-100.0, 100.0};
+    s.limits[2] = std::pair{-50.0, 150.0};
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Checks,
+    testing::Values(
+        // unread-text
+        CheckCase{"LowerCaseWords", kRun + "G01 X50. y20.\ng01 x5.\nG01 X10. (CUT) Y5.\nM30", {"unread-text@2", "unread-text@3", "unread-text@4"}, "unread-text"},
+        CheckCase{"LinesTheReaderSkips", kRun + "/G01 X5.\n#100=5\n[VECTRIC]\n10 G01 X1.\nM30", {"unread-text@2", "unread-text@3", "unread-text@4", "unread-text@5"}, "unread-text"},
+        CheckCase{"LetterWithoutNumberOrSkippedText", kRun + "F24 Z\nG82 R1. Z-1. P F15.\nG80\nM30", {"unread-text@2", "unread-text@3"}, "unread-text"},
+        CheckCase{"CommentsSeparatorsAndJapanese", kRun + "(T1 DIA 10.)\n%\n;note\n--------\n/\n\x8D\x48\x8B\xEF (\x8D\x48\x8B\xEF)\nG01 X1. (A) ;B\nM30", {}, "unread-text"},
+        // no-feed
+        CheckCase{"FeedNeverGiven", "S1000 M03\nG01 X10.\nX20.\nF0\nX30.\nF100\nX40.\nF0\nX50.\nM30", {"no-feed@2", "no-feed@9"}, "no-feed"},
+        CheckCase{"HoleBeforeAnyFeed", "S1000 M03\nG99 G81 X1. Y1. Z-5. R2.\nX5. F100\nG80\nM30", {"no-feed@2"}, "no-feed"},
+        CheckCase{"FeedOnTheCuttingLineCounts", "S1000 M03\nG00 X1.\nG01 X10. F100\nG02 X20. I5.\nM30", {}, "no-feed"},
+        // point-less-number
+        CheckCase{"NoPointAfterPoints", kRun + "G01 X31.\nX31 Y2\nG04 X2\nG02 X40. R5\nM30", {"point-less-number@3", "point-less-number@5"}, "point-less-number"},
+        CheckCase{"NoPointBeforeAnyPointOrZero", kRun + "G01 X31 Y0\nX0 Z0\nG01 X1. Z0\nG81 X2. R2 Z-1.\nG80\nM30", {}, "point-less-number"},
+        CheckCase{"EarlierWordOfTheSameLine", kRun + "G01 Z-1. X31\nM30", {"point-less-number@2"}, "point-less-number"},
+        CheckCase{"WholeUnitsMachine", kRun + "G01 X31.\nX31\nM30", {}, "point-less-number", checks::CheckSettings{{}, 0.01, {}, true}},
+        // spindle-stopped
+        CheckCase{"CutBeforeTheSpindleRuns", "F100\nG01 X10.\nX20.\nM03 S500\nX30.\nM05\nX40.\nM30", {"spindle-stopped@2", "spindle-stopped@7"}, "spindle-stopped"},
+        CheckCase{"SeveralMCodesOnALine", "F100\nS764 M3 M8\nG01 X10.\nM30", {}, "spindle-stopped"},
+        CheckCase{"ToolChangeStopsTheSpindle", "F100\nM03 S500\nG01 X10.\nT2 M06\nG01 X20.\nM03\nX30.\nM30", {"spindle-stopped@5"}, "spindle-stopped"},
+        CheckCase{"RapidsNeedNoSpindle", "G00 X10. Y10.\nM30", {}, "spindle-stopped"},
+        // arc-end-off-circle
+        CheckCase{"EndOffTheCircle", kRun + "G01 X0. Y0.\nG03 X31 Y26.377 I3.241 J3.947\nG03 X10.031 Y26.377 I5. J0.\nM30", {"arc-end-off-circle@3"}, "arc-end-off-circle"},
+        CheckCase{"RadiusArcsAndExactEnds", kRun + "G01 X0. Y0.\nG02 X10. Y0. R5.\nG02 X20. Y0. I5. J0.\nG03 X20.005 I-5.\nM30", {}, "arc-end-off-circle"},
+        // comp-on-arc
+        CheckCase{"CompensationOnAnArc", kRun + "G41 G02 X10. Y0. I5. D1\nG40 G01 X0.\nG42 D2\nG03 X10. I5.\nG40\nG03 X20. I5.\nM30", {"comp-on-arc@2", "comp-on-arc@5", "comp-on-arc@7"}, "comp-on-arc"},
+        CheckCase{"CompensationOnALine", kRun + "G41 G01 X10. D1\nG02 X20. I5.\nG40 G01 X0.\nG42 D1\nG01 X5.\nG03 X15. I5.\nM30", {}, "comp-on-arc"},
+        // rapid-at-depth
+        CheckCase{"RapidAtCuttingDepth", kRun + "G00 X0. Y0. Z5.\nG01 Z-5.\nX50.\nG00 X0.\nZ5.\nX10.\nM30", {"rapid-at-depth@5"}, "rapid-at-depth"},
+        CheckCase{"RapidsBetweenHolesStayAtTheReturnLevel", kRun + "G00 X0. Y0. Z10.\nG99 G81 X1. Z-5. R2.\nX10.\nX20.\nG80\nG00 Z50.\nM30", {}, "rapid-at-depth"},
+        CheckCase{"NewToolSectionStartsAfresh", kRun + "G01 Z-5.\nG00 Z5.\nT2 M06\nM03\nG00 X10. Z-6.\nM30", {}, "rapid-at-depth"},
+        // outside-limits
+        CheckCase{"LeavesTheBox", kRun + "G00 X50. Z10.\nG01 X150.\nG00 X50.\nG00 Z-60.\nM30", {"outside-limits@3", "outside-limits@5"}, "outside-limits", box()},
+        CheckCase{"ArcExtremeLeavesTheBox", kRun + "G00 X90. Y0. Z10.\nG02 X90. Y0. I10. J0.\nM30", {"outside-limits@3"}, "outside-limits", box()},
+        CheckCase{"NoLimitsNoCheck", kRun + "G00 X5000.\nM30", {}, "outside-limits"},
+        // no-program-end
+        CheckCase{"NoEnd", kRun + "G01 X1.", {"no-program-end@2"}, "no-program-end"},
+        CheckCase{"EndAmongOtherMCodes", kRun + "G01 X1.\nM05 M30", {}, "no-program-end"},
+        // not-followed
+        CheckCase{"CodesNotFollowed", kRun + "G54 G00 X0.\nG28 Z0.\nG91 G28.1 Z0.\nG55 X1.\nG56 X2.\nG55\nM98 P100\nG68.2 X0\nM30", {"not-followed@3", "not-followed@5", "not-followed@6", "not-followed@8", "not-followed@9"}, "not-followed"},
+        CheckCase{"OneWorkOffset", kRun + "G54 G00 X0.\nG54 X1.\nM30", {}, "not-followed"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Checks, MessagesNameTheWordsAndCountLines)
+{
+    const auto findings = findingsOf(kRun + "G01 X31.\nX31\nG28 Z0.\nG28 X0.\nM30", {});
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_NE(findings[0].message.find("X31 → 0.031"), std::string::npos) << findings[0].message;
+    EXPECT_NE(findings[1].message.find("G28"), std::string::npos);
+    EXPECT_NE(findings[1].message.find("(2 行)"), std::string::npos) << findings[1].message;
+}
+
+TEST(Checks, IgnoredCodesAreLeftOut)
+{
+    checks::CheckSettings settings;
+    settings.ignore = {"no-program-end", "spindle-stopped"};
+    EXPECT_TRUE(findingsOf("F100\nG01 X1.", settings).empty());
+}
+
+}  // namespace
