@@ -8,5 +8,6 @@ inline constexpr const char* kFolderBrowserCaption = "作業フォルダを指�
 inline constexpr const char* kDropPrompt = "NCデータをドロップ";
 inline constexpr const char* kNoHandler = "レポートを開くプログラムが見つかりません。次のファイルをブラウザで開いて下さい:\n";
 inline constexpr const char* kProgressLabel = "解析中…";
+inline constexpr const char* kCheckErrors = "チェック: エラー %1 件";
 
 }  // namespace app::messages

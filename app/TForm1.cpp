@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -253,6 +255,7 @@ void TForm1::btnStartClick()
 {
     // The window takes no input while the run works; its questions come as modal dialogs.
     setEnabled(false);
+    Panel1->setText(QString::fromUtf8(messages::kDropPrompt));
     progressCalls_ = 0;
     const run::Services services{dialogs_.messages, dialogs_.errors, dialogs_.shell, dialogs_.radius, *this};
     try {
@@ -264,12 +267,28 @@ void TForm1::btnStartClick()
             settings.machine = machine::loadMachineProfile(profile);
         }
         lastRun_ = run::AnalysisRun(settings, state_, services);
+        showCheckErrors();
     } catch (const std::exception& error) {
         dialogs_.errors.showError(util::withClosingPeriod(error.what()));
     }
     delete progressDialog_;
     progressDialog_ = nullptr;
     setEnabled(true);
+}
+
+void TForm1::showCheckErrors()
+{
+    // A completed run with errors says so under the drop prompt: no dialog in the way.
+    if (lastRun_.outcome != run::RunOutcome::Completed || !lastRun_.record) {
+        return;
+    }
+    const auto& findings = lastRun_.record->findings;
+    const auto errors = std::count_if(findings.begin(), findings.end(),
+                                      [](const checks::Finding& f) { return f.severity == checks::Severity::Error; });
+    if (errors > 0) {
+        Panel1->setText(QString::fromUtf8(messages::kDropPrompt) + "\n\n" +
+                        QString::fromUtf8(messages::kCheckErrors).arg(errors));
+    }
 }
 
 void TForm1::progress(std::uint64_t bytesRead, std::uint64_t bytesTotal)

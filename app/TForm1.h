@@ -84,6 +84,7 @@ protected:
 
 private:
     void buildControls();
+    void showCheckErrors();
     void progress(std::uint64_t bytesRead, std::uint64_t bytesTotal) override;
 
     Dialogs dialogs_;

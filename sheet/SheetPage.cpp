@@ -1,4 +1,5 @@
 #include "sheet/SheetPage.h"
+#include "sheet/FindingsBlock.h"
 #include "sheet/PictureSvg.h"
 
 #include "report/BlockEntries.h"
@@ -25,6 +26,11 @@ section { margin: 16px 0; }
 section.tool { border: 1px solid #cfd8dc; padding: 8px; }
 svg.toolpath { max-width: 100%; height: auto; display: block; border: 1px solid #eceff1; }
 .error { color: #c62828; font-weight: bold; }
+table.findings td { font-size: 12px; }
+tr.finding-error td:nth-child(2) { color: #c62828; font-weight: bold; }
+tr.finding-warning td:nth-child(2) { color: #e65100; }
+tr.finding-info td:nth-child(2) { color: #546e7a; }
+code { font-size: 11px; color: #546e7a; }
 a { color: #1565c0; }
 @media print {
   @page { size: A4 portrait; margin: 12mm; }
@@ -146,6 +152,7 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
     }
     appendRow(out, "切込過ぎエラー", value, true);
     out += "</table>\n<p><a href=\"index.html\">NC解析レポートを開く</a></p>\n</header>\n";
+    appendFindingsBlock(out, record.findings);
 
     // The text of the section blocks first: the pictures get what is left of the budget.
     const std::size_t shown = std::min(record.sections.size(), kMaxSectionBlocks);
@@ -204,6 +211,7 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
             }
             b += "</p>\n";
         }
+        appendSectionFindings(b, record.findings, s.firstLine, s.lastLine);
         textSize += b.size() + 32;
     }
 
