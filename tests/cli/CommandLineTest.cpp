@@ -6,6 +6,8 @@
 #include "tests/support/TempDir.h"
 #include "util/Cp932.h"
 
+#include "util/Number.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -182,6 +184,48 @@ TEST(CommandLine, JsonOfARunThatEndsEarlyAddsUpItsSections)
     EXPECT_NEAR(j["total"]["time_min"]["total"].get<double>(), classic, 1e-12);
     EXPECT_NEAR(j["total"]["machine_time_min"].get<double>(), machine, 1e-12);
     EXPECT_EQ(j["total"]["extents"]["x"], nlohmann::json::array({100.0, 100.0}));
+}
+
+// Findings go to standard error in the form compilers use, at most 20 of a code, even
+// when quiet; --fail-on turns them into exit status 3, --ignore leaves a code out.
+TEST(CommandLine, FindingsLikeACompilerWithFailOnAndIgnore)
+{
+    testsupport::TempDir dir;
+    std::string program = "S1000 M03 F100\nG01 X1.\n";
+    for (int i = 0; i < 25; ++i) {
+        program += "X" + std::to_string(i + 2) + "\n";  // 25 numbers without a point
+    }
+    program += "M30\n";
+    testsupport::writeFile(dir.file("p.nc"), program);
+    const std::string file = dir.file("p.nc");
+
+    const auto r = runProgram(kCli, {"-q", "-y", file});
+    EXPECT_EQ(r.exitCode, 0);
+    std::string expected;
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i + 2);
+        const std::string read = util::formatGeneral((i + 2) * 0.001);
+        expected += file + ":" + std::to_string(i + 3) + ": warning: 小数点のない 「X" + n + "」 は " + read +
+                    " と読まれています (X" + n + " → " + read + ") [point-less-number]\n";
+    }
+    expected += file + ": … and 5 more [point-less-number]\n" + file + ": 0 errors, 25 warnings, 0 notes\n";
+    EXPECT_EQ(r.err, expected);
+
+    EXPECT_EQ(runProgram(kCli, {"-q", "-y", "--fail-on", "warning", file}).exitCode, 3);
+    EXPECT_EQ(runProgram(kCli, {"-q", "-y", "--fail-on", "error", file}).exitCode, 0);
+    const auto ignored = runProgram(kCli, {"-q", "-y", "--ignore", "point-less-number", "--fail-on=warning", file});
+    EXPECT_EQ(ignored.exitCode, 0);
+    EXPECT_EQ(ignored.err, "");
+    EXPECT_EQ(runProgram(kCli, {"-q", "-y", "--ignore", "no-such-check", file}).exitCode, 2);
+    EXPECT_EQ(runProgram(kCli, {"-q", "-y", "--fail-on", "note", file}).exitCode, 2);
+
+    // The JSON holds them all.
+    const auto json = runProgram(kCli, {"-q", "-y", "--json", "-", file});
+    const auto j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j["checks"].size(), 25u);
+    EXPECT_EQ(j["check_counts"], (nlohmann::json{{"error", 0}, {"warning", 25}, {"info", 0}}));
+    EXPECT_EQ(j["checks"][0], (nlohmann::json{{"code", "point-less-number"}, {"severity", "warning"}, {"line", 3},
+                                               {"message", "小数点のない 「X2」 は 0.002 と読まれています (X2 → 0.002)"}}));
 }
 
 TEST(CommandLine, WorkingFolderIsMadeAbsolute)

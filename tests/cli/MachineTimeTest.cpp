@@ -118,6 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
                     BadProfile{"LongToolChange", "tool_change = 7200\n", "1: tool_change: must be from 0 to 3600 s"},
                     BadProfile{"WideDeviation", "junction_deviation = 11\n",
                                "1: junction_deviation: must be from 0 to 10 mm"},
+                    BadProfile{"UnknownCheck", "[checks]\nignore = [\"no-feed\", \"spelling\"]\n",
+                               "2: checks.ignore: not a check code"},
+                    BadProfile{"NegativeTolerance", "[checks]\narc_tolerance = -1\n",
+                               "2: checks.arc_tolerance: must be zero or more"},
+                    BadProfile{"LimitsBackwards", "[limits]\nx = [500, 0]\n", "2: limits.x: min must be below max"},
+                    BadProfile{"LimitsNotAPair", "[limits]\nz = 5\n", "2: limits.z: [min, max] is needed"},
                     BadProfile{"RapidMode", "rapid_mode = \"diagonal\"\n",
                                "1: rapid_mode: \"linear\" or \"axes\" is needed"},
                     BadProfile{"BadInput", "decimal_point_input = \"tenths\"\n",
@@ -150,6 +156,24 @@ TEST(MachineProfile, WholeUnitsReadNumbersWithoutAPointAsWritten)
     // Nothing else in this profile changes a time: it is the classic model.
     EXPECT_EQ(summary["machine"]["classic"], true);
     EXPECT_EQ(summary["total"]["machine_time_min"], summary["total"]["time_min"]["total"]);
+}
+
+// The profile's travel and ignore list reach the checks.
+TEST(MachineProfile, LimitsAndIgnoredChecksReachTheChecks)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), "G00 X600. Y0. Z10.\nG01 X10.\n");
+    testsupport::writeFile(dir.file("m.toml"),
+                           "[limits]\nx = [0, 500]\n[checks]\nignore = [\"spindle-stopped\", \"no-feed\"]\n");
+    const auto r = runProgram(kCli, {"-q", "--no-sheet", "--machine", dir.file("m.toml"), "--json", "-", dir.file("p.nc")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto summary = nlohmann::json::parse(r.out);
+    std::vector<std::string> codes;
+    for (const auto& finding : summary["checks"]) {
+        codes.push_back(finding["code"].get<std::string>() + "@" + std::to_string(finding["line"].get<int>()));
+    }
+    EXPECT_EQ(codes, (std::vector<std::string>{"outside-limits@1", "no-program-end@2"}));
+    EXPECT_EQ(summary["machine"]["limits"]["x"], nlohmann::json::array({0.0, 500.0}));
 }
 
 }  // namespace
