@@ -2,7 +2,6 @@
 
 #include "nc/Markers.h"
 #include "util/Cp932.h"
-#include "util/Kazu.h"
 #include "util/Number.h"
 
 #include <algorithm>
@@ -101,6 +100,23 @@ std::string word(const nc::ReadWord& w)
     return std::string(1, w.letter) + util::cp932ToUtf8(w.text);
 }
 
+// A G or M word's code: its integer part (G28.1 is G28); 0 for what no code can be.
+int codeOf(double value)
+{
+    return std::fabs(value) < 1e6 ? static_cast<int>(value) : 0;
+}
+
+// Letters whose number with a point shows that the program writes its points.
+bool isPointEvidence(char letter)
+{
+    switch (letter) {
+    case 'X': case 'Y': case 'Z': case 'A': case 'B': case 'C': case 'I': case 'J': case 'K': case 'Q': case 'R':
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isCutting(const nc::Motion& m)
 {
     return m.kind == MotionKind::Feed || m.kind == MotionKind::Arc || m.kind == MotionKind::Hole;
@@ -181,53 +197,117 @@ void ProgramChecks::add(const char* code, std::int64_t line, std::string message
 
 void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
 {
-    unreadText(number, text, block);
-    pointlessNumbers(number, block);
-    notFollowed(number, block);
+    bool unread = unreadText(number, text, block);
 
-    // A feed given again arms the feed check; an arc by centre offsets is checked when
-    // its motion comes; compensation words wait for the tool's next move.
-    bool i = false;
-    bool r = false;
-    for (const nc::ReadWord& w : block.readWords()) {
+    // One pass over the words: points and numbers without one, codes not followed, a
+    // feed given again (it arms the feed check), an arc by centre offsets (checked when
+    // its motion comes), compensation codes (they wait for the tool's next move).
+    const auto& words = block.readWords();
+    bool dwell = false;
+    for (const nc::ReadWord& w : words) {
+        dwell = dwell || (w.letter == 'G' && !w.noNumber && w.value == 4.0);
+    }
+    const bool arcBlock = (block.motionCode() == 2 || block.motionCode() == 3) &&
+                          block.wordValue(nc::WordSlot::GCycle) == 80.0;
+    bool offsets = false;
+    bool radius = false;
+    bool pointless = false;
+    std::pair<char, int> unfollowed[4];  // letter and code, each once
+    int unfollowedCount = 0;
+    for (const nc::ReadWord& w : words) {
+        if (!unread && (w.noNumber || w.skipped)) {
+            unread = true;
+            add("unread-text", number,
+                w.noNumber ? std::string("「") + w.letter + "」の後に数値がなく、0 と読まれています"
+                           : std::string("「") + w.letter + "」と数値の間の文字は読み飛ばされ、" + quoted(w.text) +
+                                 " が " + w.letter + " の値として読まれています");
+        }
         if (w.noNumber) {
             continue;
         }
+        bool coordinate = false;
         switch (w.letter) {
+        case 'X': case 'Y': case 'Z':
+            coordinate = true;
+            break;
+        case 'I': case 'J': case 'K':
+            coordinate = true;
+            offsets = true;
+            break;
+        case 'R':
+            coordinate = arcBlock;
+            radius = true;
+            break;
         case 'F':
             feedReported_ = feedReported_ && w.value == 0.0;
             break;
-        case 'I':
-        case 'J':
-        case 'K':
-            i = true;
-            break;
-        case 'R':
-            r = true;
-            break;
-        case 'G': {
-            const int code = util::truncToInt(w.value);
-            if (code == 40 || code == 41 || code == 42) {
+        case 'G':
+        case 'M': {
+            const int code = codeOf(w.value);
+            if (w.letter == 'G' && (code == 40 || code == 41 || code == 42)) {
                 compLine_ = number;
                 compCode_ = code;
+            }
+            const std::pair<char, int> key{w.letter, code};
+            if (isUnfollowed(w.letter, code) && unfollowedCount < 4 &&
+                std::find(unfollowed, unfollowed + unfollowedCount, key) == unfollowed + unfollowedCount) {
+                unfollowed[unfollowedCount++] = key;
             }
             break;
         }
         default:
             break;
         }
+        // A number without a point is read in thousandths (ten-thousandths in inch): once
+        // a program writes its coordinates with points, one without is most likely a slip.
+        if (coordinate && !w.point && !pointless && w.value != 0.0 && pointSeen_ && !dwell &&
+            !settings_.wholeUnits) {
+            pointless = true;
+            add("point-less-number", number,
+                "小数点のない " + quoted(word(w)) + " は " + decimal(w.value) + " と読まれています (" + word(w) +
+                    " → " + decimal(w.value) + ")");
+        }
+        pointSeen_ = pointSeen_ || (w.point && isPointEvidence(w.letter));
     }
-    arcByOffsets_ = (block.motionCode() == 2 || block.motionCode() == 3) && i && !r;
+    for (int k = 0; k < unfollowedCount; ++k) {
+        Unfollowed& u = unfollowed_[unfollowed[k].first + util::formatInt(unfollowed[k].second)];
+        if (u.lines == 0) {
+            u.firstLine = number;
+        }
+        ++u.lines;
+    }
+    arcByOffsets_ = (block.motionCode() == 2 || block.motionCode() == 3) && offsets && !radius;
 }
 
-void ProgramChecks::unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
+bool ProgramChecks::isUnfollowed(char letter, int code)
+{
+    if (letter == 'M') {
+        return code == 98 || code == 99;
+    }
+    switch (code) {
+    case 10: case 28: case 30: case 51: case 52: case 53: case 65: case 66: case 68:
+        return true;
+    default:
+        break;
+    }
+    // The first work offset is the program's; a change to another is not followed.
+    if (code >= 54 && code <= 59) {
+        if (firstWorkOffset_ == 0) {
+            firstWorkOffset_ = code;
+        }
+        return code != firstWorkOffset_;
+    }
+    return false;
+}
+
+bool ProgramChecks::unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
 {
     std::size_t start = 0;
     while (start < text.size() && text[start] == ' ') {
         ++start;
     }
     if (start >= text.size()) {
-        return;
+        return false;
     }
     const auto first = static_cast<unsigned char>(text[start]);
     const std::string_view rest = text.substr(start);
@@ -235,13 +315,13 @@ void ProgramChecks::unreadText(std::int64_t number, std::string_view text, const
         if (holdsLetterOrDigit(rest.substr(1))) {
             add("unread-text", number, "ブロックデリートの行 " + quoted(rest) + " は読まれていません");
         }
-        return;
+        return true;
     }
     if (!isAsciiLetter(first) && first != '(' && first != '-' && first != '%' && first != ';') {
         if (holdsLetterOrDigit(rest)) {
             add("unread-text", number, quoted(rest) + " で始まる行は読まれていません");
         }
-        return;
+        return true;
     }
     if (block.scanEnd() < text.size()) {
         const std::string_view left = text.substr(block.scanEnd());
@@ -254,91 +334,10 @@ void ProgramChecks::unreadText(std::int64_t number, std::string_view text, const
                            " で止まっています)";
             }
             add("unread-text", number, message);
-            return;
+            return true;
         }
     }
-    for (const nc::ReadWord& w : block.readWords()) {
-        if (w.noNumber) {
-            add("unread-text", number, std::string("「") + w.letter + "」の後に数値がなく、0 と読まれています");
-            return;
-        }
-        if (w.skipped) {
-            add("unread-text", number,
-                std::string("「") + w.letter + "」と数値の間の文字は読み飛ばされ、" + quoted(w.text) + " が " +
-                    w.letter + " の値として読まれています");
-            return;
-        }
-    }
-}
-
-void ProgramChecks::pointlessNumbers(std::int64_t number, const nc::IsoNcBlock& block)
-{
-    // A number without a point is read in thousandths (ten-thousandths in inch): once a
-    // program writes its coordinates with points, one without is most likely a slip.
-    const auto& words = block.readWords();
-    const bool dwell = std::any_of(words.begin(), words.end(), [](const nc::ReadWord& w) {
-        return w.letter == 'G' && !w.noNumber && util::truncToInt(w.value) == 4;
-    });
-    const bool arc = (block.motionCode() == 2 || block.motionCode() == 3) &&
-                     block.wordValue(nc::WordSlot::GCycle) == 80.0;
-    for (const nc::ReadWord& w : words) {
-        if (w.noNumber) {
-            continue;
-        }
-        const bool coordinate = w.letter == 'X' || w.letter == 'Y' || w.letter == 'Z' || w.letter == 'I' ||
-                                w.letter == 'J' || w.letter == 'K' || (w.letter == 'R' && arc);
-        if (coordinate && !w.point && w.value != 0.0 && pointSeen_ && !dwell && !settings_.wholeUnits) {
-            add("point-less-number", number,
-                "小数点のない " + quoted(word(w)) + " は " + decimal(w.value) + " と読まれています (" + word(w) +
-                    " → " + decimal(w.value) + ")");
-        }
-        if (w.point && std::string_view("XYZABCIJKQR").find(w.letter) != std::string_view::npos) {
-            pointSeen_ = true;
-        }
-    }
-}
-
-void ProgramChecks::notFollowed(std::int64_t number, const nc::IsoNcBlock& block)
-{
-    std::vector<std::string> codes;
-    for (const nc::ReadWord& w : block.readWords()) {
-        if (w.noNumber || (w.letter != 'G' && w.letter != 'M')) {
-            continue;
-        }
-        const int code = util::truncToInt(w.value);
-        bool unfollowed = false;
-        if (w.letter == 'G') {
-            switch (code) {
-            case 10: case 28: case 30: case 51: case 52: case 53: case 65: case 66: case 68:
-                unfollowed = true;
-                break;
-            default:
-                break;
-            }
-            // The first work offset is the program's; a change to another is not followed.
-            if (code >= 54 && code <= 59) {
-                if (firstWorkOffset_ == 0) {
-                    firstWorkOffset_ = code;
-                }
-                unfollowed = code != firstWorkOffset_;
-            }
-        } else {
-            unfollowed = code == 98 || code == 99;
-        }
-        if (unfollowed) {
-            std::string name = w.letter + util::formatInt(code);
-            if (std::find(codes.begin(), codes.end(), name) == codes.end()) {
-                codes.push_back(std::move(name));
-            }
-        }
-    }
-    for (const std::string& code : codes) {
-        Unfollowed& u = unfollowed_[code];
-        if (u.lines == 0) {
-            u.firstLine = number;
-        }
-        ++u.lines;
-    }
+    return false;
 }
 
 void ProgramChecks::motion(const nc::Motion& m)
@@ -393,11 +392,13 @@ void ProgramChecks::motion(const nc::Motion& m)
 void ProgramChecks::cutting(const nc::Motion& m)
 {
     if (m.kind != MotionKind::Hole) {
-        if (!cut_) {
-            deepestCut_ = std::min(m.from[2], m.to[2]);
-        }
+        const double lower = std::min(m.from[2], m.to[2]);
+        deepestCut_ = cut_ ? std::min(deepestCut_, lower) : lower;
         cut_ = true;
-        extremes(m, true, [this](const nc::Point3& p) { deepestCut_ = std::min(deepestCut_, p[2]); });
+        // An arc dips below its ends only on a plane with Z.
+        if (m.kind == MotionKind::Arc && m.axis2 == 2) {
+            extremes(m, false, [this](const nc::Point3& p) { deepestCut_ = std::min(deepestCut_, p[2]); });
+        }
     }
     if (m.feed == 0.0 && !feedReported_) {
         feedReported_ = true;

@@ -34,9 +34,10 @@ private:
     void add(const char* code, std::int64_t line, std::string message);
     bool ignored(const char* code) const;
 
-    void unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
-    void pointlessNumbers(std::int64_t number, const nc::IsoNcBlock& block);
-    void notFollowed(std::int64_t number, const nc::IsoNcBlock& block);
+    // Lines and text the reader does not take; true when the line is done with.
+    bool unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
+    // G and M codes whose effect is not followed; notes the first work offset.
+    bool isUnfollowed(char letter, int code);
     void cutting(const nc::Motion& motion);
     void limits(const nc::Motion& motion);
 
