@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace record {
@@ -27,6 +29,19 @@ struct SectionRecord {
     double machineTime = 0.0;   // minutes on the profile's machine
     std::map<int, std::int64_t> holes;    // canned cycle code: holes booked
     std::vector<std::int64_t> overcutLines;
+    // From the motion stream: what a setter looks for first.
+    std::optional<std::pair<double, double>> feed;     // F in force at cutting moves, min and max
+    std::optional<std::pair<double, double>> spindle;  // S in force while cutting, min and max
+    std::string units;                  // of its moves: "mm", "inch", "mixed"; "" without moves
+    std::vector<int> workOffsets;       // G54 to G59 in force at its moves, in order of first use
+    struct Stop {
+        std::int64_t line = 0;          // M00 or M01
+        bool optional = false;          // M01
+        std::string comment;            // on that line
+        bool operator==(const Stop&) const = default;
+    };
+    std::vector<Stop> stops;
+    std::vector<std::string> operations;  // comment lines that name what the moves after them do
 };
 
 enum class RecordOutcome { Completed, Cancelled, Failed };

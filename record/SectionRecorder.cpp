@@ -59,16 +59,70 @@ std::string_view lineComment(std::string_view line)
     return trimmed(inside);
 }
 
-void SectionRecorder::motion(const nc::Motion& motion)
+namespace {
+
+void widen(std::optional<std::pair<double, double>>& range, double value)
 {
-    if (motion.kind == nc::MotionKind::Hole) {
-        ++holes_[motion.cycleCode];
+    if (!range) {
+        range = std::pair{value, value};
+    } else {
+        range->first = std::min(range->first, value);
+        range->second = std::max(range->second, value);
+    }
+}
+
+}  // namespace
+
+void SectionRecorder::motion(const nc::Motion& m)
+{
+    switch (m.kind) {
+    case nc::MotionKind::Hole:
+        ++holes_[m.cycleCode];
+        [[fallthrough]];
+    case nc::MotionKind::Feed:
+    case nc::MotionKind::Arc:
+        widen(facts_.feed, m.feed);
+        widen(facts_.spindle, speed_);
+        [[fallthrough]];
+    case nc::MotionKind::Rapid: {
+        const char* units = m.inch ? "inch" : "mm";
+        if (facts_.units.empty()) {
+            facts_.units = units;
+        } else if (facts_.units != units) {
+            facts_.units = "mixed";
+        }
+        if (std::find(facts_.workOffsets.begin(), facts_.workOffsets.end(), workOffset_) == facts_.workOffsets.end()) {
+            facts_.workOffsets.push_back(workOffset_);
+        }
+        // A comment line before a block of moves names what they do.
+        if (!pendingOperation_.empty()) {
+            if (pendingOperation_ != description_ && (facts_.operations.empty() ||
+                                                      facts_.operations.back() != pendingOperation_)) {
+                facts_.operations.push_back(pendingOperation_);
+            }
+            pendingOperation_.clear();
+        }
+        return;
+    }
+    case nc::MotionKind::Spindle:
+        speed_ = m.speed;
+        return;
+    case nc::MotionKind::ProgramStop:
+    case nc::MotionKind::OptionalStop:
+        facts_.stops.push_back({m.line, m.kind == nc::MotionKind::OptionalStop, lineComment_});
+        return;
+    default:
+        return;
     }
 }
 
 void SectionRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
 {
     record_.lines = number;
+    const int work = util::truncToInt(a.wordValue(WordSlot::GWork));
+    if (work >= 54 && work <= 59) {
+        workOffset_ = work;
+    }
     // Most lines hold no comment: they cost one search.
     const bool parenthesis = text.find('(') != std::string_view::npos;
     const std::string_view comment = parenthesis ? lineComment(text) : std::string_view();
@@ -99,6 +153,13 @@ void SectionRecorder::line(std::int64_t number, std::string_view text, const nc:
         previousLineComment_.assign(comment);
     } else if (!previousLineComment_.empty()) {
         previousLineComment_.clear();
+    }
+    lineComment_.clear();
+    if (!comment.empty()) {
+        lineComment_ = util::cp932ToUtf8(comment);
+        if (commentLine) {
+            pendingOperation_ = lineComment_;
+        }
     }
     toolChangeLine_ = a.wordValue(WordSlot::M) == 6.0;
     if (toolChangeLine_) {
@@ -135,11 +196,18 @@ bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int headi
         section.machineTime = summary.section.totalTime;
         section.holes = std::move(holes_);
         section.overcutLines = std::move(overcuts_);
+        section.feed = facts_.feed;
+        section.spindle = facts_.spindle;
+        section.units = std::move(facts_.units);
+        section.workOffsets = std::move(facts_.workOffsets);
+        section.stops = std::move(facts_.stops);
+        section.operations = std::move(facts_.operations);
         record_.sections.push_back(std::move(section));
         kept = true;
     }
     holes_.clear();
     overcuts_.clear();
+    facts_ = SectionRecord{};
     firstLine_ = lastLine + 1;
     if (toolChangeLine_) {
         description_ = nextDescription_;

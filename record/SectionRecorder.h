@@ -53,6 +53,12 @@ private:
     std::string tComment_;          // the comment on the last line that gave T
     std::string previousLineComment_;  // of the line before, when it is a comment line
     bool commentSeen_ = false;
+    // From the stream, for the open section.
+    SectionRecord facts_;              // feed, spindle, units, offsets, stops, operations
+    double speed_ = 0.0;               // S in force
+    int workOffset_ = 54;              // G54 to G59 in force
+    std::string lineComment_;          // of the line just read (UTF-8)
+    std::string pendingOperation_;     // the last comment line, until a move follows it
 };
 
 }  // namespace record

@@ -16,6 +16,12 @@ json extent(double minimum, double maximum)
     return extentSet(minimum, maximum) ? json::array({minimum, maximum}) : json(nullptr);
 }
 
+// [min, max], or null when nothing gave one.
+json range(const std::optional<std::pair<double, double>>& r)
+{
+    return r ? json::array({r->first, r->second}) : json(nullptr);
+}
+
 json extents(const report::Figures& f)
 {
     return {{"x", extent(f.xMin, f.xMax)}, {"y", extent(f.yMin, f.yMax)}, {"z", extent(f.zMin, f.zMax)}};
@@ -91,6 +97,14 @@ std::string summaryJson(const ProgramRecord& record)
         for (const auto& [code, count] : s.holes) {
             holes[std::to_string(code)] = count;
         }
+        json offsets = json::array();
+        for (const int code : s.workOffsets) {
+            offsets.push_back("G" + std::to_string(code));
+        }
+        json stops = json::array();
+        for (const SectionRecord::Stop& stop : s.stops) {
+            stops.push_back({{"line", stop.line}, {"code", stop.optional ? "M01" : "M00"}, {"comment", stop.comment}});
+        }
         sections.push_back({{"index", s.index},
                             {"tool", s.tool},
                             {"description", s.description},
@@ -101,7 +115,13 @@ std::string summaryJson(const ProgramRecord& record)
                             {"machine_time_min", s.machineTime},
                             {"cut_length", s.cutLength},
                             {"holes", holes},
-                            {"overcut_lines", s.overcutLines}});
+                            {"overcut_lines", s.overcutLines},
+                            {"feed", range(s.feed)},
+                            {"spindle", range(s.spindle)},
+                            {"units", s.units.empty() ? json(nullptr) : json(s.units)},
+                            {"work_offsets", offsets},
+                            {"stops", stops},
+                            {"operations", s.operations}});
     }
     json findings = json::array();
     json counts = {{"error", 0}, {"warning", 0}, {"info", 0}};

@@ -32,6 +32,20 @@ namespace {
 using nc::WordSlot;
 using util::MessageBoxService;
 
+// The header template's link to the setup sheet, for a run that writes none: no page
+// links to a file that is not there. The line that holds it goes whole.
+void withoutSheetLink(std::string& header)
+{
+    const std::size_t link = header.find("href=\"sheet.html\"");
+    if (link == std::string::npos) {
+        return;
+    }
+    const std::size_t start = header.rfind('\n', link);
+    const std::size_t lineStart = start == std::string::npos ? 0 : start + 1;
+    const std::size_t end = header.find('\n', link);
+    header.erase(lineStart, end == std::string::npos ? std::string::npos : end + 1 - lineStart);
+}
+
 // The checks as the profile and the run's own settings set them up.
 checks::CheckSettings checkSettings(const RunSettings& settings)
 {
@@ -150,17 +164,7 @@ public:
     {
         if (!settled_) {
             try {
-                report::RunSummary summary = state_.summary;
-                if (!programEndSeen_) {
-                    report::foldSection(summary, analyzer_);
-                    const bool kept =
-                        sheet_.sectionFolded(summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
-                    emitter_.endSection(kept, currentTool_);
-                }
-                sheet_.finish(summary);
-                checks_.finish(false, lineNumber_);
-                record_.findings = checks_.takeFindings();
-                settle();
+                recordWhatWasRead();
             } catch (...) {
             }
         }
@@ -212,8 +216,17 @@ public:
         analyzer_.resetExtents();
         analyzer_.resetSums();
 
-        reader_->readAll([this](const std::string& line) { processLine(line); });
-        finish();
+        try {
+            reader_->readAll([this](const std::string& line) { processLine(line); });
+            finish();
+        } catch (const util::UserError& error) {
+            // The report links to the sheet: a run that ends early leaves one that says
+            // so, with the figures of what was read.
+            if (!settled_) {
+                endEarly(error.what());
+            }
+            throw;
+        }
         return true;
     }
 
@@ -222,7 +235,10 @@ private:
     // template the file still starts empty, so no earlier run's content stays in front.
     std::unique_ptr<report::OutputFile> startFromHeader(const std::string& path)
     {
-        const std::optional<std::string> header = util::readWholeFile(headerTemplatePath(state_), services_.messages);
+        std::optional<std::string> header = util::readWholeFile(headerTemplatePath(state_), services_.messages);
+        if (header && !settings_.writeSheet) {
+            withoutSheetLink(*header);
+        }
         std::unique_ptr<report::OutputFile> out = output_.create(path);
         if (!out) {
             services_.messages.showMessage(util::openErrorText(path), util::kOpenErrorCaption,
@@ -322,6 +338,45 @@ private:
         analyzer_.resetExtents();
         analyzer_.resetSums();
         emitter_.endSection(kept, currentTool_);
+    }
+
+    // The record of a run that ends early: the section it was in counts, so the totals
+    // are the sums of the sections read.
+    void recordWhatWasRead()
+    {
+        report::RunSummary summary = state_.summary;
+        if (!programEndSeen_) {
+            report::foldSection(summary, analyzer_);
+            const bool kept = sheet_.sectionFolded(summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
+            emitter_.endSection(kept, currentTool_);
+        }
+        sheet_.finish(summary);
+        checks_.finish(false, lineNumber_);
+        record_.findings = checks_.takeFindings();
+        settle();
+    }
+
+    // The sheet of a run that ended early, when the run writes one: what was read, and why
+    // it ended. A sheet that cannot be written is no further error.
+    void endEarly(const std::string& why)
+    {
+        recordWhatWasRead();
+        if (!settings_.writeSheet) {
+            return;
+        }
+        try {
+            const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
+            if (sheet) {
+                const std::string text =
+                    sheet::sheetPage(record_, pictures_,
+                                     "解析は NC行 " + util::formatInt(lineNumber_) + " で途中終了しました: " +
+                                         util::withClosingPeriod(why));
+                if (sheet->write(text)) {
+                    sheet->close();
+                }
+            }
+        } catch (...) {
+        }
     }
 
     // Waits for the stream's consumers and takes the machine times into the record.

@@ -104,7 +104,7 @@ void appendView(std::string& out, ViewPicture& view, const Mapping& m, const cha
                 appendNumber(out, v.arcRadius * m.scale);
                 out += ' ';
                 appendNumber(out, v.arcRadius * m.scale);
-                out += v.largeArc ? " 0 1 " : " 0 0 ";
+                out += " 0 0 ";
                 // The view's y runs up, the picture's down: a turn with increasing angle is
                 // SVG's negative direction.
                 out += v.angleIncreasing ? "0 " : "1 ";

@@ -110,7 +110,7 @@ std::string sheetTime(double minutes)
            " 分)";
 }
 
-std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictures)
+std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictures, const std::string& endedEarly)
 {
     std::string out;
     out += "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<title>段取りシート ";
@@ -151,7 +151,13 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         value = "<span class=\"error\">" + value + "</span>";
     }
     appendRow(out, "切込過ぎエラー", value, true);
-    out += "</table>\n<p><a href=\"index.html\">NC解析レポートを開く</a></p>\n</header>\n";
+    out += "</table>\n<p><a href=\"index.html\">NC解析レポートを開く</a></p>\n";
+    if (!endedEarly.empty()) {
+        out += "<p class=\"error\">";
+        escape(out, endedEarly);
+        out += "<br>以下の数字と図はそこまでに読んだ分です。</p>\n";
+    }
+    out += "</header>\n";
     appendFindingsBlock(out, record.findings);
 
     // The text of the section blocks first: the pictures get what is left of the budget.

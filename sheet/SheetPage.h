@@ -15,7 +15,9 @@ inline constexpr std::size_t kSheetBudget = 4 * 1024 * 1024 - 64 * 1024;
 inline constexpr std::size_t kMaxSectionBlocks = SheetPictures::kMaxSectionPictures;
 inline constexpr std::size_t kMaxOvercutLinesShown = 30;
 
-std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictures);
+// `endedEarly`: for a run that ended early, where and why; the sheet then says so above
+// the figures of what was read.
+std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictures, const std::string& endedEarly = {});
 
 // "1時間23分 (83.4 分)".
 std::string sheetTime(double minutes);

@@ -144,15 +144,26 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
     simplifier_.finish(scratch_);
     keepPoints(0);
     std::vector<Vertex>& vertices = strokes_.back().vertices;
-    if (sweep >= kFullTurn - 1e-9) {
-        // SVG cannot draw a whole circle as one arc: two halves.
-        const Point opposite{2 * centre.x - from.x, 2 * centre.y - from.y};
-        vertices.push_back({opposite, radius, false, angleIncreasing});
-        vertices.push_back({to, radius, false, angleIncreasing});
-        size_ += 2 * kArcVertexBytes;
-    } else {
-        vertices.push_back({to, radius, sweep > kPi, angleIncreasing});
+    // The arc on its circle in pieces of at most a quarter turn: SVG finds each piece's
+    // centre again from its ends and radius, and on a piece that short the rounding of
+    // those moves the drawn arc by a fraction of a pixel (near a half circle it would
+    // move it by pixels). An end the program's offsets put off the circle is reached by
+    // a straight join from where the arc ends, never by an arc of another circle.
+    const double direction = angleIncreasing ? 1.0 : -1.0;
+    const int pieces = std::clamp(static_cast<int>(std::ceil(sweep / (kPi / 2) - 1e-9)), 1, 4);
+    const bool offCircle = std::fabs(distance(to, centre) - radius) > 1e-9 * std::max(1.0, radius);
+    for (int i = 1; i <= pieces; ++i) {
+        Point p = to;
+        if (i < pieces || offCircle) {
+            const double angle = startAngle + direction * sweep * i / pieces;
+            p = {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
+        }
+        vertices.push_back({p, radius, angleIncreasing});
         size_ += kArcVertexBytes;
+    }
+    if (offCircle) {
+        vertices.push_back({to});
+        size_ += kLineVertexBytes;
     }
     simplifier_.start(to, scratch_);
     lastPoint_ = to;

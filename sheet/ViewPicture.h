@@ -22,8 +22,7 @@ class ViewPicture {
 public:
     struct Vertex {
         PathSimplifier::Point p;
-        double arcRadius = 0.0;  // 0: a straight segment to p; else an arc of this radius
-        bool largeArc = false;
+        double arcRadius = 0.0;  // 0: a straight segment to p; else an arc of at most a quarter turn
         bool angleIncreasing = false;
     };
     struct Stroke {

@@ -73,17 +73,31 @@ TEST_F(Sheet, RecordHoldsProgramHolesAndOvercuts)
     EXPECT_EQ(r.sheet, resultDir() + "/sheet.html");
 }
 
-TEST_F(Sheet, RunThatEndsEarlyLeavesNoSheetAndRemovesAnOlderOne)
+// The report links to the sheet: no page may link to a file that is not there.
+TEST_F(Sheet, EveryLinkToTheSheetFindsOne)
 {
+    // A run that ends early leaves a sheet that says so, with what was read.
     ASSERT_EQ(runWith("G00 X10.\nM30\n").outcome, run::RunOutcome::Completed);
-    ASSERT_TRUE(std::filesystem::exists(resultDir() + "/sheet.html"));
     fakes.messages.answers = {util::MessageBoxService::Result::Ok};
-    const run::RunResult failed = runWith("G00 X10.\nG01 X-A5\nM30\n");
+    const run::RunResult failed = runWith("S500 M03\nG01 X10. F100\nG01 X-A5\nM30\n");
     EXPECT_EQ(failed.outcome, run::RunOutcome::Stopped);
-    EXPECT_FALSE(std::filesystem::exists(resultDir() + "/sheet.html"));
     EXPECT_EQ(failed.record->outcome, record::RecordOutcome::Failed);
     EXPECT_EQ(failed.record->messages.back(), "'-A5' は浮動小数点数ではありません.");
     EXPECT_TRUE(failed.sheet.empty());
+    const std::string sheet = result("sheet.html");
+    EXPECT_NE(sheet.find("解析は NC行 3 で途中終了しました: '-A5' は浮動小数点数ではありません."),
+              std::string::npos)
+        << sheet.substr(0, 3000);
+    EXPECT_NE(sheet.find("<svg"), std::string::npos);
+
+    // Without a sheet, neither the listing nor the tool index links to one.
+    fakes.messages.answers = {util::MessageBoxService::Result::Ok};
+    settings.writeSheet = false;
+    ASSERT_EQ(runWith("G00 X10.\nM30\n").outcome, run::RunOutcome::Completed);
+    EXPECT_FALSE(std::filesystem::exists(resultDir() + "/sheet.html"));
+    for (const char* page : {"data.html", "jump.html"}) {
+        EXPECT_EQ(result(page).find("sheet.html"), std::string::npos) << page;
+    }
 }
 
 // A long program of many tools, dense zigzags and holes stays within the sheet's bounds.

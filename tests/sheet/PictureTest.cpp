@@ -8,6 +8,10 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -108,6 +112,93 @@ TEST(ToolpathPicture, SkipsWhatCannotBeDrawn)
     const std::string svg = sheet::pictureSvg(picture, 400, {});
     EXPECT_EQ(svg.find("nan"), std::string::npos);
     EXPECT_EQ(svg.find("inf"), std::string::npos);
+}
+
+struct SvgArc {
+    double x1, y1, r, x2, y2;
+    bool sweep;
+};
+
+// The arcs of the first path in an SVG text, with the point each starts from.
+std::vector<SvgArc> arcsOf(const std::string& svg)
+{
+    std::vector<SvgArc> arcs;
+    const std::size_t path = svg.find(" d=\"M");
+    std::istringstream in(svg.substr(path + 4, svg.find('"', path + 5) - path - 4));
+    char command = 0;
+    double x = 0;
+    double y = 0;
+    in >> command >> x >> y;
+    while (in >> command) {
+        if (command == 'A') {
+            SvgArc a{x, y, 0, 0, 0, false};
+            double ry = 0;
+            int rotation = 0;
+            int large = 0;
+            int sweep = 0;
+            in >> a.r >> ry >> rotation >> large >> sweep >> a.x2 >> a.y2;
+            a.sweep = sweep != 0;
+            arcs.push_back(a);
+            x = a.x2;
+            y = a.y2;
+        } else {
+            in >> x >> y;
+        }
+    }
+    return arcs;
+}
+
+// Where SVG puts an arc's centre, as the SVG specification reckons it from the written
+// ends, radius and flags (a radius too short for the chord is scaled up).
+std::pair<double, double> svgCentre(const SvgArc& a)
+{
+    const double hx = (a.x1 - a.x2) / 2;
+    const double hy = (a.y1 - a.y2) / 2;
+    double r = a.r;
+    const double lambda = (hx * hx + hy * hy) / (r * r);
+    if (lambda > 1) {
+        r *= std::sqrt(lambda);
+    }
+    const double q = std::sqrt(std::max(0.0, (r * r - hx * hx - hy * hy) / (hx * hx + hy * hy)));
+    const double sign = a.sweep ? 1.0 : -1.0;  // the large-arc flag is always 0
+    return {sign * q * hy + (a.x1 + a.x2) / 2, -sign * q * hx + (a.y1 + a.y2) / 2};
+}
+
+// Arcs are drawn on their own circle, within half a pixel: near a half circle, the
+// rounding of the written radius and ends once moved the drawn centre by pixels; an end
+// off the circle once made a circle of its own.
+TEST(ToolpathPicture, ArcsStayOnTheirCircle)
+{
+    for (const double end : {10.0, 10.031}) {  // on the circle, then off it
+        sheet::ToolpathPicture picture(1 << 20);
+        nc::Motion arc;
+        arc.kind = nc::MotionKind::Arc;
+        arc.from = {-10, 0, 0};
+        const double sweep = 179.0 / 180.0 * std::acos(-1.0);
+        arc.to = {10 * std::cos(std::acos(-1.0) - sweep) * end / 10, 10 * std::sin(std::acos(-1.0) - sweep) * end / 10, 0};
+        arc.centre1 = 0;
+        arc.centre2 = 0;
+        arc.radius = 10;
+        arc.startAngle = std::acos(-1.0);
+        arc.sweep = sweep;
+        arc.angleIncreasing = false;
+        picture.add(arc, 0);
+        const std::string svg = sheet::pictureSvg(picture, 760, {});
+        const std::vector<SvgArc> arcs = arcsOf(svg);
+        ASSERT_GE(arcs.size(), 2u) << svg;
+        // The true centre in pixels: equally far from the start and the joints.
+        const SvgArc& first = arcs.front();
+        const SvgArc& last = arcs.back();
+        const double ax = first.x1, ay = first.y1, bx = first.x2, by = first.y2, cx = last.x2, cy = last.y2;
+        const double d = 2 * (ax * (by - cy) + bx * (cy - ay) + cx * (ay - by));
+        const double ux = ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) + (cx * cx + cy * cy) * (ay - by)) / d;
+        const double uy = ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) + (cx * cx + cy * cy) * (bx - ax)) / d;
+        for (const SvgArc& a : arcs) {
+            const auto [x, y] = svgCentre(a);
+            EXPECT_LT(std::hypot(x - ux, y - uy), 0.5) << "end " << end;
+        }
+        EXPECT_EQ(svg.find(" L", svg.find(" d=\"M")) < svg.find("\"/>", svg.find(" d=\"M")), end != 10.0) << svg;
+    }
 }
 
 }  // namespace
