@@ -9,6 +9,10 @@ namespace sheet {
 
 namespace {
 
+// How far past a view's box its drawing may reach (rapids are cut there): labels stay
+// outside it.
+constexpr double kClipMargin = 12.0;
+
 using Point = PathSimplifier::Point;
 
 }  // namespace
@@ -76,7 +80,7 @@ void appendView(std::string& out, ViewPicture& view, const Mapping& m, const cha
     out += "</text>\n";
     // Rapids that leave the part's box (the way down from a start point far above) are
     // cut at its edge, a margin away.
-    const double margin = 12.0;
+    const double margin = kClipMargin;
     out += "<clipPath id=\"";
     out += clipId;
     out += "\"><rect x=\"";
@@ -151,7 +155,8 @@ void appendView(std::string& out, ViewPicture& view, const Mapping& m, const cha
 namespace {
 
 constexpr double kMargin = 24.0;
-constexpr double kLabelHeight = 18.0;
+// Room above a view for its label: the label's text stays above the clip margin.
+constexpr double kLabelHeight = 32.0;
 constexpr double kMaxViewHeight = 360.0;
 constexpr double kBarHeight = 22.0;
 
@@ -183,7 +188,7 @@ double viewWidth(const ViewPicture::Box& box, const Mapping& m)
 }
 
 // A bar of a round length in program units, under a view.
-void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping& m, double y)
+void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping& m, double y, const char* units)
 {
     const double extent = std::max(box.maxX - box.minX, box.maxY - box.minY);
     const double bar = roundLength(extent / 4);
@@ -202,6 +207,8 @@ void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping
     appendNumber(out, y + 4);
     out += "\">";
     out += util::formatGeneral(bar);
+    out += ' ';
+    out += units;
     out += "</text>\n";
 }
 
@@ -246,11 +253,11 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     const double* start = picture.start();
     const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
     const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
-    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - 6, start ? topStart : nullptr, id + "t");
-    appendScaleBar(out, top, topMap, topBottom + kBarHeight - 4);
-    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - 6, start ? frontStart : nullptr,
+    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - kClipMargin - 5, start ? topStart : nullptr, id + "t");
+    appendScaleBar(out, top, topMap, topBottom + kBarHeight - 4, picture.units());
+    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - kClipMargin - 5, start ? frontStart : nullptr,
                id + "f");
-    appendScaleBar(out, front, frontMap, frontBottom + kBarHeight - 4);
+    appendScaleBar(out, front, frontMap, frontBottom + kBarHeight - 4, picture.units());
     for (std::size_t i = 0; i < legend.size(); ++i) {
         const double y = legendTop + 18.0 * static_cast<double>(i);
         out += "<path class=\"f\" stroke=\"";

@@ -1,6 +1,7 @@
 #include "sheet/SheetPage.h"
 #include "sheet/FindingsBlock.h"
 #include "sheet/PictureSvg.h"
+#include "sheet/ToolTable.h"
 
 #include "report/BlockEntries.h"
 #include "report/CycleNames.h"
@@ -27,6 +28,9 @@ section.tool { border: 1px solid #cfd8dc; padding: 8px; }
 svg.toolpath { max-width: 100%; height: auto; display: block; border: 1px solid #eceff1; }
 .error { color: #c62828; font-weight: bold; }
 table.findings td { font-size: 12px; }
+table.tools { font-size: 12px; }
+table.tools td, table.tools th { padding: 2px 5px; }
+p.operations { font-weight: bold; color: #37474f; }
 tr.finding-error td:nth-child(2) { color: #c62828; font-weight: bold; }
 tr.finding-warning td:nth-child(2) { color: #e65100; }
 tr.finding-info td:nth-child(2) { color: #546e7a; }
@@ -67,9 +71,12 @@ void appendRow(std::string& out, std::string_view label, std::string_view value,
 }
 
 void appendFigures(std::string& out, const report::Figures& f, const double* cutLength, double machineTime,
-                   bool showMachine)
+                   bool showMachine, const std::string& units)
 {
-    out += "<div class=\"figures\"><table>\n<tr><th></th><th>最小</th><th>最大</th></tr>\n";
+    // The extents in the program's units, named beside them.
+    out += "<div class=\"figures\"><table>\n<tr><th>";
+    out += units == "mixed" ? "mm / inch" : units.empty() ? "mm" : units;
+    out += "</th><th>最小</th><th>最大</th></tr>\n";
     const struct {
         const char* axis;
         double minimum, maximum;
@@ -158,6 +165,7 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += "<br>以下の数字と図はそこまでに読んだ分です。</p>\n";
     }
     out += "</header>\n";
+    appendToolTable(out, record);
     appendFindingsBlock(out, record.findings);
 
     // The text of the section blocks first: the pictures get what is left of the budget.
@@ -187,7 +195,8 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
             b += "\">リストの工具見出しへ</a>";
         }
         b += "</p>\n";
-        appendFigures(b, s.figures, &s.cutLength, s.machineTime, !record.machine.isClassic());
+        appendSectionFacts(b, s);
+        appendFigures(b, s.figures, &s.cutLength, s.machineTime, !record.machine.isClassic(), s.units);
         if (!s.holes.empty()) {
             b += "<p>穴: ";
             bool first = true;
@@ -230,7 +239,8 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         shown == 0 ? 0 : std::min(SheetPictures::kPictureBudget, left / shown * 9 / 10);
 
     out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
-    appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic());
+    appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic(),
+                  programUnits(record));
     if (record.machineUntimedHoles > 0) {
         out += "<p class=\"note\">送り速度 F の指定がないままの穴 ";
         out += util::formatInt(static_cast<long long>(record.machineUntimedHoles));

@@ -72,6 +72,7 @@ void ToolpathPicture::addSideView(StrokeStyle style, const nc::Motion& m, bool t
 void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
 {
     const StrokeStyle style{colour, m.kind == nc::MotionKind::Rapid};
+    units_ |= m.inch ? 2 : 1;
     switch (m.kind) {
     case nc::MotionKind::Rapid:
     case nc::MotionKind::Feed:

@@ -27,6 +27,8 @@ public:
     ViewPicture& top() { return top_; }
     ViewPicture& front() { return front_; }
     const double* start() const { return hasStart_ ? start_ : nullptr; }
+    // The units of what it shows: "mm", "inch", or "mm / inch" when the program switches.
+    const char* units() const { return units_ == 2 ? "inch" : units_ == 3 ? "mm / inch" : "mm"; }
 
 private:
     void addLine(StrokeStyle style, const double* a, const double* b);
@@ -37,6 +39,7 @@ private:
     ViewPicture top_;
     ViewPicture front_;
     bool hasStart_ = false;
+    int units_ = 0;  // 1: mm moves, 2: inch moves, 3: both
     double start_[3] = {0.0, 0.0, 0.0};
 };
 

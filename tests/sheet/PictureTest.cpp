@@ -201,4 +201,27 @@ TEST(ToolpathPicture, ArcsStayOnTheirCircle)
     }
 }
 
+// A view's label stands above the area its drawing may reach (the start mark included).
+TEST(ToolpathPicture, LabelsStayOffTheDrawing)
+{
+    sheet::ToolpathPicture picture(1 << 20);
+    picture.markStart(0, 50, 10);
+    nc::Motion feed;
+    feed.kind = nc::MotionKind::Feed;
+    feed.from = {0, 50, 10};
+    feed.to = {100, 50, 0};
+    picture.add(feed, 0);
+    const std::string svg = sheet::pictureSvg(picture, 600, {});
+    for (std::size_t label = svg.find("<text class=\"label\" x=\""); label != std::string::npos;
+         label = svg.find("<text class=\"label\" x=\"", label + 1)) {
+        const std::size_t clip = svg.find("<clipPath", label);
+        if (clip == std::string::npos || svg.find("</text>", label) > clip) {
+            continue;  // a scale bar's or the legend's text
+        }
+        const double labelY = std::stod(svg.substr(svg.find("y=\"", label) + 3));
+        const double clipY = std::stod(svg.substr(svg.find("y=\"", clip) + 3));
+        EXPECT_LE(labelY + 3, clipY) << svg.substr(label, 200);
+    }
+}
+
 }  // namespace
