@@ -53,6 +53,12 @@ public:
             flush();
         }
     }
+    // A last line past the count.
+    void end(const std::string& text)
+    {
+        buffer_ += text;
+        buffer_ += "\r\n";
+    }
     void flush()
     {
         std::fwrite(buffer_.data(), 1, buffer_.size(), stdout);
@@ -70,7 +76,8 @@ int main(int argc, char** argv)
 {
     const long long lines = argc > 1 ? std::atoll(argv[1]) : 1000000;
     Random random;
-    Writer out(lines);
+    // The last line ends the program, as a real one does.
+    Writer out(lines > 1 ? lines - 1 : lines);
     long long n = 10;
     const auto block = [&](const std::string& text) { out.line("N" + std::to_string(n += 10) + " " + text); };
     out.line("%");
@@ -105,8 +112,9 @@ int main(int argc, char** argv)
             block("G40 G01 X-5. Y-5.");
             block("G00 Z5.");
             if (pass % 8 == 0) {
-                block("G18 G02 X20. Z2. I10. K0. F400.");
-                block("G19 G03 Y20. Z5. J10. K0.");
+                // Half circles in XZ and YZ from X-5. Y-5. Z5., ending on their circles.
+                block("G18 G02 X15. Z5. I10. K0. F400.");
+                block("G19 G03 Y15. Z5. J10. K0.");
                 block("G17 G00 Z5.");
             }
         }
@@ -126,6 +134,7 @@ int main(int argc, char** argv)
         block("G00 Z100. M05");
         block("M01");
     }
+    out.end("M30");
     out.flush();
     return 0;
 }

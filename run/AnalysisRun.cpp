@@ -1,18 +1,13 @@
 #include "run/AnalysisRun.h"
 
-#include "checks/ProgramChecks.h"
-#include "machine/MachineClock.h"
 #include "nc/IsoNcAnalyzer.h"
-#include "nc/MotionEmitter.h"
-#include "record/SectionRecorder.h"
 #include "report/BlockEntries.h"
 #include "report/ReportSkeleton.h"
 #include "report/ReportWriter.h"
 #include "run/Messages.h"
 #include "run/ProgramReader.h"
-#include "run/StreamWorker.h"
+#include "run/RunStream.h"
 #include "sheet/SheetPage.h"
-#include "sheet/SheetPictures.h"
 #include "util/Cp932.h"
 #include "util/File.h"
 #include "util/Kazu.h"
@@ -44,18 +39,6 @@ void withoutSheetLink(std::string& header)
     const std::size_t lineStart = start == std::string::npos ? 0 : start + 1;
     const std::size_t end = header.find('\n', link);
     header.erase(lineStart, end == std::string::npos ? std::string::npos : end + 1 - lineStart);
-}
-
-// The checks as the profile and the run's own settings set them up.
-checks::CheckSettings checkSettings(const RunSettings& settings)
-{
-    checks::CheckSettings result;
-    result.ignore = settings.machine.checkIgnore;
-    result.ignore.insert(result.ignore.end(), settings.ignoreChecks.begin(), settings.ignoreChecks.end());
-    result.arcTolerance = settings.machine.arcTolerance;
-    result.limits = settings.machine.limits;
-    result.wholeUnits = settings.machine.wholeUnits;
-    return result;
 }
 
 std::string startNumber(double value)
@@ -138,31 +121,15 @@ public:
           skeleton_(dataPath_),
           entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
           record_(record),
-          sheet_(record),
-          checks_(checkSettings(settings)),
-          clock_(settings.machine)
+          stream_(settings, record)
     {
-        // The record and the checks follow the stream on this thread; pictures and the
-        // machine clock, when there are any, on the worker's.
-        record_.machine = settings.machine;
-        emitter_.addSink(sheet_);
-        emitter_.addSink(checks_);
-        if (settings.writeSheet) {
-            worker_.addSink(pictures_);
-        }
-        if (!clock_.isClassic()) {
-            worker_.addSink(clock_);
-        }
-        if (worker_.hasSinks()) {
-            emitter_.addSink(worker_);
-        }
     }
 
     // A run that ended early keeps the pictures, figures and machine times of what it
     // read: the section it was in counts, so the totals are the sums of the sections.
     ~ReportRun()
     {
-        if (!settled_) {
+        if (!stream_.finished()) {
             try {
                 recordWhatWasRead();
             } catch (...) {
@@ -184,7 +151,7 @@ public:
         record_.startX = x;
         record_.startY = y;
         record_.startZ = z;
-        emitter_.start(x, y, z);
+        stream_.start(x, y, z);
 
         // 2. The start block puts the tool at the start point; a machine set up for it
         // reads numbers without a point as whole units.
@@ -222,7 +189,7 @@ public:
         } catch (const util::UserError& error) {
             // The report links to the sheet: a run that ends early leaves one that says
             // so, with the figures of what was read.
-            if (!settled_) {
+            if (!stream_.finished()) {
                 endEarly(error.what());
             }
             throw;
@@ -269,9 +236,7 @@ private:
         // 1. Interpret, then the line's text cell.
         ++lineNumber_;
         analyzer_.setLine(line);
-        sheet_.line(lineNumber_, line, analyzer_);
-        checks_.line(lineNumber_, line, analyzer_);
-        emitter_.block(analyzer_, lineNumber_);
+        stream_.line(lineNumber_, line, analyzer_);
         bool lineEndsSection = false;
         std::string& out = listing_->buffer();
         out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
@@ -301,7 +266,7 @@ private:
         // 4. The entry cell, its non-empty lines separated by line breaks.
         const report::EntryText& entry = entries_.entry(analyzer_, line);
         if (entries_.lastEntryOvercut()) {
-            sheet_.overcut(lineNumber_);
+            stream_.overcut(lineNumber_);
         }
         if (analyzer_.isCutterCompActive()) {
             out += skeleton_.compensatedEntryCellStart;
@@ -317,8 +282,8 @@ private:
     void endSection(int newTool, bool toolChanged, std::string& out)
     {
         report::foldSection(state_.summary, analyzer_);
-        const bool kept =
-            sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
+        stream_.sectionEnded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_,
+                             toolChanged ? newTool : currentTool_);
         out += skeleton_.sectionCellStart;
         if (toolChangeSeen_) {
             out += skeleton_.sectionRowBreak;
@@ -337,7 +302,6 @@ private:
         out += skeleton_.sectionEnd;
         analyzer_.resetExtents();
         analyzer_.resetSums();
-        emitter_.endSection(kept, currentTool_);
     }
 
     // The record of a run that ends early: the section it was in counts, so the totals
@@ -347,13 +311,9 @@ private:
         report::RunSummary summary = state_.summary;
         if (!programEndSeen_) {
             report::foldSection(summary, analyzer_);
-            const bool kept = sheet_.sectionFolded(summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
-            emitter_.endSection(kept, currentTool_);
+            stream_.sectionEnded(summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_, currentTool_);
         }
-        sheet_.finish(summary);
-        checks_.finish(false, lineNumber_);
-        record_.findings = checks_.takeFindings();
-        settle();
+        stream_.finish(summary, false, lineNumber_);
     }
 
     // The sheet of a run that ended early, when the run writes one: what was read, and why
@@ -368,7 +328,7 @@ private:
             const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
             if (sheet) {
                 const std::string text =
-                    sheet::sheetPage(record_, pictures_,
+                    sheet::sheetPage(record_, stream_.pictures(),
                                      "解析は NC行 " + util::formatInt(lineNumber_) + " で途中終了しました: " +
                                          util::withClosingPeriod(why));
                 if (sheet->write(text)) {
@@ -379,35 +339,15 @@ private:
         }
     }
 
-    // Waits for the stream's consumers and takes the machine times into the record.
-    void settle()
-    {
-        settled_ = true;
-        worker_.finish();
-        if (clock_.isClassic()) {
-            return;
-        }
-        record_.machineTotal = clock_.totalMinutes();
-        record_.machineUntimedHoles = clock_.untimedHoles();
-        const std::vector<double>& minutes = clock_.sectionMinutes();
-        for (std::size_t i = 0; i < record_.sections.size() && i < minutes.size(); ++i) {
-            record_.sections[i].machineTime = minutes[i];
-        }
-    }
-
     void finish()
     {
         // 1. The open section counts unless the program end has folded it already.
         if (!programEndSeen_) {
             report::foldSection(state_.summary, analyzer_);
-            const bool kept =
-                sheet_.sectionFolded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_);
-            emitter_.endSection(kept, currentTool_);
+            stream_.sectionEnded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_,
+                                 currentTool_);
         }
-        sheet_.finish(state_.summary);
-        checks_.finish(true, lineNumber_);
-        record_.findings = checks_.takeFindings();
-        settle();
+        stream_.finish(state_.summary, true, lineNumber_);
 
         // 2. Final report and index, then the page ends.
         std::string& out = listing_->buffer();
@@ -434,7 +374,7 @@ private:
         // 4. The setup sheet, once the report is complete.
         if (settings_.writeSheet) {
             const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
-            if (!sheet || !sheet->write(sheet::sheetPage(record_, pictures_)) || !sheet->close()) {
+            if (!sheet || !sheet->write(sheet::sheetPage(record_, stream_.pictures())) || !sheet->close()) {
                 throw util::WriteError(sheetPath_);
             }
             sheetWritten_ = true;
@@ -462,15 +402,7 @@ private:
     report::BlockEntries entries_;
     nc::IsoNcAnalyzer analyzer_;
     record::ProgramRecord& record_;
-    record::SectionRecorder sheet_;
-    checks::ProgramChecks checks_;
-    // The clock and the pictures work on the stream worker's thread: each on cache lines
-    // of its own, away from what this thread writes at every line.
-    alignas(64) machine::MachineClock clock_;
-    alignas(64) sheet::SheetPictures pictures_;
-    alignas(64) StreamWorker worker_;  // after what it feeds: it stops before they go
-    alignas(64) nc::MotionEmitter emitter_;
-    bool settled_ = false;
+    RunStream stream_;
     std::int64_t lineNumber_ = 0;       // NC lines read, from 1
     bool sheetWritten_ = false;
 
