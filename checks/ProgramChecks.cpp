@@ -239,11 +239,14 @@ void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::I
             radius = true;
             break;
         case 'F':
-            feedReported_ = feedReported_ && w.value == 0.0;
+            feedReported_ = feedReported_ && !(w.value > 0.0);
             break;
         case 'G':
         case 'M': {
             const int code = codeOf(w.value);
+            if (w.letter == 'M' && (code == 3 || code == 4)) {
+                spindleStartLine_ = number;  // counts on its line whatever else stops it
+            }
             if (w.letter == 'G' && (code == 40 || code == 41 || code == 42)) {
                 compLine_ = number;
                 compCode_ = code;
@@ -347,7 +350,6 @@ void ProgramChecks::motion(const nc::Motion& m)
         spindleRunning_ = m.spindle != nc::SpindleState::Stopped;
         if (spindleRunning_) {
             spindleReported_ = false;
-            spindleStartLine_ = m.line;
         }
         return;
     case MotionKind::ToolChange:
@@ -400,9 +402,10 @@ void ProgramChecks::cutting(const nc::Motion& m)
             extremes(m, false, [this](const nc::Point3& p) { deepestCut_ = std::min(deepestCut_, p[2]); });
         }
     }
-    if (m.feed == 0.0 && !feedReported_) {
+    if (!(m.feed > 0.0) && !feedReported_) {
         feedReported_ = true;
-        add("no-feed", m.line, "送り速度 F が指定されないまま切削しています (F0): 時間は仮の速度で計算されています");
+        add("no-feed", m.line,
+            "送り速度 F が指定されないまま切削しています (F" + decimal(m.feed) + "): 時間は仮の速度で計算されています");
     }
     if (!spindleRunning_ && !spindleReported_) {
         spindleReported_ = true;

@@ -54,7 +54,7 @@ private:
     bool feedReported_ = false;         // no-feed found, and no F since
     bool spindleRunning_ = false;
     bool spindleReported_ = false;      // spindle-stopped found, and the spindle has not run since
-    std::int64_t spindleStartLine_ = 0;  // the line of the last M03/M04
+    std::int64_t spindleStartLine_ = 0;  // the last line that gives M03 or M04
     bool cut_ = false;                  // a cutting move in this tool section
     double deepestCut_ = 0.0;           // its lowest Z
     bool programEnd_ = false;

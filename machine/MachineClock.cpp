@@ -8,7 +8,7 @@ namespace machine {
 namespace {
 
 constexpr double kMillimetresPerInch = 25.4;
-// A feed of 0 is timed at 1 per minute, as the classic times do.
+// A feed of 0 (or one no machine can have) is timed at 1 per minute, as the classic times do.
 constexpr double kFeedWhenNone = 1.0;
 
 Vec3 scaled(const nc::Point3& p, double scale)
@@ -55,12 +55,13 @@ void MachineClock::motion(const nc::Motion& m)
     }
     // The planner works in mm: an inch program's positions and feeds are converted.
     const double scale = m.inch ? kMillimetresPerInch : 1.0;
-    const double feed = (m.feed == 0.0 ? kFeedWhenNone : m.feed) * scale;
+    const bool feedGiven = m.feed > 0.0 && std::isfinite(m.feed);
+    const double feed = (feedGiven ? m.feed : kFeedWhenNone) * scale;
     // A hole met before any feed is timed at the first feed the program gives, as the
     // classic times book it; never at a feed the program did not give.
     const bool feedKind = m.kind == nc::MotionKind::Feed || m.kind == nc::MotionKind::Arc ||
                           m.kind == nc::MotionKind::Hole;
-    if (feedKind && m.feed > 0.0 && !pendingHoleMoves_.empty()) {
+    if (feedKind && feedGiven && !pendingHoleMoves_.empty()) {
         planner.stop();
         for (const auto& [from, to] : pendingHoleMoves_) {
             planner.line(from, to, m.feed * scale);
@@ -69,7 +70,7 @@ void MachineClock::motion(const nc::Motion& m)
         pendingHoleMoves_.clear();
         untimedHoles_ = 0;
     }
-    if (m.cycleCode != 0 && m.feed == 0.0) {
+    if (m.cycleCode != 0 && !feedGiven) {
         if (m.kind == nc::MotionKind::Hole) {
             ++untimedHoles_;
         } else if (m.kind == nc::MotionKind::Feed) {

@@ -92,6 +92,13 @@ void MotionPlanner::arc(const Vec3& from, const Vec3& to, int a1, int a2, double
 void MotionPlanner::rapid(const Vec3& from, const Vec3& to)
 {
     stop();
+    // A move beyond any number (from coordinates near the largest double) is no move a
+    // machine makes: it would make every time after it infinite.
+    for (std::size_t k = 0; k < 3; ++k) {
+        if (!std::isfinite(to[k] - from[k])) {
+            return;
+        }
+    }
     if (!limits_.linearRapids) {
         // Axis by axis, each from rest to rest: the move lasts as long as its slowest axis.
         double longest = 0.0;
@@ -126,7 +133,9 @@ void MotionPlanner::rapid(const Vec3& from, const Vec3& to)
 void MotionPlanner::wait(double seconds)
 {
     stop();
-    seconds_ += seconds;
+    if (seconds > 0.0 && std::isfinite(seconds)) {
+        seconds_ += seconds;
+    }
 }
 
 double MotionPlanner::junctionSpeed(const Vec3& in, const Vec3& out) const

@@ -75,6 +75,17 @@ MCodes mCodesOf(const IsoNcBlock& block)
     return codes;
 }
 
+// G10 (data setting) shares its slot with no code of a move: look for it in the words.
+bool givesG10(const IsoNcBlock& block)
+{
+    for (const ReadWord& w : block.readWords()) {
+        if (w.letter == 'G' && !w.noNumber && util::truncToInt(w.value) == 10) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 void MotionEmitter::emit(Motion& motion)
@@ -117,9 +128,38 @@ void MotionEmitter::start(double x, double y, double z)
 
 Point3 MotionEmitter::position(const IsoNcAnalyzer& a) const
 {
-    return {knownOr(a.previousWordValue(WordSlot::X), kFallbackStartX),
-            knownOr(a.previousWordValue(WordSlot::Y), kFallbackStartY),
-            atReturnLevel_ ? returnZ_ : knownOr(a.previousWordValue(WordSlot::Z), kFallbackStartZ)};
+    const Point3 words{knownOr(a.previousWordValue(WordSlot::X), kFallbackStartX),
+                       knownOr(a.previousWordValue(WordSlot::Y), kFallbackStartY),
+                       knownOr(a.previousWordValue(WordSlot::Z), kFallbackStartZ)};
+    Point3 p;
+    for (std::size_t k = 0; k < 3; ++k) {
+        p[k] = held_[k] ? heldAt_[k] : words[k];
+    }
+    return p;
+}
+
+void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Point3& from, Point3& to, Motion* arc) const
+{
+    // Where the tool is held apart from the interpreter's words: an axis the block does not
+    // give stays there, an incremental one counts from there; an arc's centre goes along
+    // on the axes of its plane.
+    constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
+    const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
+    for (std::size_t k = 0; k < 3; ++k) {
+        if (!held_[k]) {
+            continue;
+        }
+        const double shift = heldAt_[k] - from[k];
+        from[k] = heldAt_[k];
+        if (!a.isWordGiven(kAxes[k]) || incremental) {
+            to[k] += shift;
+            if (arc && static_cast<std::size_t>(arc->axis1) == k) {
+                arc->centre1 += shift;
+            } else if (arc && static_cast<std::size_t>(arc->axis2) == k) {
+                arc->centre2 += shift;
+            }
+        }
+    }
 }
 
 void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
@@ -160,47 +200,67 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         emit(m);
     }
 
+    // The cycle's own dwell: a P given while a cycle is in force, kept until it ends (the
+    // P slot also holds the P of G04, M98 and G10).
+    if (!a.isCycleActive()) {
+        cycleDwell_ = 0.0;
+        cycleDepth_ = 0.0;
+    } else if (a.isWordGiven(WordSlot::P)) {
+        cycleDwell_ = a.wordValue(WordSlot::P);
+    }
+
     // 4. The move. Inside a cycle the holes are the moves: the straight line the
     // interpreter measures from one hole's bottom to the next is none of the machine's.
     const BlockMotion& bm = a.blockMotion();
+    // A block that sets a coordinate system or an offset moves nothing, though the
+    // interpreter books the change of its positions as a move.
+    const int nonModal = a.isWordGiven(WordSlot::GNonModal) ? util::truncToInt(a.wordValue(WordSlot::GNonModal)) : 0;
+    const bool setsCoordinates =
+        nonModal == 92 || nonModal == 52 || (a.isWordGiven(WordSlot::GOther) && givesG10(a));
     if (bm.hole) {
         hole(a);
+    } else if (setsCoordinates) {
+        // Nothing moves. The words G10 and G52 give are no positions: the tool stays
+        // where it is while the interpreter's words say otherwise.
+        if (nonModal != 92) {
+            const Point3 here = position(a);
+            constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
+            for (std::size_t k = 0; k < 3; ++k) {
+                if (a.isWordGiven(kAxes[k])) {
+                    held_[k] = true;
+                    heldAt_[k] = here[k];
+                }
+            }
+        } else {
+            held_ = {false, false, false};  // G92 names where the tool is
+        }
     } else if (bm.line && !a.isCycleActive()) {
         Point3 from = pointOf(bm.start);
         Point3 to = pointOf(bm.end);
-        if (atReturnLevel_) {
-            // An incremental Z counts from where the tool is, not from the hole's bottom.
-            const double shift = returnZ_ - from[2];
-            from[2] = returnZ_;
-            if (!zGiven) {
-                to[2] = returnZ_;
-            } else if (a.wordValue(WordSlot::GDistance) == 91.0) {
-                to[2] += shift;
-            }
-        }
+        fromWhereTheToolIs(a, from, to, nullptr);
         move(bm.rapid ? MotionKind::Rapid : MotionKind::Feed, from, to, a.feedRate());
+        releaseGivenAxes(a);
     } else if (bm.arc && usable(bm.start) && usable(bm.end) && a.moveLength() != 0.0) {
         Motion m;
         m.kind = MotionKind::Arc;
         m.from = pointOf(bm.start);
         m.to = pointOf(bm.end);
-        if (atReturnLevel_ && bm.axis1 == 0 && bm.axis2 == 1 && !zGiven) {
-            m.from[2] = m.to[2] = returnZ_;
-        }
-        m.feed = a.feedRate();
-        m.axis1 = static_cast<std::int8_t>(bm.axis1);
-        m.axis2 = static_cast<std::int8_t>(bm.axis2);
-        m.angleIncreasing = bm.angleIncreasing;
         m.centre1 = bm.centre1;
         m.centre2 = bm.centre2;
+        m.axis1 = static_cast<std::int8_t>(bm.axis1);
+        m.axis2 = static_cast<std::int8_t>(bm.axis2);
+        fromWhereTheToolIs(a, m.from, m.to, &m);
+        releaseGivenAxes(a);
+        m.feed = a.feedRate();
+        m.angleIncreasing = bm.angleIncreasing;
         m.radius = bm.radius;
         m.startAngle = bm.startAngle;
         m.sweep = bm.sweep;
         emit(m);
     }
     // A Z given outside a cycle puts the tool where the program says.
-    if (zGiven && !a.isCycleActive()) {
-        atReturnLevel_ = false;
+    if (zGiven && !a.isCycleActive() && !setsCoordinates) {
+        held_[2] = false;
     }
 
     // 5. Dwell, stops and the end, after the move.
@@ -224,6 +284,21 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     if (codes.toolChange) {
         pendingToolChange_ = true;
         pendingTool_ = util::truncToInt(a.wordValue(WordSlot::T));
+        pendingToolLine_ = line;
+    }
+}
+
+void MotionEmitter::releaseGivenAxes(const IsoNcAnalyzer& a)
+{
+    // An absolute word puts the tool where the program says, and the words agree again.
+    if (a.wordValue(WordSlot::GDistance) == 91.0) {
+        return;
+    }
+    constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
+    for (std::size_t k = 0; k < 3; ++k) {
+        if (a.isWordGiven(kAxes[k])) {
+            held_[k] = false;
+        }
     }
 }
 
@@ -242,12 +317,25 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a)
 
     const double x = bm.holeX;
     const double y = bm.holeY;
-    const double r = bm.holeTop;
-    const double bottom = bm.holeBottom;
-    const double back = a.returnLevel();
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r) || !std::isfinite(bottom) ||
-        !std::isfinite(back)) {
-        return;
+    double r = bm.holeTop;
+    double bottom = bm.holeBottom;
+    double back = a.returnLevel();
+    // Under G91 the R word counts from the initial level and Z from R (the interpreter
+    // books the hole's depth from the words as given).
+    if (a.wordValue(WordSlot::GDistance) == 91.0) {
+        for (const ReadWord& w : a.readWords()) {
+            if (w.letter == 'Z' && !w.noNumber) {
+                cycleDepth_ = w.value;
+            }
+        }
+        r = a.initialLevel() + a.wordValue(WordSlot::R);
+        bottom = r + cycleDepth_;
+        back = a.wordValue(WordSlot::GReturn) == 99.0 ? r : a.initialLevel();
+    }
+    for (const double v : {x, y, r, bottom, back}) {
+        if (!std::isfinite(v) || v == kUnknownPosition) {
+            return;  // no drawable, timeable hole: the marker alone
+        }
     }
     const double feed = a.feedRate();
 
@@ -278,18 +366,18 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a)
 
     // 3. The dwell at the bottom, then back to R (G99) or the initial level (G98):
     // boring cycles feed out, the others retract at the rapid rate.
-    const double p = a.wordValue(WordSlot::P);
-    if (dwellsAtBottom(code) && p > 0.0) {
+    if (dwellsAtBottom(code) && cycleDwell_ > 0.0 && std::isfinite(cycleDwell_)) {
         Motion m;
         m.kind = MotionKind::Dwell;
-        m.seconds = p / 1000.0;
+        m.seconds = cycleDwell_ / 1000.0;
         m.cycleCode = code;
         emit(m);
     }
-    const bool feedOut = code == 85 || code == 89;
+    // Boring cycles feed out, and so do tapping cycles (the spindle reverses at the bottom).
+    const bool feedOut = code == 85 || code == 89 || code == 74 || code == 84;
     move(feedOut ? MotionKind::Feed : MotionKind::Rapid, {x, y, bottom}, {x, y, back}, feed, code);
-    atReturnLevel_ = true;
-    returnZ_ = back;
+    held_ = {false, false, true};
+    heldAt_[2] = back;
 }
 
 void MotionEmitter::endSection(bool keep, int tool)
@@ -312,7 +400,10 @@ void MotionEmitter::emitPendingToolChange()
     Motion change;
     change.kind = MotionKind::ToolChange;
     change.tool = pendingTool_;
+    const std::int64_t line = line_;
+    line_ = pendingToolLine_;  // the line of the M06, whenever it goes out
     emit(change);
+    line_ = line;
 }
 
 }  // namespace nc

@@ -6,6 +6,7 @@
 #include "nc/IsoNcAnalyzer.h"
 #include "nc/Motion.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -32,9 +33,12 @@ private:
     void emitPendingToolChange();
     void move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode = 0);
     void hole(const IsoNcAnalyzer& analyzer);
-    // Where the tool is before this block's move: the interpreter's last position, with
-    // Z at the cycle's return level while the tool stands there.
+    // Where the tool is before this block's move: the interpreter's last position, but
+    // where the tool is held apart from it.
     Point3 position(const IsoNcAnalyzer& analyzer) const;
+    // A move measured from the words, made to start where the tool is.
+    void fromWhereTheToolIs(const IsoNcAnalyzer& analyzer, Point3& from, Point3& to, Motion* arc) const;
+    void releaseGivenAxes(const IsoNcAnalyzer& analyzer);
 
     std::vector<MotionSink*> sinks_;
     Motion moveScratch_;  // every move goes out in it; only the fields of a move change
@@ -44,8 +48,14 @@ private:
     bool inch_ = false;
     bool pendingToolChange_ = false;  // an M06 read, waiting for its section end
     int pendingTool_ = 0;
-    bool atReturnLevel_ = false;      // after a hole, until a block outside a cycle gives Z
-    double returnZ_ = 0.0;
+    std::int64_t pendingToolLine_ = 0;
+    double cycleDwell_ = 0.0;         // P (ms) of the cycle in force; 0 without one
+    double cycleDepth_ = 0.0;         // the Z increment of a cycle under G91
+    // Axes on which the tool is not where the interpreter's words say: Z at a cycle's
+    // return level after a hole, the axes a G10 or G52 block gives; until a block puts it
+    // where the program says.
+    std::array<bool, 3> held_{false, false, false};
+    Point3 heldAt_{};
     SpindleState spindle_ = SpindleState::Stopped;
     double speed_ = 0.0;
 };

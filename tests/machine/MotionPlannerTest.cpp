@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -149,6 +150,17 @@ TEST(MotionPlanner, CornersFollowTheJunctionDeviationRule)
         EXPECT_NEAR(planned[0].exit, expected, expected * 1e-9) << c.name;
         EXPECT_EQ(planned[1].entry, planned[0].exit) << c.name;
     }
+}
+
+// Coordinates at the edge of a double make no infinite time, and no time turns NaN later.
+TEST(MotionPlanner, MovesBeyondAnyNumberAreNoTime)
+{
+    MotionPlanner planner(limits(100.0));
+    planner.rapid({-1e308, 0, 0}, {1e308, 0, 0});
+    planner.wait(std::numeric_limits<double>::infinity());
+    planner.rapid({0, 0, 0}, {10, 0, 0});
+    EXPECT_TRUE(std::isfinite(planner.seconds()));
+    EXPECT_GT(planner.seconds(), 0.0);
 }
 
 }  // namespace

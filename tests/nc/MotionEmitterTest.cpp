@@ -133,4 +133,28 @@ TEST(MotionEmitter, PecksBackOutToRForG83AndALittleForG73)
                                         "feed 0,0,-1 > 0,0,-3 F50 @2/s0", "rapid 0,0,-3 > 0,0,1 @2/s0"}));
 }
 
+// Cycles as the control runs them: a dwell only where the cycle gives P, tapping feeds
+// out, G91 counts R from the initial level and Z from R; a block that sets coordinates
+// moves nothing.
+TEST(MotionEmitter, CycleDwellTappingIncrementalAndCoordinateSetting)
+{
+    const auto tail = [](const std::vector<std::string>& all, std::size_t from) {
+        return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(from), all.end());
+    };
+    EXPECT_EQ(tail(motionsOf({"G00 X0. Y0. Z10.", "G99 G82 Z-2. R1. F50", "X5. P500", "G80"}), 2),
+              (std::vector<std::string>{"hole G82 0,0,-2 R1 @2/s0", "rapid 0,0,10 > 0,0,1 @2/s0",
+                                        "feed 0,0,1 > 0,0,-2 F50 @2/s0", "rapid 0,0,-2 > 0,0,1 @2/s0",
+                                        "hole G82 5,0,-2 R1 @3/s0", "rapid 0,0,1 > 5,0,1 @3/s0",
+                                        "feed 5,0,1 > 5,0,-2 F50 @3/s0", "dwell 0.5 @3/s0",
+                                        "rapid 5,0,-2 > 5,0,1 @3/s0"}));
+    EXPECT_EQ(tail(motionsOf({"G00 X0. Y0. Z10.", "G98 G84 Z-5. R2. F100"}), 3),
+              (std::vector<std::string>{"rapid 0,0,10 > 0,0,2 @2/s0", "feed 0,0,2 > 0,0,-5 F100 @2/s0",
+                                        "feed 0,0,-5 > 0,0,10 F100 @2/s0"}));
+    EXPECT_EQ(tail(motionsOf({"G00 X0. Y0. Z50.", "G91 G99 G81 X10. Z-5. R-2. F100"}), 2),
+              (std::vector<std::string>{"rapid 0,0,50 > 10,0,50 @2/s0", "rapid 10,0,50 > 10,0,48 @2/s0",
+                                        "feed 10,0,48 > 10,0,43 F100 @2/s0", "rapid 10,0,43 > 10,0,48 @2/s0"}));
+    EXPECT_EQ(tail(motionsOf({"G00 X0. Y0. Z50.", "G92 X100. Y100. Z0.", "G10 L2 P1 X5.", "X110."}), 1),
+              (std::vector<std::string>{"rapid 100,100,0 > 110,100,0 @4/s0"}));
+}
+
 }  // namespace
