@@ -285,6 +285,7 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         pendingToolChange_ = true;
         pendingTool_ = util::truncToInt(a.wordValue(WordSlot::T));
         pendingToolLine_ = line;
+        pendingToolSpindleStart_ = codes.spindleSet && codes.spindle != SpindleState::Stopped;
     }
 }
 
@@ -404,6 +405,11 @@ void MotionEmitter::emitPendingToolChange()
     line_ = pendingToolLine_;  // the line of the M06, whenever it goes out
     emit(change);
     line_ = line;
+    // The spindle stops for the change, unless the line of the M06 starts it too: a
+    // later M03 with the same speed is a start again.
+    if (!pendingToolSpindleStart_) {
+        spindle_ = SpindleState::Stopped;
+    }
 }
 
 }  // namespace nc

@@ -49,6 +49,7 @@ private:
     bool pendingToolChange_ = false;  // an M06 read, waiting for its section end
     int pendingTool_ = 0;
     std::int64_t pendingToolLine_ = 0;
+    bool pendingToolSpindleStart_ = false;  // the M06's line also gives M03 or M04
     double cycleDwell_ = 0.0;         // P (ms) of the cycle in force; 0 without one
     double cycleDepth_ = 0.0;         // the Z increment of a cycle under G91
     // Axes on which the tool is not where the interpreter's words say: Z at a cycle's

@@ -94,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"ToolChangeStopsTheSpindle", "F100\nM03 S500\nG01 X10.\nT2 M06\nG01 X20.\nM03\nX30.\nM30", {"spindle-stopped@5"}, "spindle-stopped"},
         CheckCase{"RapidsNeedNoSpindle", "G00 X10. Y10.\nM30", {}, "spindle-stopped"},
         CheckCase{"StartOnTheToolChangeLine", "F100\nM03 S500\nG01 X10.\nT2 M03 M06\nG01 X20.\nT3 M06 S900 M03\nG00 Z5.\nG01 Z-1.\nM30", {}, "spindle-stopped"},
+        CheckCase{"SameStartAfterAToolChange", "F100\nS1000 M03\nG01 X1.\nT2 M06\nX5. S1000 M03\nG01 Z-1.\nM30", {}, "spindle-stopped"},
         CheckCase{"NegativeFeed", "S500 M03\nG01 X10. F-100\nM30", {"no-feed@2"}, "no-feed"},
         // arc-end-off-circle
         CheckCase{"EndOffTheCircle", kRun + "G01 X0. Y0.\nG03 X31 Y26.377 I3.241 J3.947\nG03 X10.031 Y26.377 I5. J0.\nM30", {"arc-end-off-circle@3"}, "arc-end-off-circle"},
