@@ -143,6 +143,9 @@ void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Point3& from, Poi
     // Where the tool is held apart from the interpreter's words: an axis the block does not
     // give stays there, an incremental one counts from there; an arc's centre goes along
     // on the axes of its plane.
+    if (!held_[0] && !held_[1] && !held_[2]) {
+        return;  // as a rule the tool is where the words say
+    }
     constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
     const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
     for (std::size_t k = 0; k < 3; ++k) {
@@ -292,7 +295,7 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
 void MotionEmitter::releaseGivenAxes(const IsoNcAnalyzer& a)
 {
     // An absolute word puts the tool where the program says, and the words agree again.
-    if (a.wordValue(WordSlot::GDistance) == 91.0) {
+    if ((!held_[0] && !held_[1] && !held_[2]) || a.wordValue(WordSlot::GDistance) == 91.0) {
         return;
     }
     constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};

@@ -85,13 +85,10 @@ void SectionRecorder::motion(const nc::Motion& m)
         widen(facts_.spindle, speed_);
         [[fallthrough]];
     case nc::MotionKind::Rapid: {
-        const char* units = m.inch ? "inch" : "mm";
-        if (facts_.units.empty()) {
-            facts_.units = units;
-        } else if (facts_.units != units) {
-            facts_.units = "mixed";
-        }
-        if (std::find(facts_.workOffsets.begin(), facts_.workOffsets.end(), workOffset_) == facts_.workOffsets.end()) {
+        units_ |= m.inch ? 2 : 1;
+        // The offset in force rarely changes: the last one noted is the common answer.
+        if ((facts_.workOffsets.empty() || facts_.workOffsets.back() != workOffset_) &&
+            std::find(facts_.workOffsets.begin(), facts_.workOffsets.end(), workOffset_) == facts_.workOffsets.end()) {
             facts_.workOffsets.push_back(workOffset_);
         }
         // A comment line before a block of moves names what they do.
@@ -198,7 +195,7 @@ bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int headi
         section.overcutLines = std::move(overcuts_);
         section.feed = facts_.feed;
         section.spindle = facts_.spindle;
-        section.units = std::move(facts_.units);
+        section.units = units_ == 1 ? "mm" : units_ == 2 ? "inch" : units_ == 3 ? "mixed" : "";
         section.workOffsets = std::move(facts_.workOffsets);
         section.stops = std::move(facts_.stops);
         section.operations = std::move(facts_.operations);
@@ -208,6 +205,7 @@ bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int headi
     holes_.clear();
     overcuts_.clear();
     facts_ = SectionRecord{};
+    units_ = 0;
     firstLine_ = lastLine + 1;
     if (toolChangeLine_) {
         description_ = nextDescription_;

@@ -54,7 +54,8 @@ private:
     std::string previousLineComment_;  // of the line before, when it is a comment line
     bool commentSeen_ = false;
     // From the stream, for the open section.
-    SectionRecord facts_;              // feed, spindle, units, offsets, stops, operations
+    SectionRecord facts_;              // feed, spindle, offsets, stops, operations
+    int units_ = 0;                    // of its moves: 1 mm, 2 inch, 3 both
     double speed_ = 0.0;               // S in force
     int workOffset_ = 54;              // G54 to G59 in force
     std::string lineComment_;          // of the line just read (UTF-8)
