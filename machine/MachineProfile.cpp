@@ -36,7 +36,7 @@ constexpr Range kToolChange{0.0, 3600.0, true, "s"};
 constexpr Range kJunctionDeviation{0.0, 10.0, true, "mm"};
 constexpr Range kArcTolerance{0.0, 10.0, true, "mm"};
 
-// A finite number of any sign: a coordinate.
+// A finite number of any sign (integers allowed): a coordinate, or a value to check further.
 double coordinate(const toml::node& node, const std::string& file, const std::string& key)
 {
     std::optional<double> value;
@@ -57,27 +57,16 @@ double coordinate(const toml::node& node, const std::string& file, const std::st
 // A number (integers allowed), finite and within `range`.
 double number(const toml::node& node, const std::string& file, const std::string& key, const Range& range)
 {
-    std::optional<double> value;
-    if (const auto* f = node.as_floating_point()) {
-        value = f->get();
-    } else if (const auto* i = node.as_integer()) {
-        value = static_cast<double>(i->get());
-    }
-    if (!value) {
-        fail(file, node.source(), key, "a number is needed");
-    }
-    if (!std::isfinite(*value)) {
-        fail(file, node.source(), key, "must be a finite number");
-    }
-    if (*value < 0.0 || (!range.zeroAllowed && *value == 0.0)) {
+    const double value = coordinate(node, file, key);
+    if (value < 0.0 || (!range.zeroAllowed && value == 0.0)) {
         fail(file, node.source(), key, range.zeroAllowed ? "must be zero or more" : "must be more than zero");
     }
-    if (*value < range.minimum || *value > range.maximum) {
+    if (value < range.minimum || value > range.maximum) {
         fail(file, node.source(), key,
              "must be from " + util::formatGeneral(range.minimum) + " to " + util::formatGeneral(range.maximum) +
                  " " + range.unit);
     }
-    return *value;
+    return value;
 }
 
 std::array<double, 3> axes(const toml::node& node, const std::string& file, const std::string& table,
