@@ -25,6 +25,13 @@ struct Finding {
 // "error", "warning", "info".
 const char* severityName(Severity severity);
 
+// How many findings of each severity, indexed by Severity.
+std::array<std::size_t, 3> countBySeverity(const std::vector<Finding>& findings);
+
+// The findings on lines first..last of findings in line order.
+std::pair<std::vector<Finding>::const_iterator, std::vector<Finding>::const_iterator>
+findingsOn(const std::vector<Finding>& findings, std::int64_t first, std::int64_t last);
+
 // Every check there is, with its severity, in the order the documentation lists them.
 struct CheckInfo {
     const char* code;

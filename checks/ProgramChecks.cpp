@@ -167,6 +167,25 @@ const char* severityName(Severity severity)
     return "info";
 }
 
+std::array<std::size_t, 3> countBySeverity(const std::vector<Finding>& findings)
+{
+    std::array<std::size_t, 3> counts{};
+    for (const Finding& f : findings) {
+        ++counts[static_cast<std::size_t>(f.severity)];
+    }
+    return counts;
+}
+
+std::pair<std::vector<Finding>::const_iterator, std::vector<Finding>::const_iterator>
+findingsOn(const std::vector<Finding>& findings, std::int64_t first, std::int64_t last)
+{
+    const auto begin = std::lower_bound(findings.begin(), findings.end(), first,
+                                        [](const Finding& f, std::int64_t line) { return f.line < line; });
+    const auto end = std::upper_bound(begin, findings.end(), last,
+                                      [](std::int64_t line, const Finding& f) { return line < f.line; });
+    return {begin, end};
+}
+
 const std::vector<CheckInfo>& allChecks()
 {
     return kChecks;

@@ -28,9 +28,8 @@ std::string findingLines(const std::string& file, const std::vector<checks::Find
     }
     std::string out;
     std::map<std::string, std::size_t> perCode;
-    std::size_t bySeverity[3] = {0, 0, 0};
+    const auto bySeverity = checks::countBySeverity(findings);
     for (const checks::Finding& f : findings) {
-        ++bySeverity[static_cast<int>(f.severity)];
         if (++perCode[f.code] > kFindingsPerCode) {
             continue;
         }

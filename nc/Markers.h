@@ -21,6 +21,12 @@ inline constexpr double kFallbackStartX = 0.0;
 inline constexpr double kFallbackStartY = 0.0;
 inline constexpr double kFallbackStartZ = 200.0;
 
+// A position word's value, or `fallback` while no block has given it.
+inline constexpr double knownOr(double value, double fallback)
+{
+    return value == kUnknownPosition ? fallback : value;
+}
+
 // Rapid traverse rate of an inch program: the same rate, per minute in inches.
 inline constexpr double kRapidRateInch = kRapidRate / 25.4;
 

@@ -13,11 +13,6 @@ namespace {
 // Pecks of one hole at most: a tiny Q on a deep hole would otherwise flood the stream.
 constexpr int kMaxPecks = 100000;
 
-double knownOr(double value, double fallback)
-{
-    return value == kUnknownPosition ? fallback : value;
-}
-
 bool usable(const double* p)
 {
     for (int k = 0; k < 3; ++k) {

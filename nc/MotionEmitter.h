@@ -16,7 +16,6 @@ class MotionEmitter {
 public:
     // Consumers get every motion in order; they must outlive the emitter's use.
     void addSink(MotionSink& sink) { sinks_.push_back(&sink); }
-    bool hasSinks() const { return !sinks_.empty(); }
 
     // The start point, where the tool is before the first line.
     void start(double x, double y, double z);

@@ -10,11 +10,6 @@ namespace nc {
 
 namespace {
 
-double knownOr(double value, double fallback)
-{
-    return value == kUnknownPosition ? fallback : value;
-}
-
 // An axis that no block has given yet widens nothing.
 void foldExtent(double& minimum, double& maximum, double v)
 {

@@ -1,6 +1,5 @@
 #include "record/SectionRecorder.h"
 
-#include "report/BlockEntries.h"
 #include "util/Cp932.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
@@ -116,9 +115,11 @@ void SectionRecorder::motion(const nc::Motion& m)
 void SectionRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
 {
     record_.lines = number;
-    const int work = util::truncToInt(a.wordValue(WordSlot::GWork));
-    if (work >= 54 && work <= 59) {
-        workOffset_ = work;
+    if (a.isWordGiven(WordSlot::GWork)) {
+        const int work = util::truncToInt(a.wordValue(WordSlot::GWork));
+        if (work >= 54 && work <= 59) {
+            workOffset_ = work;
+        }
     }
     // Most lines hold no comment: they cost one search.
     const bool parenthesis = text.find('(') != std::string_view::npos;

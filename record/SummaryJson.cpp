@@ -124,14 +124,14 @@ std::string summaryJson(const ProgramRecord& record)
                             {"operations", s.operations}});
     }
     json findings = json::array();
-    json counts = {{"error", 0}, {"warning", 0}, {"info", 0}};
     for (const checks::Finding& f : record.findings) {
         findings.push_back({{"code", f.code},
                             {"severity", checks::severityName(f.severity)},
                             {"line", f.line},
                             {"message", f.message}});
-        counts[checks::severityName(f.severity)] = counts[checks::severityName(f.severity)].get<int>() + 1;
     }
+    const auto bySeverity = checks::countBySeverity(record.findings);
+    const json counts = {{"error", bySeverity[0]}, {"warning", bySeverity[1]}, {"info", bySeverity[2]}};
     json start = record.startKnown ? json{{"x", record.startX}, {"y", record.startY}, {"z", record.startZ}}
                                    : json(nullptr);
     const json document = {

@@ -39,10 +39,7 @@ void appendFinding(std::string& out, const checks::Finding& f)
 
 void appendFindingsBlock(std::string& out, const std::vector<checks::Finding>& findings)
 {
-    std::size_t counts[3] = {0, 0, 0};
-    for (const checks::Finding& f : findings) {
-        ++counts[static_cast<int>(f.severity)];
-    }
+    const auto counts = checks::countBySeverity(findings);
     out += "<section class=\"checks\">\n<h2>プログラムチェック</h2>\n<p>";
     out += "エラー " + util::formatInt(static_cast<long long>(counts[0])) + " 件、警告 " +
            util::formatInt(static_cast<long long>(counts[1])) + " 件、情報 " +
@@ -78,10 +75,7 @@ void appendFindingsBlock(std::string& out, const std::vector<checks::Finding>& f
 void appendSectionFindings(std::string& out, const std::vector<checks::Finding>& findings, std::int64_t first,
                            std::int64_t last)
 {
-    const auto begin = std::lower_bound(findings.begin(), findings.end(), first,
-                                        [](const checks::Finding& f, std::int64_t line) { return f.line < line; });
-    const auto end = std::upper_bound(begin, findings.end(), last,
-                                      [](std::int64_t line, const checks::Finding& f) { return line < f.line; });
+    const auto [begin, end] = checks::findingsOn(findings, first, last);
     if (begin == end) {
         return;
     }

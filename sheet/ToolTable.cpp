@@ -4,8 +4,6 @@
 #include "sheet/SheetPage.h"
 #include "util/Number.h"
 
-#include <algorithm>
-
 namespace sheet {
 
 namespace {
@@ -87,9 +85,8 @@ void appendToolTable(std::string& out, const record::ProgramRecord& record)
         }
         cell(out, holes > 0 ? util::formatInt(holes) : "", true);
         cell(out, s.overcutLines.empty() ? "" : "<span class=\"error\">" + util::formatInt(static_cast<long long>(s.overcutLines.size())) + "</span>", true);
-        const auto findings = std::count_if(record.findings.begin(), record.findings.end(), [&s](const checks::Finding& f) {
-            return f.line >= s.firstLine && f.line <= s.lastLine;
-        });
+        const auto [begin, end] = checks::findingsOn(record.findings, s.firstLine, s.lastLine);
+        const auto findings = std::distance(begin, end);
         cell(out, findings > 0 ? util::formatInt(static_cast<long long>(findings)) : "", true);
         out += "</tr>\n";
     }

@@ -148,8 +148,8 @@ std::vector<SvgArc> arcsOf(const std::string& svg)
     return arcs;
 }
 
-// Where SVG puts an arc's centre, as the SVG specification reckons it from the written
-// ends, radius and flags (a radius too short for the chord is scaled up).
+// Where a browser puts an arc's centre, reckoned from the written ends, radius and flags
+// as SVG does (a radius too short for the chord is scaled up).
 std::pair<double, double> svgCentre(const SvgArc& a)
 {
     const double hx = (a.x1 - a.x2) / 2;
