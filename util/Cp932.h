@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,22 +47,13 @@ struct UnmappedCharacter {
     char32_t codePoint = 0;
 };
 
-// Converts the lines of a UTF-8 program into code page 932, one converter per program.
+// Converts the lines of a UTF-8 program into code page 932.
 class Utf8LineConverter {
 public:
-    Utf8LineConverter();
-    ~Utf8LineConverter();
-    Utf8LineConverter(const Utf8LineConverter&) = delete;
-    Utf8LineConverter& operator=(const Utf8LineConverter&) = delete;
-
     // False, with `cp932` and `unmapped` untouched, when `utf8` is not valid UTF-8.
     // Otherwise `cp932` holds the converted line and `unmapped` what became "?" in it,
     // in order.
     bool convert(std::string_view utf8, std::string& cp932, std::vector<UnmappedCharacter>& unmapped);
-
-private:
-    class Impl;
-    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace util

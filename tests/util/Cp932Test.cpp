@@ -34,6 +34,8 @@ TEST(Cp932, TextForMessagesReplacesWhatIsNoCharacter)
     EXPECT_EQ(util::cp932ToUtf8("-A5"), "-A5");
     EXPECT_EQ(util::cp932ToUtf8("a\x83"), "a\xEF\xBF\xBD");
     EXPECT_EQ(util::cp932ToUtf8("\xFF" "b"), "\xEF\xBF\xBD" "b");
+    // As Windows reads them: 0x80 is U+0080, 0x8160 the full-width tilde.
+    EXPECT_EQ(util::cp932ToUtf8("\x80\x81\x60"), "\xC2\x80\xEF\xBD\x9E");
 }
 
 TEST(Cp932, LinkPathsConvertOrPercentEncode)
@@ -43,6 +45,8 @@ TEST(Cp932, LinkPathsConvertOrPercentEncode)
     EXPECT_EQ(util::pathToCp932Link("/w/é/d"), "/w/%C3%A9/d");
     EXPECT_EQ(util::pathToCp932Link("/w/a b#c\"%/d"), "/w/a%20b%23c%22%25/d");
     EXPECT_EQ(util::pathToCp932Link("/w/\xFF/d"), "/w/%FF/d");
+    // glibc would write the yen sign as a backslash: another folder in the link.
+    EXPECT_EQ(util::pathToCp932Link("/w/\xC2\xA5/d"), "/w/%C2%A5/d");
 }
 
 struct EncodingCase {
@@ -102,7 +106,16 @@ INSTANTIATE_TEST_SUITE_P(
                     ConversionCase{"Japanese", "(\xE5\xB7\xA5\xE5\x85\xB7)", true, "(\x8D\x48\x8B\xEF)", {}},
                     ConversionCase{"UmlautsAndEmoji", "(\xC3\xA4 \xF0\x9F\x98\x80\xE5\xB7\xA5)", true,
                                    "(? ?\x8D\x48)", {{1, 0xE4}, {3, 0x1F600}}},
-                    ConversionCase{"NotUtf8", "(caf\xE9)", false, "", {}}),
+                    ConversionCase{"NotUtf8", "(caf\xE9)", false, "", {}},
+                    // Windows' table, not glibc's: the full-width forms convert, their JIS
+                    // cousins (wave dash, minus, em dash, cent, pound, not, yen sign,
+                    // overline) have no code of their own and become "?" on both platforms.
+                    ConversionCase{"FullWidthForms", "\xEF\xBD\x9E\xEF\xBC\x8D\xE2\x80\x95\xEF\xBF\xA0\xEF\xBF\xA5", true,
+                                   "\x81\x60\x81\x7C\x81\x5C\x81\x91\x81\x8F", {}},
+                    ConversionCase{"OneWayMappingsOfGlibc",
+                                   "\xE3\x80\x9C\xE2\x88\x92\xE2\x80\x94\xC2\xA2\xC2\xA3\xC2\xAC\xC2\xA5\xE2\x80\xBE", true,
+                                   "????????",
+                                   {{0, 0x301C}, {1, 0x2212}, {2, 0x2014}, {3, 0xA2}, {4, 0xA3}, {5, 0xAC}, {6, 0xA5}, {7, 0x203E}}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace
