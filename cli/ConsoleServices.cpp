@@ -1,11 +1,7 @@
 #include "cli/ConsoleServices.h"
 
+#include "cli/System.h"
 #include "util/Cp932.h"
-
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace cli {
 
@@ -73,15 +69,7 @@ bool ConsoleServices::openDocument(const std::string& path)
     if (!config_.openReport) {
         return false;
     }
-    pid_t pid = 0;
-    std::string program = "xdg-open";
-    std::string argument = path;
-    char* argv[] = {program.data(), argument.data(), nullptr};
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) {
-        return false;
-    }
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return system::openDocument(path);
 }
 
 std::optional<std::string> ConsoleServices::askRadius(int dNumber, const std::string& promptText)

@@ -1,16 +1,15 @@
 // brelvane-cli: analyses one NC program headless and prints where its report is.
 #include "cli/ConsoleServices.h"
+#include "cli/DesktopStart.h"
 #include "cli/FindingReport.h"
 #include "cli/Options.h"
+#include "cli/System.h"
 #include "run/AnalysisRun.h"
 #include "record/SummaryJson.h"
 #include "util/File.h"
 
-#include <clocale>
 #include <cstdio>
 #include <filesystem>
-#include <langinfo.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,8 +19,8 @@ std::string absolutePath(const std::string& path)
     if (path.empty()) {
         return path;
     }
-    const auto absolute = std::filesystem::absolute(std::filesystem::path(path), error);
-    return error ? path : absolute.lexically_normal().string();
+    const auto absolute = std::filesystem::absolute(util::nativePath(path), error);
+    return error ? path : util::utf8Path(absolute.lexically_normal());
 }
 
 // The whole text to the file, or to standard output for "-"; false when it failed.
@@ -37,11 +36,14 @@ bool writeJson(const std::string& target, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    // Only the character type follows the environment: the terminal's encoding.
-    std::setlocale(LC_CTYPE, "");
-    const std::string codeset = nl_langinfo(CODESET);
+    const std::vector<std::string> args = cli::system::arguments(argc, argv);
+    if (cli::isDesktopStart(args, cli::system::startedFromDesktop())) {
+        cli::system::leaveConsole();
+        return cli::runFromDesktop(args[1], util::programDirectory(argv[0]), cli::systemDesktop());
+    }
+    const std::string codeset = cli::system::prepareConsole();
 
-    const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(args.begin() + 1, args.end()));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "brelvane-cli: %s\nTry 'brelvane-cli --help' for more information.\n",
                      parsed.error.c_str());
@@ -81,7 +83,7 @@ int main(int argc, char** argv)
     config.radius = options.radius;
     config.openReport = options.open;
     config.quiet = options.quiet;
-    config.interactive = isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+    config.interactive = cli::system::interactive();
     config.codeset = codeset;
     cli::ConsoleServices console(config, stdin, stderr);
 

@@ -9,31 +9,45 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#ifdef __linux__
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
-// The templates, written once, and the program as a file in memory that each input
-// replaces: the run reads them as any files, without a disk's cost.
+// The templates, written once, and the program as a file that each input replaces; on
+// Linux a file in memory, so the run reads it as any file without a disk's cost.
 struct Files {
-    Files() : program(memfd_create("part.nc", 0))
+    Files()
     {
+#ifdef __linux__
+        program = memfd_create("part.nc", 0);
         if (program < 0) {
             throw std::runtime_error("memfd_create failed");
         }
-        std::filesystem::create_directory(dir.file("templates"));
+#endif
+        std::filesystem::create_directory(util::nativePath(dir.file("templates")));
         testsupport::writeFile(dir.file("templates/hedder.txt"), "<html><body>\r\n");
         testsupport::writeFile(dir.file("templates/index.html"), "<html></html>\r\n");
     }
+#ifdef __linux__
     bool setProgram(const std::uint8_t* data, std::size_t size) const
     {
         return ftruncate(program, 0) == 0 && pwrite(program, data, size, 0) == static_cast<ssize_t>(size);
     }
     std::string programPath() const { return "/proc/self/fd/" + std::to_string(program); }
+    int program = -1;
+#else
+    bool setProgram(const std::uint8_t* data, std::size_t size) const
+    {
+        testsupport::writeFile(programPath(), std::string(reinterpret_cast<const char*>(data), size));
+        return testsupport::readFile(programPath()).size() == size;
+    }
+    std::string programPath() const { return dir.file("part.nc"); }
+#endif
 
     testsupport::TempDir dir;
-    int program;
 };
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "machine/MachineProfile.h"
 
 #include "checks/Finding.h"
+#include "util/File.h"
 #include "util/Number.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -191,21 +191,16 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
 
 std::string machineProfilePath(const std::string& programDir)
 {
-    std::vector<std::filesystem::path> candidates;
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (config && *config) {
-        candidates.push_back(std::filesystem::path(config) / "brelvane" / "machine.toml");
-    } else if (home && *home) {
-        candidates.push_back(std::filesystem::path(home) / ".config" / "brelvane" / "machine.toml");
+    std::vector<std::string> candidates;
+    if (const std::string config = util::userConfigFolder(); !config.empty()) {
+        candidates.push_back(util::joinPath(util::joinPath(config, "brelvane"), "machine.toml"));
     }
     if (!programDir.empty()) {
-        candidates.push_back(std::filesystem::path(programDir) / "machine.toml");
+        candidates.push_back(util::joinPath(programDir, "machine.toml"));
     }
     for (const auto& candidate : candidates) {
-        std::error_code error;
-        if (std::filesystem::exists(candidate, error)) {
-            return candidate.string();
+        if (util::isFile(candidate)) {
+            return candidate;
         }
     }
     return {};
@@ -214,8 +209,8 @@ std::string machineProfilePath(const std::string& programDir)
 MachineProfile loadMachineProfile(const std::string& path)
 {
     std::error_code error;
-    std::ifstream in(path, std::ios::binary);
-    if (!std::filesystem::is_regular_file(path, error) || !in) {
+    std::ifstream in(util::nativePath(path), std::ios::binary);
+    if (!std::filesystem::is_regular_file(util::nativePath(path), error) || !in) {
         throw MachineProfileError(path + ": cannot be read");
     }
     std::ostringstream text;

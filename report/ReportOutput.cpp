@@ -48,12 +48,12 @@ bool DiskOutput::isFolder(const std::string& path)
 bool DiskOutput::createFolder(const std::string& path)
 {
     std::error_code error;
-    return std::filesystem::create_directory(std::filesystem::path(path), error) && !error;
+    return std::filesystem::create_directory(util::nativePath(path), error) && !error;
 }
 
 std::unique_ptr<OutputFile> DiskOutput::create(const std::string& path)
 {
-    util::FileHandle file(std::fopen(path.c_str(), "wb"));
+    util::FileHandle file(util::openFile(path, "wb"));
     if (!file) {
         return nullptr;
     }
@@ -63,7 +63,7 @@ std::unique_ptr<OutputFile> DiskOutput::create(const std::string& path)
 void DiskOutput::remove(const std::string& path)
 {
     std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(path), ignored);
+    std::filesystem::remove(util::nativePath(path), ignored);
 }
 
 bool MemoryOutput::createFolder(const std::string& path)

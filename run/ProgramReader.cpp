@@ -1,6 +1,7 @@
 #include "run/ProgramReader.h"
 
 #include "run/Services.h"
+#include "util/File.h"
 #include "util/UserError.h"
 
 #include <array>
@@ -17,7 +18,7 @@ constexpr char kEndOfFileMark = '\x1A';  // old editors end the text with it
 std::uint64_t fileSize(const std::string& path)
 {
     std::error_code error;
-    const auto size = std::filesystem::file_size(std::filesystem::path(path), error);
+    const auto size = std::filesystem::file_size(util::nativePath(path), error);
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 

@@ -5,6 +5,7 @@
 
 #include "report/BlockEntries.h"
 #include "report/CycleNames.h"
+#include "util/File.h"
 #include "util/Number.h"
 
 #include <algorithm>
@@ -105,7 +106,7 @@ void appendFigures(std::string& out, const report::Figures& f, const double* cut
 
 std::string fileName(const std::string& path)
 {
-    return std::filesystem::path(path).filename().string();
+    return util::utf8Path(util::nativePath(path).filename());
 }
 
 }  // namespace

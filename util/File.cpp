@@ -3,18 +3,27 @@
 #include "util/Cp932.h"
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace util {
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
 constexpr char kSeparator = '/';
+#endif
 
 FileHandle openWithMessage(const std::string& path, const char* mode, MessageBoxService& messages)
 {
-    FileHandle file(std::fopen(path.c_str(), mode));
+    FileHandle file(openFile(path, mode));
     if (!file) {
         messages.showMessage(openErrorText(path), kOpenErrorCaption, MessageBoxService::Buttons::Ok);
     }
@@ -27,6 +36,33 @@ bool isSeparator(char c)
 }
 
 }  // namespace
+
+std::filesystem::path nativePath(std::string_view utf8)
+{
+    // The char8_t form says the bytes are UTF-8; a plain string would be read in the
+    // Windows ANSI code page.
+    const auto* first = reinterpret_cast<const char8_t*>(utf8.data());
+    return std::filesystem::path(first, first + utf8.size());
+}
+
+std::string utf8Path(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::FILE* openFile(const std::string& path, const char* mode)
+{
+#ifdef _WIN32
+    std::wstring wideMode;
+    for (const char* c = mode; *c != '\0'; ++c) {
+        wideMode += static_cast<wchar_t>(*c);
+    }
+    return _wfopen(nativePath(path).c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
 
 std::string openErrorText(const std::string& path)
 {
@@ -112,13 +148,37 @@ std::string joinPath(std::string_view folder, std::string_view name)
 
 std::string programDirectory(const char* argv0)
 {
+#ifdef _WIN32
+    std::wstring self(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (length > 0 && length < self.size()) {
+        self.resize(length);
+        return utf8Path(std::filesystem::path(self).parent_path());
+    }
+#else
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error && !self.empty()) {
-        return self.parent_path().string();
+        return utf8Path(self.parent_path());
     }
+#endif
     const std::string folder = folderOf(argv0 ? argv0 : "");
     return folder.empty() ? std::string(".") : folder;
+}
+
+std::string userConfigFolder()
+{
+#ifdef _WIN32
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    return appData && *appData ? utf8Path(std::filesystem::path(appData)) : std::string();
+#else
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config) {
+        return config;
+    }
+    const char* home = std::getenv("HOME");
+    return home && *home ? joinPath(home, ".config") : std::string();
+#endif
 }
 
 std::string templatesDirectory(const std::string& programDir)
@@ -126,25 +186,29 @@ std::string templatesDirectory(const std::string& programDir)
     if (isFile(joinPath(programDir, "hedder.txt"))) {
         return programDir;
     }
-    const std::string installed = joinPath(joinPath(folderOf(programDir), "share/brelvane"), "templates");
+    const std::string beside = joinPath(programDir, "templates");
+    if (isFile(joinPath(beside, "hedder.txt"))) {
+        return beside;
+    }
+    const std::string installed = joinPath(joinPath(joinPath(folderOf(programDir), "share"), "brelvane"), "templates");
     return isFile(joinPath(installed, "hedder.txt")) ? installed : programDir;
 }
 
 bool isFile(const std::string& path)
 {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
+    return !path.empty() && std::filesystem::is_regular_file(nativePath(path), error);
 }
 
 bool isFolder(const std::string& path)
 {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);
+    return !path.empty() && std::filesystem::is_directory(nativePath(path), error);
 }
 
 bool writeWholeFile(const std::string& path, std::string_view bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = openFile(path, "wb");
     if (!file) {
         return false;
     }

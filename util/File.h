@@ -6,6 +6,7 @@
 #include "util/MessageBoxService.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,14 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Paths travel through the program as UTF-8; these turn one into what the file system
+// takes (wide characters on Windows) and back.
+std::filesystem::path nativePath(std::string_view utf8);
+std::string utf8Path(const std::filesystem::path& path);
+
+// std::fopen for a UTF-8 path; null when it fails.
+std::FILE* openFile(const std::string& path, const char* mode);
 
 // Each opens the path in its mode or shows "No Open <path>" (caption "File Open Error")
 // and returns null.
@@ -39,12 +48,17 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // The folder of the running program's executable, where the templates lie.
 std::string programDirectory(const char* argv0);
 
+// Where the user's settings live: $XDG_CONFIG_HOME or ~/.config here, %APPDATA% on
+// Windows; empty when the environment names none.
+std::string userConfigFolder();
+
 // Creates or empties the file and writes the bytes; false when either fails.
 bool writeWholeFile(const std::string& path, std::string_view bytes);
 
-// Where the report templates are for a program in `programDir`: beside it (a build tree,
-// a copied folder), else in ../share/brelvane/templates (an installed prefix). Beside it
-// when neither holds them, so a missing template is reported where it was looked for.
+// Where the report templates are for a program in `programDir`: beside it (a build tree),
+// else in templates/ beside it (an unpacked Windows folder), else in
+// ../share/brelvane/templates (an installed prefix). Beside it when none holds them, so a
+// missing template is reported where it was looked for.
 std::string templatesDirectory(const std::string& programDir);
 
 bool isFile(const std::string& path);

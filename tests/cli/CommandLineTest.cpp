@@ -41,7 +41,7 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     const auto r = runProgram(kCli, args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string resultDir = dir.file("Result");
-    EXPECT_EQ(r.out, resultDir + "/index.html\n" + resultDir + "/sheet.html\n");
+    EXPECT_EQ(r.out, util::joinPath(resultDir, "index.html") + "\n" + util::joinPath(resultDir, "sheet.html") + "\n");
     for (const char* file : {"index.html", "jump.html", "data.html"}) {
         testsupport::expectGolden(name, file, testsupport::readFile(resultDir + "/" + file), resultDir);
     }

@@ -56,10 +56,10 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
     ASSERT_EQ(inMemory.outcome, run::RunOutcome::Completed);
     EXPECT_TRUE(memory.folders.contains(resultDir));
     for (const char* file : {"index.html", "jump.html", "data.html"}) {
-        EXPECT_EQ(memory.files[resultDir + "/" + file], testsupport::readFile(resultDir + "/" + file)) << file;
+        EXPECT_EQ(memory.files[util::joinPath(resultDir, file)], testsupport::readFile(resultDir + "/" + file)) << file;
     }
     EXPECT_EQ(memory.files.size(), 4u);
-    EXPECT_EQ(memory.files[resultDir + "/sheet.html"].size(), testsupport::readFile(resultDir + "/sheet.html").size());
+    EXPECT_EQ(memory.files[util::joinPath(resultDir, "sheet.html")].size(), testsupport::readFile(resultDir + "/sheet.html").size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, testing::ValuesIn(testsupport::goldenCases()),

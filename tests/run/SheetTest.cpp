@@ -70,7 +70,7 @@ TEST_F(Sheet, RecordHoldsProgramHolesAndOvercuts)
     EXPECT_NE(sheet.find("<path class=\"f\""), std::string::npos);
     EXPECT_NE(sheet.find(" A"), std::string::npos);  // the arc drawn as an arc
     EXPECT_NE(sheet.find("<circle class=\"h\""), std::string::npos);
-    EXPECT_EQ(r.sheet, resultDir() + "/sheet.html");
+    EXPECT_EQ(r.sheet, util::joinPath(resultDir(), "sheet.html"));
 }
 
 // The report links to the sheet: no page may link to a file that is not there.

@@ -1,26 +1,99 @@
-// Runs a program with arguments, standard input from /dev/null, and collects its exit
-// status and output.
+// Runs a program with arguments, standard input from the null device, and collects its
+// exit status and output.
 #pragma once
 
 #include "tests/support/TempDir.h"
 
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <string>
-#include <vector>
-
 extern char** environ;
+#endif
 
 namespace testsupport {
 
 struct ProgramResult {
     int exitCode = -1;    // -1 when it did not exit normally
-    int signal = 0;       // the signal that ended it, if any
+    int signal = 0;       // the signal that ended it, if any (on Windows, the exception code)
     std::string out;
     std::string err;
 };
+
+#ifdef _WIN32
+
+// One argument as the C runtime's parser reads it back: quoted, backslashes before a
+// quote doubled.
+inline std::wstring quotedArgument(const std::wstring& arg)
+{
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+inline ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    TempDir capture;
+    const std::string outPath = capture.file("out");
+    const std::string errPath = capture.file("err");
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const auto open = [&](const std::wstring& path, DWORD access, DWORD creation) {
+        return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, creation,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    const HANDLE in = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    const HANDLE out = open(util::nativePath(outPath).wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+    const HANDLE err = open(util::nativePath(errPath).wstring(), GENERIC_WRITE, CREATE_ALWAYS);
+    std::wstring commandLine = quotedArgument(util::nativePath(program).wstring());
+    for (const std::string& a : args) {
+        commandLine += L" " + quotedArgument(util::nativePath(a).wstring());
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process{};
+    ProgramResult result;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        // A crash ends the process with its exception code (0xC0000005 and the like).
+        if (code >= 0xC0000000u) {
+            result.signal = static_cast<int>(code);
+        } else {
+            result.exitCode = static_cast<int>(code);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    for (const HANDLE h : {in, out, err}) {
+        CloseHandle(h);
+    }
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+#else
 
 inline ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args)
 {
@@ -55,5 +128,7 @@ inline ProgramResult runProgram(const std::string& program, const std::vector<st
     result.err = readFile(errPath);
     return result;
 }
+
+#endif
 
 }  // namespace testsupport

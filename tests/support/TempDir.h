@@ -1,10 +1,13 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
-#include <cstdlib>
+#include "util/File.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 namespace testsupport {
@@ -13,11 +16,16 @@ class TempDir {
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "brelvane-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            throw std::runtime_error("mkdtemp failed");
+        // create_directory fails on a name that exists, so a name is never shared.
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = std::filesystem::temp_directory_path() / ("brelvane-" + std::to_string(random() % 1000000000));
+            if (std::filesystem::create_directory(path_)) {
+                return;
+            }
         }
-        path_ = pattern;
+        throw std::runtime_error("no temporary folder could be made");
     }
     ~TempDir()
     {
@@ -27,8 +35,12 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string path() const { return path_.string(); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // UTF-8, as the program takes paths; "a/b" is joined with the platform's separator.
+    std::string path() const { return util::utf8Path(path_); }
+    std::string file(const std::string& name) const
+    {
+        return util::utf8Path((path_ / util::nativePath(name)).make_preferred());
+    }
 
 private:
     std::filesystem::path path_;
@@ -36,13 +48,13 @@ private:
 
 inline void writeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(util::nativePath(path), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(util::nativePath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

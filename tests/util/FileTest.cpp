@@ -89,8 +89,13 @@ TEST(FileHelpers, OpeningAMissingFileShowsItsPath)
 
 TEST(FileHelpers, JoinUsesThePlatformSeparator)
 {
+#ifdef _WIN32
+    EXPECT_EQ(util::joinPath("C:\\w", "Result"), "C:\\w\\Result");
+    EXPECT_EQ(util::joinPath("C:\\w", ""), "C:\\w\\");
+#else
     EXPECT_EQ(util::joinPath("/w", "Result"), "/w/Result");
     EXPECT_EQ(util::joinPath("/w", ""), "/w/");
+#endif
 }
 
 }  // namespace

@@ -134,8 +134,13 @@ TEST(Format, TimesRoundToMinutesBeforeSplitting)
 TEST(Format, ConversionsIgnoreTheProcessLocale)
 {
     const std::string previous = std::setlocale(LC_ALL, nullptr);
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
-        << "the de_DE.UTF-8 locale is missing; scripts/setup generates it";
+#ifdef _WIN32
+    const char* german = "German_Germany.1252";
+#else
+    const char* german = "de_DE.UTF-8";
+#endif
+    ASSERT_NE(std::setlocale(LC_ALL, german), nullptr)
+        << "the " << german << " locale is missing; scripts/setup generates it";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     EXPECT_STREQ(probe, "1,5") << "the locale does not use a decimal comma";

@@ -1,0 +1,34 @@
+// What the command line needs of the operating system, one implementation per platform:
+// the rest of the command line, like the run, knows no platform.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli::system {
+
+// The program's arguments, the program's own name first, in UTF-8 (Windows hands them
+// over as wide characters; the narrow argv there is in the ANSI code page).
+std::vector<std::string> arguments(int argc, char** argv);
+
+// Readies the console for the program's text and returns the encoding to write it in.
+std::string prepareConsole();
+
+// Whether standard input and standard error are a console someone can answer at.
+bool interactive();
+
+// Hands a document to the desktop's program for it; true when one took it.
+bool openDocument(const std::string& path);
+
+// Whether the program was started with no console of a caller's: on Windows from Explorer
+// (a double-click, a file dropped on the program or its shortcut). Never here.
+bool startedFromDesktop();
+
+// Lets go of the console a desktop start made for the program, so no empty black window
+// stands beside the message boxes.
+void leaveConsole();
+
+// The desktop's message box; true when the answer is OK.
+bool messageBox(const std::string& text, const std::string& caption, bool okCancel, bool error);
+
+}  // namespace cli::system

@@ -1,0 +1,56 @@
+#include "cli/System.h"
+
+#include <clocale>
+#include <langinfo.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace cli::system {
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+std::string prepareConsole()
+{
+    // Only the character type follows the environment: the terminal's encoding.
+    std::setlocale(LC_CTYPE, "");
+    return nl_langinfo(CODESET);
+}
+
+bool interactive()
+{
+    return isatty(STDIN_FILENO) != 0 && isatty(STDERR_FILENO) != 0;
+}
+
+bool openDocument(const std::string& path)
+{
+    pid_t pid = 0;
+    std::string program = "xdg-open";
+    std::string argument = path;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) {
+        return false;
+    }
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool startedFromDesktop()
+{
+    // The desktop starts the window, not the command line.
+    return false;
+}
+
+void leaveConsole() {}
+
+bool messageBox(const std::string& /*text*/, const std::string& /*caption*/, bool /*okCancel*/, bool /*error*/)
+{
+    return false;
+}
+
+}  // namespace cli::system

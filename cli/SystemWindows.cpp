@@ -1,0 +1,94 @@
+#include "cli/System.h"
+
+#include "util/File.h"
+
+#include <array>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace cli::system {
+
+namespace {
+
+std::wstring wide(const std::string& utf8)
+{
+    return util::nativePath(utf8).wstring();
+}
+
+std::string utf8(const wchar_t* text)
+{
+    return util::utf8Path(std::filesystem::path(text));
+}
+
+bool isConsole(DWORD handle)
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(handle), &mode) != 0;
+}
+
+}  // namespace
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wideArgs = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wideArgs) {
+        return std::vector<std::string>(argv, argv + argc);
+    }
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) {
+        args.push_back(utf8(wideArgs[i]));
+    }
+    LocalFree(wideArgs);
+    return args;
+}
+
+std::string prepareConsole()
+{
+    // UTF-8 on the console, and the same bytes as on Linux where output is redirected:
+    // no line feed becomes CR LF behind the program's back.
+    SetConsoleOutputCP(CP_UTF8);
+    SetConsoleCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    return "UTF-8";
+}
+
+bool interactive()
+{
+    // _isatty would count the NUL device as a terminal.
+    return isConsole(STD_INPUT_HANDLE) && isConsole(STD_ERROR_HANDLE);
+}
+
+bool openDocument(const std::string& path)
+{
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
+bool startedFromDesktop()
+{
+    // Explorer gives a console program a console of its own: no other process shares it,
+    // and its output is not redirected.
+    std::array<DWORD, 2> processes{};
+    return GetConsoleProcessList(processes.data(), static_cast<DWORD>(processes.size())) == 1 &&
+           isConsole(STD_OUTPUT_HANDLE);
+}
+
+void leaveConsole()
+{
+    FreeConsole();
+}
+
+bool messageBox(const std::string& text, const std::string& caption, bool okCancel, bool error)
+{
+    const UINT type = (okCancel ? MB_OKCANCEL : MB_OK) | (error ? MB_ICONERROR : MB_ICONINFORMATION);
+    return MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), type) == IDOK;
+}
+
+}  // namespace cli::system
