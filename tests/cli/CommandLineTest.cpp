@@ -19,6 +19,26 @@ using testsupport::runProgram;
 
 const std::string kCli = BRELVANE_CLI;
 
+// The JSON summary against expected/summary.json of the golden case, where the input's
+// path is "@INPUT@" and the time of the analysis "@TIME@": the same figures on every
+// platform, to the bit. BRELVANE_UPDATE_GOLDEN=1 rewrites it.
+void expectGoldenJson(const std::string& name, nlohmann::json summary)
+{
+    summary["program"]["file"] = "@INPUT@";
+    summary["analysed_at"] = "@TIME@";
+    const std::string caseName = testsupport::goldenSettings(name).expectedCase;
+    const auto path = testsupport::goldenRoot() / caseName / "expected" / "summary.json";
+    const char* update = std::getenv("BRELVANE_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        if (name == caseName) {
+            testsupport::writeFile(path.string(), summary.dump(2) + "\n");
+        }
+        return;
+    }
+    const auto expected = nlohmann::json::parse(testsupport::readFile(path.string()));
+    EXPECT_EQ(expected, summary) << name << ": " << nlohmann::json::diff(expected, summary).dump();
+}
+
 class CliGolden : public testing::TestWithParam<std::string> {};
 
 TEST_P(CliGolden, WritesTheSameReportAsTheRun)
@@ -50,6 +70,7 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     // total is the final report.
     const auto summary = nlohmann::json::parse(testsupport::readFile(dir.file("summary.json")));
     EXPECT_EQ(summary["outcome"], "completed");
+    expectGoldenJson(name, summary);
     const std::string data = testsupport::readFile(resultDir + "/data.html");
     const auto figuresOf = [](const nlohmann::json& part) {
         report::Figures f;
@@ -226,6 +247,25 @@ TEST(CommandLine, FindingsLikeACompilerWithFailOnAndIgnore)
     EXPECT_EQ(j["check_counts"], (nlohmann::json{{"error", 0}, {"warning", 25}, {"info", 0}}));
     EXPECT_EQ(j["checks"][0], (nlohmann::json{{"code", "point-less-number"}, {"severity", "warning"}, {"line", 3},
                                                {"message", "小数点のない 「X2」 は 0.002 と読まれています (X2 → 0.002)"}}));
+}
+
+// Names in Japanese reach the file system whole: the program in a folder named in
+// Japanese, read, its report written beside it and linked in code page 932.
+TEST(CommandLine, JapaneseFileNamesWork)
+{
+    testsupport::TempDir dir;
+    const std::string folder = dir.file("加工 データ");
+    std::filesystem::create_directory(util::nativePath(folder));
+    const std::string program = util::joinPath(folder, "部品①.nc");
+    testsupport::writeFile(program, "O0001\nT1 M06\nG00 X0. Y0. Z10.\nG01 Z-1. F100\nM30\n");
+    const std::string json = util::joinPath(folder, "集計.json");
+    const auto r = runProgram(kCli, {"--json=" + json, program});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string resultDir = util::joinPath(folder, "Result");
+    EXPECT_EQ(r.out, util::joinPath(resultDir, "index.html") + "\n" + util::joinPath(resultDir, "sheet.html") + "\n");
+    const std::string link = "href=\"" + util::pathToCp932Link(util::joinPath(resultDir, "data.html")) + "#";
+    EXPECT_NE(testsupport::readFile(util::joinPath(resultDir, "jump.html")).find(link), std::string::npos) << link;
+    EXPECT_EQ(nlohmann::json::parse(testsupport::readFile(json))["program"]["file"], program);
 }
 
 TEST(CommandLine, WorkingFolderIsMadeAbsolute)
