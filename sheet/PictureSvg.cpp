@@ -57,10 +57,9 @@ void appendPoint(std::string& out, const Mapping& m, Point p)
     appendNumber(out, m.y(p.y));
 }
 
-void appendView(std::string& out, ViewPicture& view, const Mapping& m, const char* label, double labelY,
-                const double* start, const std::string& clipId)
+void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box, const Mapping& m,
+                const char* label, double labelY, const double* start, const std::string& clipId)
 {
-    const ViewPicture::Box& box = view.box();
     const double slack = 2 * view.tolerance();
     const bool startShown = start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
                             start[1] >= box.minY - slack && start[1] <= box.maxY + slack;
@@ -161,38 +160,26 @@ constexpr double kMaxViewHeight = 360.0;
 constexpr double kBarHeight = 22.0;
 
 // Where a view goes: its scale (equal on both axes) and its place in the picture.
-Mapping placeView(const ViewPicture::Box& box, double drawWidth, double top)
-{
-    // Extents below a micron draw as a point; no view magnifies more than that.
-    constexpr double kSmallest = 1e-3;
-    const double extentX = box.empty ? 0.0 : box.maxX - box.minX;
-    const double extentY = box.empty ? 0.0 : box.maxY - box.minY;
-    double scale = extentX > kSmallest ? drawWidth / extentX : drawWidth / kSmallest;
-    if (extentY > kSmallest) {
-        scale = std::min(scale, kMaxViewHeight / extentY);
+// The range a view frames on one axis: [min, max]; empty when nothing set it.
+struct Range {
+    double minimum = 0.0;
+    double maximum = 0.0;
+    bool empty = true;
+    void add(double low, double high)
+    {
+        minimum = empty ? low : std::min(minimum, low);
+        maximum = empty ? high : std::max(maximum, high);
+        empty = false;
     }
-    if (!std::isfinite(scale) || scale <= 0.0) {
-        scale = 1.0;
-    }
-    return {scale, kMargin, top, box.empty ? 0.0 : box.minX, box.empty ? 0.0 : box.maxY};
-}
+    // Below a micron an extent draws as a point; no view magnifies more than that.
+    double extent() const { return empty ? 0.0 : std::max(maximum - minimum, 1e-3); }
+};
 
-double viewHeight(const ViewPicture::Box& box, const Mapping& m)
+// A bar of a round length in program units, under the views.
+void appendScaleBar(std::string& out, double extent, const Mapping& m, double y, const char* units)
 {
-    return box.empty ? 0.0 : (box.maxY - box.minY) * m.scale;
-}
-
-double viewWidth(const ViewPicture::Box& box, const Mapping& m)
-{
-    return box.empty ? 0.0 : (box.maxX - box.minX) * m.scale;
-}
-
-// A bar of a round length in program units, under a view.
-void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping& m, double y, const char* units)
-{
-    const double extent = std::max(box.maxX - box.minX, box.maxY - box.minY);
     const double bar = roundLength(extent / 4);
-    if (box.empty || bar <= 0.0) {
+    if (!(bar > 0.0)) {
         return;
     }
     out += "<path class=\"bar\" d=\"M";
@@ -215,25 +202,66 @@ void appendScaleBar(std::string& out, const ViewPicture::Box& box, const Mapping
 }  // namespace
 
 std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend,
-                       const std::string& id)
+                       const std::string& id, bool wholeZ)
 {
-    picture.top().finish();
-    picture.front().finish();
-    const ViewPicture::Box& top = picture.top().box();
-    const ViewPicture::Box& front = picture.front().box();
-    const double drawWidth = width - 2 * kMargin;
+    ViewPicture& topView = picture.top();
+    ViewPicture& frontView = picture.front();
+    ViewPicture& sideView = picture.side();
+    for (ViewPicture* view : {&topView, &frontView, &sideView}) {
+        view->finish();
+    }
+    // One range per axis for all three views, so X lines up between top and front, Z
+    // between front and side, and Y is the same length in top and side. With `wholeZ`
+    // the front and side views frame all the Z the tool travels, retracts included.
+    const ViewPicture::Box& top = topView.box();
+    const ViewPicture::Box& front = wholeZ ? frontView.allBox() : frontView.box();
+    const ViewPicture::Box& side = wholeZ ? sideView.allBox() : sideView.box();
+    Range x;
+    Range y;
+    Range z;
+    if (!top.empty) {
+        x.add(top.minX, top.maxX);
+        y.add(top.minY, top.maxY);
+    }
+    if (!front.empty) {
+        x.add(front.minX, front.maxX);
+        z.add(front.minY, front.maxY);
+    }
+    if (!side.empty) {
+        y.add(side.minX, side.maxX);
+        z.add(side.minY, side.maxY);
+    }
+    const auto boxOf = [](const Range& h, const Range& v) {
+        ViewPicture::Box b;
+        b.empty = h.empty || v.empty;
+        b.minX = h.minimum;
+        b.maxX = h.maximum;
+        b.minY = v.minimum;
+        b.maxY = v.maximum;
+        return b;
+    };
 
-    // Each view at its own scale, the same on both of its axes, with its own scale bar.
-    const Mapping topMap = placeView(top, drawWidth, kMargin + kLabelHeight);
-    const double topBottom = topMap.top + viewHeight(top, topMap);
-    const Mapping frontMap = placeView(front, drawWidth, topBottom + kBarHeight + kMargin + kLabelHeight);
-    const double frontBottom = frontMap.top + viewHeight(front, frontMap);
-    const double legendTop = frontBottom + kBarHeight + 16;
+    // Third angle projection: the top view above the front view, the right side view to
+    // the right of the front view; one scale, the same on both axes of every view.
+    const double gap = 2 * kMargin;
+    const double drawWidth = width - 2 * kMargin - gap;
+    const double drawHeight = 2 * kMaxViewHeight;
+    double scale = std::min(drawWidth / (x.extent() + y.extent()), drawHeight / (y.extent() + z.extent()));
+    if (!std::isfinite(scale) || scale <= 0.0) {
+        scale = 1.0;
+    }
+    const Mapping topMap{scale, kMargin, kMargin + kLabelHeight, x.minimum, y.maximum};
+    const double topBottom = topMap.top + (y.empty ? 0.0 : y.extent() * scale);
+    const double lowerTop = topBottom + kClipMargin + kLabelHeight;
+    const Mapping frontMap{scale, kMargin, lowerTop, x.minimum, z.maximum};
+    const Mapping sideMap{scale, kMargin + x.extent() * scale + gap, lowerTop, y.minimum, z.maximum};
+    const double lowerBottom = lowerTop + (z.empty ? 0.0 : z.extent() * scale);
+    const double barY = lowerBottom + kBarHeight - 4;
+    const double legendTop = lowerBottom + kBarHeight + 16;
     const double height = legendTop + 18.0 * static_cast<double>(legend.size()) + 4;
 
     // As wide as the views need (and the legend's texts), at most `width`.
-    const double used = std::max({viewWidth(top, topMap) + 2 * kMargin, viewWidth(front, frontMap) + 2 * kMargin,
-                                  legend.empty() ? 200.0 : 420.0});
+    const double used = std::max(sideMap.left + y.extent() * scale + kMargin, legend.empty() ? 200.0 : 420.0);
     const auto svgWidth = static_cast<long long>(std::ceil(std::min(used, static_cast<double>(width))));
     const auto svgHeight = static_cast<long long>(std::ceil(height));
 
@@ -253,11 +281,15 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     const double* start = picture.start();
     const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
     const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
-    appendView(out, picture.top(), topMap, "上面 (XY)", topMap.top - kClipMargin - 5, start ? topStart : nullptr, id + "t");
-    appendScaleBar(out, top, topMap, topBottom + kBarHeight - 4, picture.units());
-    appendView(out, picture.front(), frontMap, "正面 (XZ)", frontMap.top - kClipMargin - 5, start ? frontStart : nullptr,
-               id + "f");
-    appendScaleBar(out, front, frontMap, frontBottom + kBarHeight - 4, picture.units());
+    const double sideStart[2] = {start ? start[1] : 0.0, start ? start[2] : 0.0};
+    const double labelAbove = kClipMargin + 5;
+    appendView(out, topView, boxOf(x, y), topMap, "上面 (XY)", topMap.top - labelAbove, start ? topStart : nullptr,
+               id + "t");
+    appendView(out, frontView, boxOf(x, z), frontMap, "正面 (XZ)", frontMap.top - labelAbove,
+               start ? frontStart : nullptr, id + "f");
+    appendView(out, sideView, boxOf(y, z), sideMap, "右側面 (YZ)", sideMap.top - labelAbove,
+               start ? sideStart : nullptr, id + "s");
+    appendScaleBar(out, std::max({x.extent(), y.extent(), z.extent()}), frontMap, barY, picture.units());
     for (std::size_t i = 0; i < legend.size(); ++i) {
         const double y = legendTop + 18.0 * static_cast<double>(i);
         out += "<path class=\"f\" stroke=\"";

@@ -256,7 +256,7 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += blocks[i];
         if (i < sections.size() && !sections[i].empty()) {
             sections[i].fit(perSection);
-            out += pictureSvg(sections[i], 560, {}, "section" + util::formatInt(static_cast<long long>(i + 1)));
+            out += pictureSvg(sections[i], 560, {}, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
         }
         out += "</section>\n";
     }

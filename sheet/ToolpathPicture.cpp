@@ -14,13 +14,22 @@ using Point = PathSimplifier::Point;
 
 }  // namespace
 
+namespace {
+
+// The two axes each view shows: top X and Y, front X and Z, side Y and Z.
+constexpr std::size_t kViewAxes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
+
+}  // namespace
+
 void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* b)
 {
-    top_.lineTo(style, {a[0], a[1]}, {b[0], b[1]});
-    front_.lineTo(style, {a[0], a[2]}, {b[0], b[2]});
+    for (int v = 0; v < 3; ++v) {
+        const auto [h, u] = kViewAxes[v];
+        views_[v].lineTo(style, {a[h], a[u]}, {b[h], b[u]});
+    }
 }
 
-void ToolpathPicture::addSideView(StrokeStyle style, const nc::Motion& m, bool topPlane, bool frontPlane)
+void ToolpathPicture::addThroughPoints(StrokeStyle style, const nc::Motion& m, int planeView)
 {
     // Seen from the side, an arc is a curve of another kind: drawn through points on it.
     // Without a helix it projects onto a line, exactly through its start, the quarter
@@ -42,11 +51,11 @@ void ToolpathPicture::addSideView(StrokeStyle style, const nc::Motion& m, bool t
             point[axis2] = m.centre2 + m.radius * std::sin(angle);
             point[third] = m.from[third] + (m.to[third] - m.from[third]) * (travel / m.sweep);
         }
-        if (!topPlane) {
-            top_.lineTo(style, {previous[0], previous[1]}, {point[0], point[1]});
-        }
-        if (!frontPlane) {
-            front_.lineTo(style, {previous[0], previous[2]}, {point[0], point[2]});
+        for (int v = 0; v < 3; ++v) {
+            if (v != planeView) {
+                const auto [h, u] = kViewAxes[v];
+                views_[v].lineTo(style, {previous[h], previous[u]}, {point[h], point[u]});
+            }
         }
         std::copy(point, point + 3, previous);
     };
@@ -91,26 +100,27 @@ void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
         if (!arcDrawable) {
             break;
         }
-        const bool topPlane = m.axis1 == 0 && m.axis2 == 1;
-        const bool frontPlane = m.axis1 == 0 && m.axis2 == 2;
-        const Point centre{m.centre1, m.centre2};
-        if (topPlane) {
-            top_.arcTo(style, {m.from[0], m.from[1]}, {m.to[0], m.to[1]}, centre, m.radius, m.sweep,
-                       m.angleIncreasing);
+        // The view whose plane the arc lies on draws it as an arc; the others through
+        // points on it.
+        int planeView = -1;
+        for (int v = 0; v < 3; ++v) {
+            if (static_cast<std::size_t>(m.axis1) == kViewAxes[v][0] &&
+                static_cast<std::size_t>(m.axis2) == kViewAxes[v][1]) {
+                planeView = v;
+            }
         }
-        if (frontPlane) {
-            front_.arcTo(style, {m.from[0], m.from[2]}, {m.to[0], m.to[2]}, centre, m.radius, m.sweep,
-                         m.angleIncreasing);
+        if (planeView >= 0) {
+            const auto [h, u] = kViewAxes[planeView];
+            views_[planeView].arcTo(style, {m.from[h], m.from[u]}, {m.to[h], m.to[u]}, {m.centre1, m.centre2},
+                                    m.radius, m.sweep, m.angleIncreasing);
         }
-        if (!topPlane || !frontPlane) {
-            addSideView(style, m, topPlane, frontPlane);
-        }
+        addThroughPoints(style, m, planeView);
         break;
     }
     case nc::MotionKind::Hole:
         // The top view marks where the hole is; its moves draw it from the front.
         if (usable(m.to[0]) && usable(m.to[1])) {
-            top_.hole(colour, m.to[0], m.to[1], m.to[1]);
+            views_[0].hole(colour, m.to[0], m.to[1], m.to[1]);
         }
         break;
     default:
@@ -129,8 +139,9 @@ void ToolpathPicture::markStart(double x, double y, double z)
         start_[0] = x;
         start_[1] = y;
         start_[2] = z;
-        top_.include(x, y);
-        front_.include(x, z);
+        views_[0].include(x, y);
+        views_[1].include(x, z);
+        views_[2].include(y, z);
     }
 }
 
@@ -142,17 +153,33 @@ void ToolpathPicture::fit(std::size_t budget)
 
 void ToolpathPicture::shrinkTo(std::size_t target)
 {
-    top_.finish();
-    front_.finish();
+    for (ViewPicture& view : views_) {
+        view.finish();
+    }
     // Coarsening halves the detail each round while it pays; a path that no detail makes
     // smaller (a random walk) or more separate strokes than the budget holds is thinned.
+    // Only views above a third of the target give up detail: a side view full of retraced
+    // lines costs the other views nothing.
     for (int round = 0; round < 64 && estimatedSize() > target; ++round) {
-        const std::size_t before = estimatedSize();
-        top_.coarsen();
-        front_.coarsen();
-        if (estimatedSize() > before - before / 8) {
-            top_.thin();
-            front_.thin();
+        std::size_t before = 0;
+        bool over[3] = {false, false, false};
+        for (std::size_t v = 0; v < 3; ++v) {
+            over[v] = views_[v].estimatedSize() > target / 3;
+            before += over[v] ? views_[v].estimatedSize() : 0;
+        }
+        std::size_t after = 0;
+        for (std::size_t v = 0; v < 3; ++v) {
+            if (over[v]) {
+                views_[v].coarsen();
+                after += views_[v].estimatedSize();
+            }
+        }
+        if (after > before - before / 8) {
+            for (std::size_t v = 0; v < 3; ++v) {
+                if (over[v]) {
+                    views_[v].thin();
+                }
+            }
         }
     }
 }

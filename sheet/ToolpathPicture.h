@@ -11,7 +11,8 @@
 
 namespace sheet {
 
-// The top and the front view of a set of moves, within a byte budget.
+// The three views of a set of moves (top XY, front XZ, right side YZ, as drawn in third
+// angle projection), within a byte budget.
 class ToolpathPicture {
 public:
     explicit ToolpathPicture(std::size_t budget) : budget_(budget) {}
@@ -22,10 +23,14 @@ public:
     // Coarsens until the picture fits the budget.
     void fit(std::size_t budget);
 
-    std::size_t estimatedSize() const { return top_.estimatedSize() + front_.estimatedSize(); }
-    bool empty() const { return top_.box().empty && front_.box().empty; }
-    ViewPicture& top() { return top_; }
-    ViewPicture& front() { return front_; }
+    std::size_t estimatedSize() const
+    {
+        return views_[0].estimatedSize() + views_[1].estimatedSize() + views_[2].estimatedSize();
+    }
+    bool empty() const { return views_[0].box().empty && views_[1].box().empty && views_[2].box().empty; }
+    ViewPicture& top() { return views_[0]; }
+    ViewPicture& front() { return views_[1]; }
+    ViewPicture& side() { return views_[2]; }
     const double* start() const { return hasStart_ ? start_ : nullptr; }
     // The units of what it shows: "mm", "inch", or "mm / inch" when the program switches.
     const char* units() const { return units_ == 2 ? "inch" : units_ == 3 ? "mm / inch" : "mm"; }
@@ -33,11 +38,11 @@ public:
 private:
     void addLine(StrokeStyle style, const double* a, const double* b);
     void shrinkTo(std::size_t target);
-    void addSideView(StrokeStyle style, const nc::Motion& m, bool topPlane, bool frontPlane);
+    // An arc in the views whose plane is not its own: drawn through points on it.
+    void addThroughPoints(StrokeStyle style, const nc::Motion& m, int planeView);
 
     std::size_t budget_;
-    ViewPicture top_;
-    ViewPicture front_;
+    ViewPicture views_[3];  // top (X, Y), front (X, Z), side (Y, Z)
     bool hasStart_ = false;
     int units_ = 0;  // 1: mm moves, 2: inch moves, 3: both
     double start_[3] = {0.0, 0.0, 0.0};

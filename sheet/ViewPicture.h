@@ -68,6 +68,8 @@ public:
     // rapid from a start point far above does not shrink the part; everything when
     // nothing was cut.
     const Box& box() const { return work_.empty ? all_ : work_; }
+    // Everything the view holds, rapids and the start point included.
+    const Box& allBox() const { return all_; }
     double tolerance() const { return simplifier_.tolerance(); }
     // About the bytes its SVG takes.
     std::size_t estimatedSize() const { return size_; }

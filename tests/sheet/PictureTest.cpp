@@ -225,3 +225,63 @@ TEST(ToolpathPicture, LabelsStayOffTheDrawing)
 }
 
 }  // namespace
+
+namespace {
+
+// A view's drawing area as its clip rectangle gives it, the clip margin taken off.
+struct Area {
+    double left, top, width, height;
+};
+
+Area clipArea(const std::string& svg, const std::string& id)
+{
+    const std::size_t at = svg.find("<clipPath id=\"" + id + "\"><rect");
+    EXPECT_NE(at, std::string::npos) << id;
+    if (at == std::string::npos) {
+        return {};
+    }
+    const auto value = [&](const std::string& name) {
+        return std::stod(svg.substr(svg.find(name + "=\"", at) + name.size() + 2));
+    };
+    constexpr double kClip = 12.0;
+    return {value("x") + kClip, value("y") + kClip, value("width") - 2 * kClip, value("height") - 2 * kClip};
+}
+
+// Third angle projection on one scale: the top view above the front view with X lined up,
+// the right side view beside the front view with Z lined up; a section's front and side
+// views frame all the Z it travels, the retract included.
+TEST(ToolpathPicture, ThreeViewsOnOneScaleLinedUp)
+{
+    for (const bool wholeZ : {false, true}) {
+        sheet::ToolpathPicture picture(1 << 20);
+        const auto move = [&](nc::MotionKind kind, nc::Point3 from, nc::Point3 to) {
+            nc::Motion m;
+            m.kind = kind;
+            m.from = from;
+            m.to = to;
+            picture.add(m, 0);
+        };
+        move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5});
+        move(nc::MotionKind::Feed, {0, 0, 5}, {0, 0, -5});
+        move(nc::MotionKind::Feed, {0, 0, -5}, {100, 40, -5});
+        move(nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 50});
+        const std::string svg = sheet::pictureSvg(picture, 760, {}, "p", wholeZ);
+        const Area top = clipArea(svg, "pt");
+        const Area front = clipArea(svg, "pf");
+        const Area side = clipArea(svg, "ps");
+        const double scale = top.width / 100;
+        const double z = wholeZ ? 55 : 10;
+        EXPECT_NEAR(top.height, 40 * scale, 0.2);
+        EXPECT_NEAR(front.left, top.left, 0.1);
+        EXPECT_NEAR(front.width, top.width, 0.2);
+        EXPECT_GT(front.top, top.top + top.height);
+        EXPECT_NEAR(front.height, z * scale, 0.2) << "wholeZ " << wholeZ;
+        EXPECT_NEAR(side.top, front.top, 0.1);
+        EXPECT_NEAR(side.height, front.height, 0.2);
+        EXPECT_NEAR(side.width, 40 * scale, 0.2);
+        EXPECT_GT(side.left, front.left + front.width);
+        EXPECT_NE(svg.find("右側面 (YZ)"), std::string::npos);
+    }
+}
+
+}  // namespace
