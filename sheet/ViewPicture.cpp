@@ -102,6 +102,17 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
     if (grew) {
         updateTolerance();
     }
+    const bool onLevel = from.y == to.y;
+    if (level_.active) {
+        if (onLevel && from.y == level_.y && from == lastPoint_ && strokes_.back().style == style) {
+            level_.minX = std::min(level_.minX, to.x);
+            level_.maxX = std::max(level_.maxX, to.x);
+            lastPoint_ = to;
+            lastPointInWork_ = !style.rapid;
+            return;
+        }
+        flushLevel();
+    }
     continueStroke(style, from);
     lastPoint_ = to;
     hasLastPoint_ = true;
@@ -109,13 +120,37 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
     if (to == from) {
         return;
     }
+    if (onLevel) {
+        level_ = {true, from, from.y, std::min(from.x, to.x), std::max(from.x, to.x)};
+        return;
+    }
     simplifier_.add(to, scratch_);
+    keepPoints(0);
+}
+
+void ViewPicture::flushLevel()
+{
+    if (!level_.active) {
+        return;
+    }
+    level_.active = false;
+    // Out to both ends of the stretch and back to where the moves stopped: every point of
+    // it drawn, three points for any number of moves.
+    const double y = level_.y;
+    Point previous = level_.start;
+    for (const Point p : {Point{level_.minX, y}, Point{level_.maxX, y}, lastPoint_}) {
+        if (p != previous) {
+            simplifier_.add(p, scratch_);
+            previous = p;
+        }
+    }
     keepPoints(0);
 }
 
 void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, double radius, double sweep,
                         bool angleIncreasing)
 {
+    flushLevel();
     // The extremes of the circle that the arc passes widen the box, as on the part.
     Box& box = style.rapid ? all_ : work_;
     all_.add(from.x, from.y);
@@ -192,6 +227,7 @@ void ViewPicture::hole(std::uint8_t colour, double x, double y, double y2)
 
 void ViewPicture::finish()
 {
+    flushLevel();
     if (open_) {
         simplifier_.finish(scratch_);
         keepPoints(0);

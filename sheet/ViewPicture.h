@@ -80,6 +80,7 @@ private:
     void keepPoints(std::size_t from);
     void updateTolerance();
     void recount();
+    void flushLevel();
 
     std::vector<Stroke> strokes_;
     std::vector<Hole> holes_;
@@ -88,6 +89,15 @@ private:
     bool open_ = false;  // the last stroke takes more points
     PathSimplifier::Point lastPoint_;  // where the last stroke ends, pending point included
     bool hasLastPoint_ = false;
+    // Moves back and forth along one level line (the front and side views of moves at one
+    // depth) wait here as the stretch they cover: the simplifier would keep every turn.
+    struct Level {
+        bool active = false;
+        PathSimplifier::Point start;  // where the stroke stood when the moves began
+        double y = 0.0;
+        double minX = 0.0;
+        double maxX = 0.0;
+    } level_;
     bool lastPointInWork_ = false;     // lastPoint_ is in work_ (it ended a feed move)
     double minimumTolerance_ = 0.0;  // raised by coarsening
     Box all_;   // every move

@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -281,6 +282,48 @@ TEST(ToolpathPicture, ThreeViewsOnOneScaleLinedUp)
         EXPECT_NEAR(side.width, 40 * scale, 0.2);
         EXPECT_GT(side.left, front.left + front.width);
         EXPECT_NE(svg.find("右側面 (YZ)"), std::string::npos);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Moves back and forth at one depth are one level line in the front and side views: drawn
+// over all the stretch they cover, in a few points however many moves there are.
+TEST(ToolpathPicture, MovesAtOneDepthAreOneLineInTheSideViews)
+{
+    sheet::ToolpathPicture picture(1 << 20);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> coordinate(0.0, 100.0);
+    nc::Point3 at{50, 50, -2};
+    double lowX = 50, highX = 50, lowY = 50, highY = 50;
+    for (int i = 0; i < 10000; ++i) {
+        nc::Motion m;
+        m.kind = nc::MotionKind::Feed;
+        m.from = at;
+        m.to = {coordinate(random), coordinate(random), -2};
+        picture.add(m, 0);
+        at = m.to;
+        lowX = std::min(lowX, at[0]);
+        highX = std::max(highX, at[0]);
+        lowY = std::min(lowY, at[1]);
+        highY = std::max(highY, at[1]);
+    }
+    for (const auto& [view, low, high] : {std::tuple{&picture.front(), lowX, highX}, std::tuple{&picture.side(), lowY, highY}}) {
+        view->finish();
+        ASSERT_EQ(view->strokes().size(), 1u);
+        const auto& vertices = view->strokes().front().vertices;
+        EXPECT_LE(vertices.size(), 4u);
+        double drawnLow = vertices.front().p.x, drawnHigh = drawnLow;
+        for (const auto& v : vertices) {
+            EXPECT_EQ(v.p.y, -2.0);
+            drawnLow = std::min(drawnLow, v.p.x);
+            drawnHigh = std::max(drawnHigh, v.p.x);
+        }
+        EXPECT_EQ(drawnLow, low);
+        EXPECT_EQ(drawnHigh, high);
+        EXPECT_EQ(vertices.back().p.x, view == &picture.front() ? at[0] : at[1]);
     }
 }
 
