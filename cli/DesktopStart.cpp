@@ -6,8 +6,6 @@
 #include "util/File.h"
 #include "util/UserError.h"
 
-#include <filesystem>
-
 namespace cli {
 
 namespace {
@@ -43,13 +41,6 @@ private:
     const Desktop& desktop_;
 };
 
-std::string absolutePath(const std::string& path)
-{
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(util::nativePath(path), error);
-    return error ? path : util::utf8Path(absolute.lexically_normal());
-}
-
 }  // namespace
 
 Desktop systemDesktop()
@@ -66,7 +57,7 @@ int runFromDesktop(const std::string& ncFile, const std::string& programDir, con
 {
     DesktopServices services(desktop);
     run::RunSettings settings;
-    settings.ncFile = absolutePath(ncFile);
+    settings.ncFile = util::absolutePath(ncFile);
     settings.workingDir = util::folderOf(settings.ncFile);
     try {
         if (const std::string profile = machine::machineProfilePath(programDir); !profile.empty()) {

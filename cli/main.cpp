@@ -9,19 +9,8 @@
 #include "util/File.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace {
-
-std::string absolutePath(const std::string& path)
-{
-    std::error_code error;
-    if (path.empty()) {
-        return path;
-    }
-    const auto absolute = std::filesystem::absolute(util::nativePath(path), error);
-    return error ? path : util::utf8Path(absolute.lexically_normal());
-}
 
 // The whole text to the file, or to standard output for "-"; false when it failed.
 bool writeJson(const std::string& target, const std::string& text)
@@ -43,7 +32,9 @@ int main(int argc, char** argv)
     }
     const std::string codeset = cli::system::prepareConsole();
 
-    const cli::ParseResult parsed = cli::parseOptions(std::vector<std::string>(args.begin() + 1, args.end()));
+    // A program started with no arguments at all, not even its own name, has no options.
+    const cli::ParseResult parsed =
+        cli::parseOptions(args.empty() ? std::vector<std::string>() : std::vector<std::string>(args.begin() + 1, args.end()));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "brelvane-cli: %s\nTry 'brelvane-cli --help' for more information.\n",
                      parsed.error.c_str());
@@ -71,8 +62,8 @@ int main(int argc, char** argv)
     }
     // As the window's folder browser would give it: absolute, so the report's links
     // resolve wherever it is opened from.
-    settings.workingDir = options.workdirGiven ? absolutePath(settings.workingDir)
-                                               : util::folderOf(absolutePath(settings.ncFile));
+    settings.workingDir = options.workdirGiven ? util::absolutePath(settings.workingDir)
+                                               : util::folderOf(util::absolutePath(settings.ncFile));
 
     run::AppState state;
     state.programDir =

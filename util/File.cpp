@@ -51,6 +51,16 @@ std::string utf8Path(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
+std::string absolutePath(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty()) {
+        return path;
+    }
+    const auto absolute = std::filesystem::absolute(nativePath(path), error);
+    return error ? path : utf8Path(absolute.lexically_normal());
+}
+
 std::FILE* openFile(const std::string& path, const char* mode)
 {
 #ifdef _WIN32

@@ -24,6 +24,10 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 std::filesystem::path nativePath(std::string_view utf8);
 std::string utf8Path(const std::filesystem::path& path);
 
+// The path made absolute against the current folder, "." and ".." taken out; as it is
+// when empty or when that fails.
+std::string absolutePath(const std::string& path);
+
 // std::fopen for a UTF-8 path; null when it fails.
 std::FILE* openFile(const std::string& path, const char* mode);
 
