@@ -125,12 +125,16 @@ std::string folderOf(std::string_view path)
 {
     // 1. The last separator that is a character of its own; remember what stands
     // before it (a separator, or any other character, double-byte ones included).
+    // The program's own paths are UTF-8, whose characters hold no separator byte but end
+    // in bytes a code page 932 lead byte can be ("品" ends in 0x81): only a path that is
+    // no UTF-8 is read as code page 932.
+    const bool cp932 = !looksLikeUtf8(path);
     std::size_t last = 0;  // 1-based position, 0 for none
     bool separatorBeforeLast = false;
     bool previousWasSeparator = false;
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto c = static_cast<unsigned char>(path[i]);
-        if (isCp932LeadByte(c) && i + 1 < path.size()) {
+        if (cp932 && isCp932LeadByte(c) && i + 1 < path.size()) {
             ++i;
             previousWasSeparator = false;
             continue;

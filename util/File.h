@@ -42,8 +42,8 @@ FileHandle openBinaryRead(const std::string& path, MessageBoxService& messages);
 std::optional<std::string> readWholeFile(const std::string& path, MessageBoxService& messages);
 
 // The folder part of a path: cut at the last "\", ":" or "/" that is a character of its
-// own (not the second byte of a code page 932 character), dropping a trailing "\" or "/"
-// unless it follows ":" or another separator.
+// own (not the second byte of a code page 932 character, in a path that is no UTF-8),
+// dropping a trailing "\" or "/" unless it follows ":" or another separator.
 std::string folderOf(std::string_view path);
 
 // Joins a folder and a name with the platform's separator.

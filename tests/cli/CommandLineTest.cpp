@@ -254,7 +254,7 @@ TEST(CommandLine, FindingsLikeACompilerWithFailOnAndIgnore)
 TEST(CommandLine, JapaneseFileNamesWork)
 {
     testsupport::TempDir dir;
-    const std::string folder = dir.file("加工 データ");
+    const std::string folder = dir.file("加工 部品");  // "品" ends in 0x81, a code page 932 lead byte
     std::filesystem::create_directory(util::nativePath(folder));
     const std::string program = util::joinPath(folder, "部品①.nc");
     testsupport::writeFile(program, "O0001\nT1 M06\nG00 X0. Y0. Z10.\nG01 Z-1. F100\nM30\n");

@@ -36,7 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"\\part.nc", "\\"}, FolderCase{"\\\\server\\part.nc", "\\\\server"},
                     FolderCase{"/home/nc/part.nc", "/home/nc"}, FolderCase{"/part.nc", "/"},
                     FolderCase{"/home/nc/", "/home/nc"}, FolderCase{"//part.nc", "//"},
-                    FolderCase{"", ""}),
+                    FolderCase{"", ""},
+                    // UTF-8 paths: "品" ends in 0x81, a code page 932 lead byte, yet the
+                    // separator after it is one.
+                    FolderCase{"/tmp/部品/part.nc", "/tmp/部品"}, FolderCase{"C:\\加工\\部品\\part.nc", "C:\\加工\\部品"}),
                          [](const auto& info) { return testsupport::caseIndexName(info); });
 
 TEST(FileHelpers, ReadWholeFileKeepsEveryByte)
