@@ -5,7 +5,6 @@
 #include "util/Number.h"
 
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -208,9 +207,8 @@ std::string machineProfilePath(const std::string& programDir)
 
 MachineProfile loadMachineProfile(const std::string& path)
 {
-    std::error_code error;
     std::ifstream in(util::nativePath(path), std::ios::binary);
-    if (!std::filesystem::is_regular_file(util::nativePath(path), error) || !in) {
+    if (!util::isFile(path) || !in) {
         throw MachineProfileError(path + ": cannot be read");
     }
     std::ostringstream text;

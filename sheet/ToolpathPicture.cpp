@@ -10,12 +10,6 @@ namespace sheet {
 
 namespace {
 
-using Point = PathSimplifier::Point;
-
-}  // namespace
-
-namespace {
-
 // The two axes each view shows: top X and Y, front X and Z, side Y and Z.
 constexpr std::size_t kViewAxes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
 
@@ -139,9 +133,9 @@ void ToolpathPicture::markStart(double x, double y, double z)
         start_[0] = x;
         start_[1] = y;
         start_[2] = z;
-        views_[0].include(x, y);
-        views_[1].include(x, z);
-        views_[2].include(y, z);
+        for (int v = 0; v < 3; ++v) {
+            views_[v].include(start_[kViewAxes[v][0]], start_[kViewAxes[v][1]]);
+        }
     }
 }
 
