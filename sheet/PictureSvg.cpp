@@ -57,25 +57,48 @@ void appendPoint(std::string& out, const Mapping& m, Point p)
     appendNumber(out, m.y(p.y));
 }
 
-void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box, const Mapping& m,
-                const char* label, double labelY, const double* start, const std::string& clipId)
+// A view's label, which says where the start point is when the view's frame leaves it out.
+struct ViewLabel {
+    std::string text;
+    bool startShown = false;
+};
+
+ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const char* name, const double* start)
 {
     const double slack = 2 * view.tolerance();
-    const bool startShown = start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
-                            start[1] >= box.minY - slack && start[1] <= box.maxY + slack;
+    ViewLabel label{name, start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
+                              start[1] >= box.minY - slack && start[1] <= box.maxY + slack};
+    if (start && !label.startShown) {
+        label.text += "　スタート点は枠外 (";
+        label.text += util::formatGeneral(start[0]);
+        label.text += ", ";
+        label.text += util::formatGeneral(start[1]);
+        label.text += ")";
+    }
+    return label;
+}
+
+// About how wide a label's 12 px text runs: Japanese characters a full 12 px, the rest 7.
+double labelWidth(std::string_view utf8)
+{
+    double width = 0.0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        width += byte < 0x80 ? 7.0 : byte >= 0xC0 ? 12.0 : 0.0;
+    }
+    return width;
+}
+
+void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box, const Mapping& m,
+                const ViewLabel& label, double labelY, const double* start, const std::string& clipId)
+{
+    const bool startShown = label.startShown;
     out += "<text class=\"label\" x=\"";
     appendNumber(out, m.left);
     out += "\" y=\"";
     appendNumber(out, labelY);
     out += "\">";
-    out += label;
-    if (start && !startShown) {
-        out += "　スタート点は枠外 (";
-        out += util::formatGeneral(start[0]);
-        out += ", ";
-        out += util::formatGeneral(start[1]);
-        out += ")";
-    }
+    out += label.text;
     out += "</text>\n";
     // Rapids that leave the part's box (the way down from a start point far above) are
     // cut at its edge, a margin away.
@@ -214,8 +237,8 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     // between front and side, and Y is the same length in top and side. With `wholeZ`
     // the front and side views frame all the Z the tool travels, retracts included.
     const ViewPicture::Box& top = topView.box();
-    const ViewPicture::Box& front = wholeZ ? frontView.allBox() : frontView.box();
-    const ViewPicture::Box& side = wholeZ ? sideView.allBox() : sideView.box();
+    const ViewPicture::Box& front = wholeZ ? frontView.travelBox() : frontView.box();
+    const ViewPicture::Box& side = wholeZ ? sideView.travelBox() : sideView.box();
     Range x;
     Range y;
     Range z;
@@ -254,14 +277,29 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     const double topBottom = topMap.top + (y.empty ? 0.0 : y.extent() * scale);
     const double lowerTop = topBottom + kClipMargin + kLabelHeight;
     const Mapping frontMap{scale, kMargin, lowerTop, x.minimum, z.maximum};
-    const Mapping sideMap{scale, kMargin + x.extent() * scale + gap, lowerTop, y.minimum, z.maximum};
+    const double* start = picture.start();
+    const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
+    const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
+    const double sideStart[2] = {start ? start[1] : 0.0, start ? start[2] : 0.0};
+    const ViewLabel topLabel = viewLabel(topView, boxOf(x, y), "上面 (XY)", start ? topStart : nullptr);
+    const ViewLabel frontLabel = viewLabel(frontView, boxOf(x, z), "正面 (XZ)", start ? frontStart : nullptr);
+    const ViewLabel sideLabel = viewLabel(sideView, boxOf(y, z), "右側面 (YZ)", start ? sideStart : nullptr);
+    // The side view starts past the front view and past the front view's label: a narrow
+    // front view (a section that only drills) must not put the two labels on each other.
+    const double sideLeft = kMargin + std::max(x.extent() * scale, labelWidth(frontLabel.text)) + gap;
+    const Mapping sideMap{scale, sideLeft, lowerTop, y.minimum, z.maximum};
     const double lowerBottom = lowerTop + (z.empty ? 0.0 : z.extent() * scale);
     const double barY = lowerBottom + kBarHeight - 4;
     const double legendTop = lowerBottom + kBarHeight + 16;
     const double height = legendTop + 18.0 * static_cast<double>(legend.size()) + 4;
 
-    // As wide as the views need (and the legend's texts), at most `width`.
-    const double used = std::max(sideMap.left + y.extent() * scale + kMargin, legend.empty() ? 200.0 : 420.0);
+    // As wide as the views, their labels, the scale bar and the legend need, at most `width`.
+    const double barExtent = std::max({x.extent(), y.extent(), z.extent()});
+    const double bar = roundLength(barExtent / 4);
+    const double barWidth =
+        bar * scale + 6 + labelWidth(util::formatGeneral(bar) + " " + picture.units()) + kMargin;
+    const double used = std::max({sideMap.left + std::max(y.extent() * scale, labelWidth(sideLabel.text)) + kMargin,
+                                  kMargin + barWidth, legend.empty() ? 200.0 : 420.0});
     const auto svgWidth = static_cast<long long>(std::ceil(std::min(used, static_cast<double>(width))));
     const auto svgHeight = static_cast<long long>(std::ceil(height));
 
@@ -278,18 +316,14 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
            ".f{stroke-width:1.3}.r{stroke-width:0.7;stroke-dasharray:4 3;opacity:.8}"
            ".h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
            ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}</style>\n";
-    const double* start = picture.start();
-    const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
-    const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
-    const double sideStart[2] = {start ? start[1] : 0.0, start ? start[2] : 0.0};
     const double labelAbove = kClipMargin + 5;
-    appendView(out, topView, boxOf(x, y), topMap, "上面 (XY)", topMap.top - labelAbove, start ? topStart : nullptr,
+    appendView(out, topView, boxOf(x, y), topMap, topLabel, topMap.top - labelAbove, start ? topStart : nullptr,
                id + "t");
-    appendView(out, frontView, boxOf(x, z), frontMap, "正面 (XZ)", frontMap.top - labelAbove,
+    appendView(out, frontView, boxOf(x, z), frontMap, frontLabel, frontMap.top - labelAbove,
                start ? frontStart : nullptr, id + "f");
-    appendView(out, sideView, boxOf(y, z), sideMap, "右側面 (YZ)", sideMap.top - labelAbove,
+    appendView(out, sideView, boxOf(y, z), sideMap, sideLabel, sideMap.top - labelAbove,
                start ? sideStart : nullptr, id + "s");
-    appendScaleBar(out, std::max({x.extent(), y.extent(), z.extent()}), frontMap, barY, picture.units());
+    appendScaleBar(out, barExtent, frontMap, barY, picture.units());
     for (std::size_t i = 0; i < legend.size(); ++i) {
         const double y = legendTop + 18.0 * static_cast<double>(i);
         out += "<path class=\"f\" stroke=\"";

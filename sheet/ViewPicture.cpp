@@ -96,6 +96,7 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
         }
     }
     grew = all_.add(to.x, to.y) || grew;
+    reached_.add(to.x, to.y);
     if (!style.rapid) {
         grew = work_.add(to.x, to.y) || grew;
     }
@@ -104,7 +105,7 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
     }
     const bool onLevel = from.y == to.y;
     if (level_.active) {
-        if (onLevel && from.y == level_.y && from == lastPoint_ && strokes_.back().style == style) {
+        if (onLevel && from.y == level_.start.y && from == lastPoint_ && strokes_.back().style == style) {
             level_.minX = std::min(level_.minX, to.x);
             level_.maxX = std::max(level_.maxX, to.x);
             lastPoint_ = to;
@@ -121,7 +122,7 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
         return;
     }
     if (onLevel) {
-        level_ = {true, from, from.y, std::min(from.x, to.x), std::max(from.x, to.x)};
+        level_ = {true, from, std::min(from.x, to.x), std::max(from.x, to.x)};
         return;
     }
     simplifier_.add(to, scratch_);
@@ -136,7 +137,7 @@ void ViewPicture::flushLevel()
     level_.active = false;
     // Out to both ends of the stretch and back to where the moves stopped: every point of
     // it drawn, three points for any number of moves.
-    const double y = level_.y;
+    const double y = level_.start.y;
     Point previous = level_.start;
     for (const Point p : {Point{level_.minX, y}, Point{level_.maxX, y}, lastPoint_}) {
         if (p != previous) {
@@ -155,6 +156,7 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
     Box& box = style.rapid ? all_ : work_;
     all_.add(from.x, from.y);
     all_.add(to.x, to.y);
+    reached_.add(to.x, to.y);
     box.add(from.x, from.y);
     box.add(to.x, to.y);
     const double startAngle = std::atan2(from.y - centre.y, from.x - centre.x);
@@ -166,6 +168,7 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
             const double x = centre.x + radius * std::cos(extreme);
             const double y = centre.y + radius * std::sin(extreme);
             all_.add(x, y);
+            reached_.add(x, y);
             box.add(x, y);
         }
     }
@@ -208,7 +211,7 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
 
 void ViewPicture::hole(std::uint8_t colour, double x, double y, double y2)
 {
-    for (Box* b : {&all_, &work_}) {
+    for (Box* b : {&all_, &work_, &reached_}) {
         b->add(x, y);
         b->add(x, y2);
     }

@@ -68,8 +68,9 @@ public:
     // rapid from a start point far above does not shrink the part; everything when
     // nothing was cut.
     const Box& box() const { return work_.empty ? all_ : work_; }
-    // Everything the view holds, rapids and the start point included.
-    const Box& allBox() const { return all_; }
+    // Where the moves went, rapids and retracts included, but not where the first move came
+    // from (the start point, the end of the section before).
+    const Box& travelBox() const { return reached_.empty ? all_ : reached_; }
     double tolerance() const { return simplifier_.tolerance(); }
     // About the bytes its SVG takes.
     std::size_t estimatedSize() const { return size_; }
@@ -93,14 +94,14 @@ private:
     // depth) wait here as the stretch they cover: the simplifier would keep every turn.
     struct Level {
         bool active = false;
-        PathSimplifier::Point start;  // where the stroke stood when the moves began
-        double y = 0.0;
+        PathSimplifier::Point start;  // where the stroke stood when the moves began: its y is the level
         double minX = 0.0;
         double maxX = 0.0;
     } level_;
     bool lastPointInWork_ = false;     // lastPoint_ is in work_ (it ended a feed move)
     double minimumTolerance_ = 0.0;  // raised by coarsening
     Box all_;   // every move
+    Box reached_;  // the ends of the moves
     Box work_;  // feed moves and holes
     std::size_t size_ = 0;
 };

@@ -289,6 +289,56 @@ TEST(ToolpathPicture, ThreeViewsOnOneScaleLinedUp)
 
 namespace {
 
+// A section's frame holds its retracts but not where its first move came from: the start
+// point 200 above, drawn from there, would leave the cuts a sliver.
+TEST(ToolpathPicture, ASectionFramesItsTravelNotWhereItCameFrom)
+{
+    sheet::ToolpathPicture picture(1 << 20);
+    const auto move = [&](nc::MotionKind kind, nc::Point3 from, nc::Point3 to) {
+        nc::Motion m;
+        m.kind = kind;
+        m.from = from;
+        m.to = to;
+        picture.add(m, 0);
+    };
+    move(nc::MotionKind::Rapid, {0, 0, 200}, {0, 0, 5});
+    move(nc::MotionKind::Feed, {0, 0, 5}, {100, 40, -5});
+    move(nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 20});
+    const std::string svg = sheet::pictureSvg(picture, 760, {}, "p", true);
+    const Area top = clipArea(svg, "pt");
+    const Area front = clipArea(svg, "pf");
+    EXPECT_NEAR(front.height, 25 * top.width / 100, 0.2);
+}
+
+// A section that only drills is a line in the front view: the side view's label still
+// starts after the front view's, start point note and all.
+TEST(ToolpathPicture, LabelsOfNarrowViewsDoNotMeet)
+{
+    sheet::ToolpathPicture picture(1 << 20);
+    picture.markStart(0, 0, 200);
+    nc::Motion feed;
+    feed.kind = nc::MotionKind::Feed;
+    feed.from = {10, 5, 2};
+    feed.to = {10, 5, -20};
+    picture.add(feed, 0);
+    const std::string svg = sheet::pictureSvg(picture, 560, {}, "p");
+    const auto label = [&](const std::string& name) {
+        const std::size_t text = svg.find(">" + name);
+        const std::size_t open = svg.rfind("<text", text);
+        const double x = std::stod(svg.substr(svg.find("x=\"", open) + 3));
+        std::size_t characters = 0;
+        for (std::size_t i = text + 1; i < svg.find("</text>", text); ++i) {
+            characters += (static_cast<unsigned char>(svg[i]) & 0xC0) != 0x80;
+        }
+        return std::pair{x, characters};
+    };
+    const auto [frontX, frontCharacters] = label("正面 (XZ)");
+    const auto [sideX, sideCharacters] = label("右側面 (YZ)");
+    EXPECT_NE(svg.find("スタート点は枠外"), std::string::npos);
+    EXPECT_GE(sideX - frontX, 7.0 * static_cast<double>(frontCharacters)) << svg;
+    EXPECT_GT(sideCharacters, 0u);
+}
+
 // Moves back and forth at one depth are one level line in the front and side views: drawn
 // over all the stretch they cover, in a few points however many moves there are.
 TEST(ToolpathPicture, MovesAtOneDepthAreOneLineInTheSideViews)
