@@ -68,6 +68,12 @@ ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const 
     const double slack = 2 * view.tolerance();
     ViewLabel label{name, start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
                               start[1] >= box.minY - slack && start[1] <= box.maxY + slack};
+    if (view.pixelsAllowed() > 1) {
+        // Too much for the page at a pixel: the drawing says how far it may stray.
+        label.text += "　簡略図 (±";
+        label.text += util::formatInt(view.pixelsAllowed());
+        label.text += " px)";
+    }
     if (start && !label.startShown) {
         label.text += "　スタート点は枠外 (";
         label.text += util::formatGeneral(start[0]);
@@ -116,6 +122,28 @@ void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box
     out += "\"/></clipPath><g clip-path=\"url(#";
     out += clipId;
     out += ")\">\n";
+    // Dense parts as the cells their paths cover, joined into rectangles.
+    for (const ViewPicture::Fill& fill : view.fills()) {
+        const double cell = fill.cells.cell();
+        out += "<path class=\"";
+        out += fill.style.rapid ? "ar" : "a";
+        out += "\" style=\"fill:";
+        out += toolColour(fill.style.colour);
+        out += "\" d=\"";
+        for (const CellFill::Rectangle& r : fill.cells.rectangles()) {
+            const double w = static_cast<double>(r.lastColumn - r.firstColumn + 1) * cell * m.scale;
+            out += 'M';
+            appendPoint(out, m, {static_cast<double>(r.firstColumn) * cell, static_cast<double>(r.lastRow + 1) * cell});
+            out += 'h';
+            appendNumber(out, w);
+            out += 'v';
+            appendNumber(out, static_cast<double>(r.lastRow - r.firstRow + 1) * cell * m.scale);
+            out += 'h';
+            appendNumber(out, -w);
+            out += 'z';
+        }
+        out += "\"/>\n";
+    }
     for (const ViewPicture::Stroke& stroke : view.strokes()) {
         out += "<path class=\"";
         out += stroke.style.rapid ? "r" : "f";
@@ -314,7 +342,7 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     out += util::formatInt(svgHeight);
     out += "\">\n<style>path{fill:none;stroke-linecap:round;stroke-linejoin:round}"
            ".f{stroke-width:1.3}.r{stroke-width:0.7;stroke-dasharray:4 3;opacity:.8}"
-           ".h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
+           "path.a,path.ar{stroke:none}.ar{opacity:.35}.h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
            ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}</style>\n";
     const double labelAbove = kClipMargin + 5;
     appendView(out, topView, boxOf(x, y), topMap, topLabel, topMap.top - labelAbove, start ? topStart : nullptr,

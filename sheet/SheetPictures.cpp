@@ -62,6 +62,9 @@ void SheetPictures::keepSectionsWithinBudget()
         const std::size_t before = largest->estimatedSize();
         largest->fit(before / 2);
         sectionsSize_ = sectionsSize_ - before + largest->estimatedSize();
+        if (largest->estimatedSize() >= before) {
+            break;  // nothing left to give up
+        }
     }
 }
 

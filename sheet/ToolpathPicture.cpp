@@ -120,9 +120,13 @@ void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
     default:
         return;
     }
-    // Shrinking well below the budget keeps the work per move small on average.
-    if (estimatedSize() > budget_) {
-        shrinkTo(budget_ / 2);
+    // Shrinking well below the budget keeps the work per move small on average; a
+    // picture that stays above it waits for half a budget more.
+    if (estimatedSize() > shrinkAt_) {
+        // The pixel is given up only when the picture must fit, or could grow without end:
+        // a trochoid's first turns look like a tangle until its band fills.
+        shrinkTo(budget_ / 2, estimatedSize() > 4 * budget_);
+        shrinkAt_ = std::max(budget_, estimatedSize() + budget_ / 2);
     }
 }
 
@@ -142,38 +146,53 @@ void ToolpathPicture::markStart(double x, double y, double z)
 void ToolpathPicture::fit(std::size_t budget)
 {
     budget_ = std::min(budget_, budget);
-    shrinkTo(budget_);
+    shrinkTo(budget_, true);
+    shrinkAt_ = std::max(budget_, estimatedSize() + budget_ / 2);
 }
 
-void ToolpathPicture::shrinkTo(std::size_t target)
+void ToolpathPicture::shrinkTo(std::size_t target, bool mayGiveUpPixel)
 {
     for (ViewPicture& view : views_) {
         view.finish();
     }
-    // Coarsening halves the detail each round while it pays; a path that no detail makes
-    // smaller (a random walk) or more separate strokes than the budget holds is thinned.
-    // Only views above a third of the target give up detail: a side view full of retraced
-    // lines costs the other views nothing.
+    // Coarsening halves the detail each round while it pays and the drawing stays within
+    // a pixel of the path; then the densest strokes become the cells they cover; past
+    // that (a tangle of long random strokes) the largest view gives up the pixel, never a
+    // stroke. Only views above a third of the target give up detail: a side view full of
+    // retraced lines costs the other views nothing.
     for (int round = 0; round < 64 && estimatedSize() > target; ++round) {
-        std::size_t before = 0;
+        const std::size_t before = estimatedSize();
         bool over[3] = {false, false, false};
         for (std::size_t v = 0; v < 3; ++v) {
             over[v] = views_[v].estimatedSize() > target / 3;
-            before += over[v] ? views_[v].estimatedSize() : 0;
         }
-        std::size_t after = 0;
+        bool changed = false;
         for (std::size_t v = 0; v < 3; ++v) {
-            if (over[v]) {
-                views_[v].coarsen();
-                after += views_[v].estimatedSize();
-            }
+            changed = (over[v] && views_[v].coarsen()) || changed;
         }
-        if (after > before - before / 8) {
-            for (std::size_t v = 0; v < 3; ++v) {
-                if (over[v]) {
-                    views_[v].thin();
+        if (changed && estimatedSize() <= before - before / 8) {
+            continue;
+        }
+        for (std::size_t v = 0; v < 3; ++v) {
+            changed = (over[v] && views_[v].fill(target * views_[v].estimatedSize() / before, mayGiveUpPixel)) || changed;
+        }
+        if (changed && estimatedSize() < before) {
+            continue;
+        }
+        // The largest view that can gives up the pixel, the others keep theirs: a side view
+        // of retracts has nothing to gain from it.
+        if (mayGiveUpPixel) {
+            ViewPicture* largest = nullptr;
+            for (ViewPicture& view : views_) {
+                if (view.pixelsAllowed() < ViewPicture::kMostPixels &&
+                    (!largest || view.estimatedSize() > largest->estimatedSize())) {
+                    largest = &view;
                 }
             }
+            changed = (largest && largest->giveUpPixel()) || changed;
+        }
+        if (!changed) {
+            break;
         }
     }
 }

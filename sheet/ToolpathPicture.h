@@ -37,11 +37,12 @@ public:
 
 private:
     void addLine(StrokeStyle style, const double* a, const double* b);
-    void shrinkTo(std::size_t target);
+    void shrinkTo(std::size_t target, bool mayGiveUpPixel);
     // An arc in the views whose plane is not its own: drawn through points on it.
     void addThroughPoints(StrokeStyle style, const nc::Motion& m, int planeView);
 
     std::size_t budget_;
+    std::size_t shrinkAt_ = budget_;  // the size that makes the next shrink
     ViewPicture views_[3];  // top (X, Y), front (X, Z), side (Y, Z)
     bool hasStart_ = false;
     int units_ = 0;  // 1: mm moves, 2: inch moves, 3: both
@@ -50,6 +51,5 @@ private:
 
 // The colours of the tools, in the order they first appear.
 const char* toolColour(std::uint8_t index);
-inline constexpr std::uint8_t kToolColourCount = 10;
 
 }  // namespace sheet

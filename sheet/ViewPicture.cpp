@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <unordered_set>
 
 namespace sheet {
@@ -18,6 +19,25 @@ constexpr std::size_t kStrokeBytes = 70;
 constexpr std::size_t kLineVertexBytes = 14;
 constexpr std::size_t kArcVertexBytes = 36;
 constexpr std::size_t kHoleBytes = 48;
+constexpr std::size_t kFillBytes = 100;
+constexpr std::size_t kRectangleBytes = 36;
+
+// Within a pixel of the widest view, both ways: what coarsening may drop, plus a filled
+// cell's diagonal (a cell holds a point of the simplified path), plus arcs flattened into
+// cells (a sixteenth of a cell), plus the drawing's rounding to a tenth of a pixel.
+constexpr double kMaxTolerancePixels = 0.34;
+constexpr double kFillCellPixels = 0.4;
+// How far past the view's box cells are marked: past the drawing's clip margin.
+constexpr double kFillMarginPixels = 24.0;
+
+std::size_t strokeBytes(const ViewPicture::Stroke& stroke)
+{
+    std::size_t bytes = kStrokeBytes;
+    for (const ViewPicture::Vertex& v : stroke.vertices) {
+        bytes += v.arcRadius > 0.0 ? kArcVertexBytes : kLineVertexBytes;
+    }
+    return bytes;
+}
 
 using Point = PathSimplifier::Point;
 
@@ -238,23 +258,51 @@ void ViewPicture::finish()
     open_ = false;
 }
 
-void ViewPicture::coarsen()
+double ViewPicture::pixel() const
+{
+    const Box& shown = box();
+    return shown.empty ? 0.0 : std::max(shown.maxX - shown.minX, shown.maxY - shown.minY) / kWidestView;
+}
+
+double ViewPicture::cellSize() const
+{
+    const double px = pixel();
+    if (!(px > 0.0)) {
+        return 0.0;
+    }
+    // A power of two, so that cells nest when they double; never so small that a column
+    // or row number would outgrow its integer (a tiny part far from the origin).
+    const Box& b = box();
+    const double reach = std::max({std::fabs(b.minX), std::fabs(b.maxX), std::fabs(b.minY), std::fabs(b.maxY)});
+    int exponent = 0;
+    std::frexp(std::max(kFillCellPixels * pixels_ * px, reach * 0x1p-40), &exponent);
+    return std::ldexp(1.0, exponent - 1);
+}
+
+bool ViewPicture::coarsen()
 {
     finish();
     const double extent = std::max(box().maxX - box().minX, box().maxY - box().minY);
-    minimumTolerance_ = std::max(2 * simplifier_.tolerance(), extent * 1e-6 + 1e-9);
+    const double wanted = std::min(std::max(2 * simplifier_.tolerance(), extent * 1e-6 + 1e-9),
+                                   kMaxTolerancePixels * pixels_ * pixel());
+    if (!(wanted > simplifier_.tolerance())) {
+        return false;
+    }
+    minimumTolerance_ = wanted;
     updateTolerance();
     const double tolerance = simplifier_.tolerance();
 
-    // Every stroke through a fresh simplifier at the new tolerance; strokes too small to
-    // see go.
+    // Every stroke through a fresh simplifier at the new tolerance; a stroke too small to
+    // show its shape becomes the cells it covers.
     std::vector<Stroke> strokes;
     for (Stroke& stroke : strokes_) {
         Box extent;
         for (const Vertex& v : stroke.vertices) {
             extent.add(v.p.x, v.p.y);
         }
-        if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance) {
+        if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance && cellSize() > 0.0) {
+            std::size_t counter = 0;
+            rasterise(stroke, fillFor(stroke.style), 1, counter);
             continue;
         }
         PathSimplifier simplifier(tolerance);
@@ -299,53 +347,213 @@ void ViewPicture::coarsen()
     holes.shrink_to_fit();
     holes_ = std::move(holes);
     recount();
+    return true;
 }
 
 void ViewPicture::recount()
 {
     size_ = holes_.size() * kHoleBytes;
     for (const Stroke& stroke : strokes_) {
-        size_ += kStrokeBytes;
-        for (const Vertex& v : stroke.vertices) {
-            size_ += v.arcRadius > 0.0 ? kArcVertexBytes : kLineVertexBytes;
-        }
+        size_ += strokeBytes(stroke);
+    }
+    std::erase_if(fills_, [](const Fill& fill) { return fill.cells.empty(); });
+    for (const Fill& fill : fills_) {
+        size_ += kFillBytes + fill.cells.rectangleCount() * kRectangleBytes;
     }
 }
 
-void ViewPicture::thin()
+CellFill& ViewPicture::fillFor(StrokeStyle style)
+{
+    // Tools that share a colour share its cells: they are drawn alike.
+    style.colour = static_cast<std::uint8_t>(style.colour % kToolColourCount);
+    const double cell = cellSize();
+    for (Fill& fill : fills_) {
+        if (fill.style == style) {
+            // The view grew since: its cells grow with it, each into the one that holds it.
+            while (fill.cells.cell() < cell) {
+                fill.cells.doubleCell();
+            }
+            return fill.cells;
+        }
+    }
+    fills_.push_back({style, CellFill(cell)});
+    return fills_.back().cells;
+}
+
+std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::size_t every,
+                                   std::size_t& counter) const
+{
+    std::size_t marked = 0;
+    // What the drawing's clip can show, and a margin: a rapid from far away marks only that.
+    Box seen = box();
+    seen.add(travelBox());
+    const double margin = kFillMarginPixels * pixel();
+    const auto segment = [&](Point a, Point b) {
+        marked += cells.addSegment(a, b, seen.minX - margin, seen.minY - margin, seen.maxX + margin, seen.maxY + margin);
+    };
+    Point previous = stroke.vertices.front().p;
+    segment(previous, previous);
+    for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
+        const Vertex& v = stroke.vertices[i];
+        if (counter++ % every != 0) {
+            previous = v.p;
+            continue;
+        }
+        const double halfChord = distance(previous, v.p) / 2;
+        if (v.arcRadius <= 0.0 || halfChord <= 0.0) {
+            segment(previous, v.p);
+            previous = v.p;
+            continue;
+        }
+        // The arc (at most a quarter turn) in chords within a sixteenth of a cell of it.
+        const double radius = std::max(v.arcRadius, halfChord);
+        const double offset = std::sqrt(std::max(0.0, radius * radius - halfChord * halfChord));
+        const double side = v.angleIncreasing ? 1.0 : -1.0;
+        const Point centre{(previous.x + v.p.x) / 2 - side * offset * (v.p.y - previous.y) / (2 * halfChord),
+                           (previous.y + v.p.y) / 2 + side * offset * (v.p.x - previous.x) / (2 * halfChord)};
+        const double sweep = 2 * std::asin(std::min(1.0, halfChord / radius));
+        const double step = 2 * std::acos(1.0 - std::min(1.0, cells.cell() / 16 / radius));
+        const int pieces = std::clamp(static_cast<int>(std::ceil(sweep / std::max(step, 1e-9))), 1, 512);
+        const double start = std::atan2(previous.y - centre.y, previous.x - centre.x);
+        for (int k = 1; k <= pieces; ++k) {
+            const double angle = start + side * sweep * k / pieces;
+            const Point p = k == pieces ? v.p : Point{centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
+            segment(previous, p);
+            previous = p;
+        }
+    }
+    return marked;
+}
+
+bool ViewPicture::fill(std::size_t target, bool mustFit)
 {
     finish();
-    // Many short strokes: every other one goes. Few long ones: every other vertex of each
-    // (ends kept), so the size halves either way.
-    std::size_t vertices = 0;
-    for (const Stroke& stroke : strokes_) {
-        vertices += stroke.vertices.size();
+    const double cell = cellSize();
+    if (size_ <= target || strokes_.empty() || !(cell > 0.0)) {
+        return false;
     }
-    if (strokes_.size() * 4 >= vertices) {
-        std::vector<Stroke> strokes;
-        for (std::size_t i = 0; i < strokes_.size(); i += 2) {
-            strokes.push_back(std::move(strokes_[i]));
+    // The strokes of one look together: ten thousand passes of a raster, each a stroke of
+    // its own between rapids, make one solid area.
+    struct Group {
+        StrokeStyle style;
+        std::size_t bytes = 0;
+        std::size_t vertices = 0;
+    };
+    std::vector<Group> groups;
+    std::vector<std::size_t> groupOf(strokes_.size());
+    for (std::size_t i = 0; i < strokes_.size(); ++i) {
+        const Stroke& stroke = strokes_[i];
+        StrokeStyle style = stroke.style;
+        style.colour = static_cast<std::uint8_t>(style.colour % kToolColourCount);
+        auto found = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.style == style; });
+        if (found == groups.end()) {
+            groups.push_back({style});
+            found = groups.end() - 1;
         }
-        strokes_ = std::move(strokes);
-    } else {
-        for (Stroke& stroke : strokes_) {
-            std::vector<Vertex>& v = stroke.vertices;
-            std::size_t kept = 1;
-            for (std::size_t i = 1; i < v.size(); ++i) {
-                if (i % 2 == 0 || i + 1 == v.size()) {
-                    v[kept++] = v[i];
+        groupOf[i] = static_cast<std::size_t>(found - groups.begin());
+        found->bytes += strokeBytes(stroke);
+        found->vertices += stroke.vertices.size();
+    }
+    std::vector<std::size_t> order(groups.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return groups[a].bytes > groups[b].bytes; });
+
+    std::vector<bool> filled(groups.size(), false);
+    bool changed = false;
+    for (const std::size_t g : order) {
+        if (size_ <= target) {
+            break;
+        }
+        // A look whose cells did not pay at this size is not tried again till it has twice
+        // the points.
+        const auto refused = std::find_if(refused_.begin(), refused_.end(),
+                                          [&](const Refused& r) { return r.style == groups[g].style; });
+        if (refused != refused_.end() && refused->cell == cell && groups[g].vertices < 2 * refused->vertices) {
+            continue;
+        }
+        // Judged first on every sixteenth move in cells sixteen times the size (a 256th of
+        // the cost), then on every fourth in cells four times the size: each covers about
+        // as much of the area as all the moves do in the fine cells. How the count of
+        // rectangles grows from the one to the other tells what they stand for: the edges of
+        // a solid area double with each halving of the cell, the holes a tangle of random
+        // lines leaves everywhere quadruple.
+        const auto sampled = [&](std::size_t step) {
+            CellFill sample(cell * static_cast<double>(step));
+            std::size_t counter = 0;
+            for (std::size_t i = 0; i < strokes_.size(); ++i) {
+                if (groupOf[i] == g) {
+                    rasterise(strokes_[i], sample, step, counter);
                 }
             }
-            v.resize(kept);
-            v.shrink_to_fit();
+            return static_cast<double>(std::max<std::size_t>(sample.rectangleCount(), 1));
+        };
+        const auto refuse = [&]() {
+            if (refused == refused_.end()) {
+                refused_.push_back({groups[g].style, cell, groups[g].vertices});
+            } else {
+                *refused = {groups[g].style, cell, groups[g].vertices};
+            }
+        };
+        const double coarse = sampled(16);
+        const double bytes = static_cast<double>(groups[g].bytes);
+        const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
+        if (least >= bytes) {
+            refuse();
+            continue;
         }
+        // A picture that must fit skips cells that would not: coarser ones come next.
+        const bool skip = mustFit && pixels_ < kMostPixels;
+        if (skip && least > static_cast<double>(target)) {
+            continue;
+        }
+        const double finer = sampled(4);
+        const double growth = std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
+        const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
+        if (predicted >= bytes) {
+            refuse();
+            continue;
+        }
+        if (skip && predicted > static_cast<double>(target)) {
+            continue;
+        }
+        // Marked straight into the look's cells: the samples rarely misjudge, and cells
+        // that came out larger than the lines still draw them truly.
+        CellFill& cells = fillFor(groups[g].style);
+        const std::size_t before = cells.empty() ? 0 : kFillBytes + cells.rectangleCount() * kRectangleBytes;
+        std::size_t counter = 0;
+        for (std::size_t i = 0; i < strokes_.size(); ++i) {
+            if (groupOf[i] == g) {
+                rasterise(strokes_[i], cells, 1, counter);
+            }
+        }
+        const std::size_t after = kFillBytes + cells.rectangleCount() * kRectangleBytes;
+        if (after >= before + groups[g].bytes) {
+            refuse();
+        }
+        filled[g] = true;
+        changed = true;
+        size_ = size_ + after - before - groups[g].bytes;  // size_ held both
     }
-    std::vector<Hole> holes;
-    for (std::size_t i = 0; i < holes_.size(); i += 2) {
-        holes.push_back(holes_[i]);
+    if (!changed) {
+        recount();  // doubled cells may have changed the count
+        return false;
     }
-    holes_ = std::move(holes);
+    std::erase_if(strokes_, [&, i = std::size_t{0}](const Stroke&) mutable { return filled[groupOf[i++]]; });
     recount();
+    return true;
+}
+
+bool ViewPicture::giveUpPixel()
+{
+    if (pixels_ >= kMostPixels) {
+        return false;
+    }
+    pixels_ *= 2;
+    for (Fill& fill : fills_) {
+        fillFor(fill.style);
+    }
+    recount();
+    return true;
 }
 
 }  // namespace sheet

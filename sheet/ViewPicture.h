@@ -2,6 +2,7 @@
 // points that add nothing at the picture's scale are dropped as they come.
 #pragma once
 
+#include "sheet/CellFill.h"
 #include "sheet/PathSimplifier.h"
 
 #include <cstddef>
@@ -9,6 +10,13 @@
 #include <vector>
 
 namespace sheet {
+
+// The widest a view is ever drawn, in pixels: what a view may drop or fill is reckoned
+// against it, so the drawing stays as close to the path at any smaller size.
+inline constexpr double kWidestView = 720.0;
+
+// Tools share the colours in turn.
+inline constexpr std::uint8_t kToolColourCount = 10;
 
 // How a stroke is drawn: the tool's colour, and whether it is a rapid move.
 struct StrokeStyle {
@@ -35,6 +43,11 @@ public:
         double y2 = 0.0;  // the front view draws a hole as a line from y to y2
         std::uint8_t colour = 0;
     };
+    // A dense part drawn as the cells its path passes through, in its tool's colour.
+    struct Fill {
+        StrokeStyle style;
+        CellFill cells;
+    };
     struct Box {
         double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
         bool empty = true;
@@ -57,12 +70,24 @@ public:
 
     // Keeps what is pending; call before reading the strokes.
     void finish();
-    // Doubles the tolerance and simplifies what it holds again.
-    void coarsen();
-    // Drops every other stroke and hole: for more separate strokes than any detail fits.
-    void thin();
+    // Doubles the tolerance, as far as the drawing stays within the allowed pixels of the
+    // path, and simplifies what it holds again; false when it is as coarse as that allows.
+    bool coarsen();
+    // Draws the densest strokes as the cells they cover, where cells take fewer bytes than
+    // lines, until the view's estimate is at most `target`; false when nothing changed.
+    // With `mustFit` (the picture will give up the pixel next) cells that would not fit
+    // the target either wait for coarser ones.
+    bool fill(std::size_t target, bool mustFit);
+    // The last resort of a picture that must fit: twice the error allowed, in pixels, for
+    // the tolerance and the cells alike. Nothing is ever dropped. False past the largest.
+    bool giveUpPixel();
+    // How far, in pixels of the widest view, the drawing may stray from the path.
+    int pixelsAllowed() const { return pixels_; }
+    // Past this the cells are a fourteenth of the widest view: coarser says nothing.
+    static constexpr int kMostPixels = 128;
 
     const std::vector<Stroke>& strokes() const { return strokes_; }
+    const std::vector<Fill>& fills() const { return fills_; }
     const std::vector<Hole>& holes() const { return holes_; }
     // What the view shows: where the tool cuts (feed moves and holes), so that the long
     // rapid from a start point far above does not shrink the part; everything when
@@ -82,8 +107,23 @@ private:
     void updateTolerance();
     void recount();
     void flushLevel();
+    // The view's length of a pixel at the widest it is drawn (0 before it has a size).
+    double pixel() const;
+    double cellSize() const;
+    // Marks the cells of every `every`th move of a stroke (counting on from `counter`) in
+    // `cells`, as far as they can be seen; returns the rows marked.
+    std::size_t rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t& counter) const;
+    CellFill& fillFor(StrokeStyle style);
 
     std::vector<Stroke> strokes_;
+    std::vector<Fill> fills_;
+    // Looks whose strokes took more as cells than as lines, at a cell size, with so many points.
+    struct Refused {
+        StrokeStyle style;
+        double cell = 0.0;
+        std::size_t vertices = 0;
+    };
+    std::vector<Refused> refused_;
     std::vector<Hole> holes_;
     std::vector<PathSimplifier::Point> scratch_;
     PathSimplifier simplifier_{0.0};
@@ -100,6 +140,7 @@ private:
     } level_;
     bool lastPointInWork_ = false;     // lastPoint_ is in work_ (it ended a feed move)
     double minimumTolerance_ = 0.0;  // raised by coarsening
+    int pixels_ = 1;
     Box all_;   // every move
     Box reached_;  // the ends of the moves
     Box work_;  // feed moves and holes

@@ -1,0 +1,284 @@
+#include "sheet/CellFill.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace sheet {
+
+namespace {
+
+// The lowest bit of each byte of `x` that is all ones.
+std::uint64_t fullBytes(std::uint64_t x)
+{
+    x &= x >> 1;
+    x &= x >> 2;
+    x &= x >> 4;
+    return x & 0x0101010101010101ULL;
+}
+
+}  // namespace
+
+CellFill::Row& CellFill::Grid::rowAt(std::int64_t row)
+{
+    if (rows.empty()) {
+        firstRow = row;
+        rows.resize(1);
+    } else if (row < firstRow) {
+        // Room below for as many rows again: a path that works its way down does not move
+        // every row each time.
+        const std::int64_t added = std::max(firstRow - row, static_cast<std::int64_t>(rows.size()));
+        rows.insert(rows.begin(), static_cast<std::size_t>(added), Row{});
+        firstRow -= added;
+    } else if (row - firstRow >= static_cast<std::int64_t>(rows.size())) {
+        rows.resize(static_cast<std::size_t>(row - firstRow + 1));
+    }
+    return rows[static_cast<std::size_t>(row - firstRow)];
+}
+
+std::uint64_t CellFill::Grid::word(std::int64_t row, std::int64_t w) const
+{
+    if (row < firstRow || row - firstRow >= static_cast<std::int64_t>(rows.size())) {
+        return 0;
+    }
+    const Row& r = rows[static_cast<std::size_t>(row - firstRow)];
+    const std::int64_t at = w - r.firstWord;
+    return at >= 0 && at < static_cast<std::int64_t>(r.words.size()) ? r.words[static_cast<std::size_t>(at)] : 0;
+}
+
+template <typename F>
+void CellFill::Grid::setSpan(std::int64_t row, std::int64_t first, std::int64_t last, F&& filled)
+{
+    constexpr std::uint64_t kAll = ~std::uint64_t{0};
+    const std::int64_t at = row - firstRow;
+    if (at >= 0 && at < static_cast<std::int64_t>(rows.size())) {
+        // Most spans lie in one word the row has already: nothing to grow.
+        Row& r = rows[static_cast<std::size_t>(at)];
+        const std::int64_t w = (first >> 6) - r.firstWord;
+        if ((first >> 6) == (last >> 6) && w >= 0 && w < static_cast<std::int64_t>(r.words.size())) {
+            std::uint64_t& word = r.words[static_cast<std::size_t>(w)];
+            const std::uint64_t before = word;
+            word |= (kAll >> (63 - (last & 63))) & (kAll << (first & 63));
+            if (word != before) {
+                filled(first >> 6, before, word);
+            }
+            return;
+        }
+    }
+    Row& r = rowAt(row);
+    const std::int64_t firstWord = first >> 6;  // floor division, negative columns too
+    const std::int64_t lastWord = last >> 6;
+    if (r.words.empty()) {
+        r.firstWord = firstWord;
+        r.words.assign(static_cast<std::size_t>(lastWord - firstWord + 1), 0);
+    } else {
+        if (firstWord < r.firstWord) {
+            const std::int64_t added = std::max(r.firstWord - firstWord, static_cast<std::int64_t>(r.words.size()));
+            r.words.insert(r.words.begin(), static_cast<std::size_t>(added), 0);
+            r.firstWord -= added;
+        }
+        const std::int64_t end = r.firstWord + static_cast<std::int64_t>(r.words.size());
+        if (lastWord >= end) {
+            r.words.resize(static_cast<std::size_t>(lastWord - r.firstWord + 1), 0);
+        }
+    }
+    for (std::int64_t w = firstWord; w <= lastWord; ++w) {
+        const int from = w == firstWord ? static_cast<int>(first & 63) : 0;
+        const int to = w == lastWord ? static_cast<int>(last & 63) : 63;
+        std::uint64_t& word = r.words[static_cast<std::size_t>(w - r.firstWord)];
+        const std::uint64_t before = word;
+        word |= (kAll >> (63 - to)) & (kAll << from);
+        if (word != before) {
+            filled(w, before, word);
+        }
+    }
+}
+
+void CellFill::setSpan(std::int64_t row, std::int64_t first, std::int64_t last)
+{
+    counted_ = false;
+    cells_.setSpan(row, first, last, [&](std::int64_t w, std::uint64_t before, std::uint64_t after) {
+        // A byte of the word just filled may complete its block of 8 by 8 cells.
+        std::uint64_t filled = fullBytes(after) & ~fullBytes(before);
+        while (filled != 0) {
+            const int shift = std::countr_zero(filled);
+            filled &= filled - 1;
+            const std::int64_t band = row >> 3;
+            bool full = true;
+            for (std::int64_t r = band * 8; r < band * 8 + 8 && full; ++r) {
+                full = (cells_.word(r, w) >> shift & 0xFF) == 0xFF;
+            }
+            if (full) {
+                const std::int64_t block = w * 8 + shift / 8;
+                full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
+            }
+        }
+    });
+}
+
+bool CellFill::blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const
+{
+    for (std::int64_t b = firstColumn >> 3; b <= lastColumn >> 3; ++b) {
+        if ((full_.word(band, b >> 6) >> (b & 63) & 1U) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY)
+{
+    // The part inside the clip box (Liang-Barsky).
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const auto inside = [&](double p, double q) {
+        if (p == 0.0) {
+            return q >= 0.0;
+        }
+        const double r = q / p;
+        if (p < 0.0) {
+            if (r > t1) {
+                return false;
+            }
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) {
+                return false;
+            }
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    if (!inside(-dx, a.x - clipMinX) || !inside(dx, clipMaxX - a.x) || !inside(-dy, a.y - clipMinY) ||
+        !inside(dy, clipMaxY - a.y)) {
+        return 0;
+    }
+    double u0 = (a.x + t0 * dx) / cell_;
+    double v0 = (a.y + t0 * dy) / cell_;
+    double u1 = (a.x + t1 * dx) / cell_;
+    double v1 = (a.y + t1 * dy) / cell_;
+    if (v0 > v1) {
+        std::swap(u0, u1);
+        std::swap(v0, v1);
+    }
+    // Cells are far fewer than 2^62 across: the truncation is exact, one step down for
+    // negative fractions.
+    const auto column = [](double u) {
+        const auto i = static_cast<std::int64_t>(u);
+        return i - (u < static_cast<double>(i) ? 1 : 0);
+    };
+    const std::int64_t firstRow = column(v0);
+    const std::int64_t lastRow = column(v1);
+    if (firstRow == lastRow) {
+        const std::int64_t first = column(std::min(u0, u1));
+        const std::int64_t last = column(std::max(u0, u1));
+        if (blocksFull(firstRow >> 3, first, last)) {
+            return 0;
+        }
+        setSpan(firstRow, first, last);
+        return 1;
+    }
+    // Band by band of 8 rows: where the blocks the segment crosses are full, nothing to
+    // do; elsewhere row by row, the columns it crosses within each row.
+    const double slope = (u1 - u0) / (v1 - v0);
+    const auto uAt = [&](double v) { return u0 + (std::clamp(v, v0, v1) - v0) * slope; };
+    std::size_t marked = 0;
+    for (std::int64_t band = firstRow >> 3; band <= lastRow >> 3; ++band) {
+        const std::int64_t top = std::min(lastRow, band * 8 + 7);
+        const std::int64_t bottom = std::max(firstRow, band * 8);
+        const double bandLow = uAt(static_cast<double>(bottom));
+        const double bandHigh = uAt(static_cast<double>(top + 1));
+        if (blocksFull(band, column(std::min(bandLow, bandHigh)), column(std::max(bandLow, bandHigh)))) {
+            continue;
+        }
+        double low = bandLow;
+        for (std::int64_t row = bottom; row <= top; ++row) {
+            const double high = row == top ? bandHigh : uAt(static_cast<double>(row + 1));
+            setSpan(row, column(std::min(low, high)), column(std::max(low, high)));
+            low = high;
+            ++marked;
+        }
+    }
+    return marked;
+}
+
+void CellFill::doubleCell()
+{
+    CellFill coarser(2 * cell_);
+    forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
+        coarser.setSpan(row >> 1, first >> 1, last >> 1);
+    });
+    *this = std::move(coarser);
+}
+
+void CellFill::add(const CellFill& other)
+{
+    other.forEachRun([this](std::int64_t row, std::int64_t first, std::int64_t last) { setSpan(row, first, last); });
+}
+
+bool CellFill::contains(std::int64_t column, std::int64_t row) const
+{
+    return (cells_.word(row, column >> 6) >> (column & 63) & 1U) != 0;
+}
+
+std::size_t CellFill::runCount() const
+{
+    std::size_t runs = 0;
+    for (const Row& row : cells_.rows) {
+        std::uint64_t carry = 0;  // the last bit of the word before
+        for (const std::uint64_t word : row.words) {
+            // A run starts at a set bit whose lower neighbour is clear.
+            runs += static_cast<std::size_t>(std::popcount(word & ~((word << 1) | carry)));
+            carry = word >> 63;
+        }
+    }
+    return runs;
+}
+
+std::size_t CellFill::rectangleCount() const
+{
+    if (!counted_) {
+        rectangleCount_ = rectangles().size();
+        counted_ = true;
+    }
+    return rectangleCount_;
+}
+
+std::vector<CellFill::Rectangle> CellFill::rectangles() const
+{
+    std::vector<Rectangle> done;
+    std::vector<Rectangle> open;  // the last row's runs, each with the row it began on
+    std::vector<Rectangle> row;
+    std::int64_t rowIndex = 0;
+    const auto endRow = [&]() {
+        // A run of the row before goes on when this row has the very same run.
+        std::size_t j = 0;
+        for (const Rectangle& o : open) {
+            while (j < row.size() && row[j].firstColumn < o.firstColumn) {
+                ++j;
+            }
+            if (j < row.size() && row[j].firstColumn == o.firstColumn && row[j].lastColumn == o.lastColumn &&
+                o.lastRow + 1 == row[j].firstRow) {
+                row[j].firstRow = o.firstRow;
+            } else {
+                done.push_back(o);
+            }
+        }
+        open.swap(row);
+        row.clear();
+    };
+    forEachRun([&](std::int64_t r, std::int64_t first, std::int64_t last) {
+        if (r != rowIndex) {
+            endRow();
+            rowIndex = r;
+        }
+        row.push_back({r, r, first, last});
+    });
+    endRow();
+    endRow();
+    return done;
+}
+
+}  // namespace sheet

@@ -1,0 +1,109 @@
+// A filled area for the dense parts of a picture: the square cells a path passes through.
+// A cell no wider than 0.7 pixel keeps every drawn point within a pixel of the path (its
+// diagonal) and the path inside what is drawn, however many moves there are.
+#pragma once
+
+#include "sheet/PathSimplifier.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace sheet {
+
+class CellFill {
+public:
+    using Point = PathSimplifier::Point;
+
+    // Cells of `cell` program units, the grid anchored at 0.
+    explicit CellFill(double cell) : cell_(cell) {}
+
+    double cell() const { return cell_; }
+    bool empty() const { return cells_.rows.empty(); }
+
+    // Marks every cell the segment passes through, as far as it runs inside `clip` (a
+    // rapid from far away marks only what can be seen). Returns the rows it had to mark:
+    // blocks of 8 by 8 cells that are full already cost nothing.
+    std::size_t addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY);
+    // Each cell becomes the cell of twice the size that holds it.
+    void doubleCell();
+    // Takes in the other's cells (of the same size).
+    void add(const CellFill& other);
+    bool contains(std::int64_t column, std::int64_t row) const;
+
+    // The filled cells row by row, bottom up, as runs [first, last] of columns.
+    template <typename F>
+    void forEachRun(F&& f) const
+    {
+        constexpr std::uint64_t kAll = ~std::uint64_t{0};
+        for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
+            const Row& row = cells_.rows[r];
+            const std::int64_t rowIndex = cells_.firstRow + static_cast<std::int64_t>(r);
+            std::int64_t runStart = 0;
+            bool inRun = false;
+            // One word past the last ends a run that reaches it.
+            for (std::size_t w = 0; w <= row.words.size(); ++w) {
+                const std::uint64_t word = w < row.words.size() ? row.words[w] : 0;
+                const std::int64_t base = (row.firstWord + static_cast<std::int64_t>(w)) * 64;
+                int pos = 0;
+                while (pos < 64) {
+                    const std::uint64_t from = word >> pos;  // the bits from pos on
+                    if (!inRun) {
+                        if (from == 0) {
+                            break;
+                        }
+                        pos += std::countr_zero(from);
+                        runStart = base + pos;
+                        inRun = true;
+                    } else {
+                        const std::uint64_t clear = ~from & (kAll >> pos);
+                        if (clear == 0) {
+                            break;  // the run goes on into the next word
+                        }
+                        pos += std::countr_zero(clear);
+                        f(rowIndex, runStart, base + pos - 1);
+                        inRun = false;
+                    }
+                }
+            }
+        }
+    }
+    // How many rectangles `rectangles()` gives, kept until the cells change.
+    std::size_t rectangleCount() const;
+    std::size_t runCount() const;
+
+    // The filled cells as rectangles: a run that repeats on the next rows joins them, so a
+    // solid block is one rectangle.
+    struct Rectangle {
+        std::int64_t firstRow, lastRow, firstColumn, lastColumn;
+    };
+    std::vector<Rectangle> rectangles() const;
+
+private:
+    struct Row {
+        std::int64_t firstWord = 0;
+        std::vector<std::uint64_t> words;
+    };
+    // Rows of bits, dense from firstRow: a path fills most rows between its ends.
+    struct Grid {
+        std::int64_t firstRow = 0;
+        std::vector<Row> rows;
+        Row& rowAt(std::int64_t row);
+        // The word of 64 columns from 64 * w on in a row: 0 where nothing is set.
+        std::uint64_t word(std::int64_t row, std::int64_t w) const;
+        // Sets the bits; calls `filled(w, before, after)` for each word that changed.
+        template <typename F>
+        void setSpan(std::int64_t row, std::int64_t first, std::int64_t last, F&& filled);
+    };
+    void setSpan(std::int64_t row, std::int64_t first, std::int64_t last);
+    bool blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const;
+
+    double cell_;
+    mutable std::size_t rectangleCount_ = 0;
+    mutable bool counted_ = true;  // rectangleCount_ is that of the cells now
+    Grid cells_;
+    Grid full_;  // a bit for each block of 8 rows by 8 columns whose cells are all set
+};
+
+}  // namespace sheet

@@ -1,0 +1,375 @@
+// A picture squeezed into a small budget still shows the path's shape: every point of the
+// path lies within a pixel of the drawing, and every drawn point within a pixel of the
+// path, a pixel reckoned at the widest a view is drawn (so no less at any other size).
+#include "sheet/SheetPictures.h"
+#include "sheet/ToolpathPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using Point = sheet::PathSimplifier::Point;
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr std::size_t kBudget = sheet::SheetPictures::kPictureBudget;  // the whole program's
+
+struct Segment {
+    Point a, b;
+};
+
+double distanceToSegment(Point p, const Segment& s)
+{
+    const double dx = s.b.x - s.a.x;
+    const double dy = s.b.y - s.a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 == 0.0 ? 0.0 : std::clamp(((p.x - s.a.x) * dx + (p.y - s.a.y) * dy) / length2, 0.0, 1.0);
+    return std::sqrt((p.x - (s.a.x + t * dx)) * (p.x - (s.a.x + t * dx)) + (p.y - (s.a.y + t * dy)) * (p.y - (s.a.y + t * dy)));
+}
+
+// Segments in buckets a pixel wide over a box: is one within a distance of a point?
+class SegmentIndex {
+public:
+    SegmentIndex(std::vector<Segment> segments, const sheet::ViewPicture::Box& box, double pixel)
+        : segments_(std::move(segments)), pixel_(pixel), minX_(box.minX - 30 * pixel), minY_(box.minY - 30 * pixel),
+          columns_(static_cast<std::int64_t>((box.maxX - box.minX) / pixel) + 61),
+          rows_(static_cast<std::int64_t>((box.maxY - box.minY) / pixel) + 61),
+          buckets_(static_cast<std::size_t>(columns_ * rows_))
+    {
+        for (std::size_t i = 0; i < segments_.size(); ++i) {
+            const Segment& s = segments_[i];
+            const auto steps = static_cast<int>(std::ceil(std::hypot(s.b.x - s.a.x, s.b.y - s.a.y) / (pixel_ / 2)));
+            for (int k = 0; k <= steps; ++k) {
+                const double t = steps == 0 ? 0.0 : static_cast<double>(k) / steps;
+                const std::int64_t at = bucket(s.a.x + t * (s.b.x - s.a.x), s.a.y + t * (s.b.y - s.a.y));
+                if (at >= 0 && (buckets_[static_cast<std::size_t>(at)].empty() || buckets_[static_cast<std::size_t>(at)].back() != i)) {
+                    buckets_[static_cast<std::size_t>(at)].push_back(i);
+                }
+            }
+        }
+    }
+    // Whether a segment passes within `d` (at most a pixel) of p.
+    bool within(Point p, double d) const
+    {
+        const auto cx = static_cast<std::int64_t>(std::floor((p.x - minX_) / pixel_));
+        const auto cy = static_cast<std::int64_t>(std::floor((p.y - minY_) / pixel_));
+        // The point's own bucket first: in a dense drawing it nearly always answers.
+        for (const auto& [dx, dy] : {std::pair<std::int64_t, std::int64_t>{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1},
+                                    {-1, -1}, {1, -1}, {-1, 1}, {1, 1}}) {
+            {
+                if (cx + dx < 0 || cx + dx >= columns_ || cy + dy < 0 || cy + dy >= rows_) {
+                    continue;
+                }
+                for (const std::size_t i : buckets_[static_cast<std::size_t>((cy + dy) * columns_ + cx + dx)]) {
+                    if (distanceToSegment(p, segments_[i]) <= d) {
+                        return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    std::int64_t bucket(double x, double y) const
+    {
+        const auto cx = static_cast<std::int64_t>(std::floor((x - minX_) / pixel_));
+        const auto cy = static_cast<std::int64_t>(std::floor((y - minY_) / pixel_));
+        return cx < 0 || cx >= columns_ || cy < 0 || cy >= rows_ ? -1 : cy * columns_ + cx;
+    }
+    std::vector<Segment> segments_;
+    double pixel_;
+    double minX_, minY_;
+    std::int64_t columns_, rows_;
+    std::vector<std::vector<std::size_t>> buckets_;
+};
+
+// An arc (at most a quarter turn) from `a` to `b` as chords within a hundredth of `within`.
+void flattenArc(Point a, Point b, double radius, bool angleIncreasing, double within, std::vector<Segment>& out)
+{
+    const double half = std::hypot(b.x - a.x, b.y - a.y) / 2;
+    const double r = std::max(radius, half);
+    const double offset = std::sqrt(std::max(0.0, r * r - half * half));
+    const double side = angleIncreasing ? 1.0 : -1.0;
+    const Point centre{(a.x + b.x) / 2 - side * offset * (b.y - a.y) / (2 * half),
+                       (a.y + b.y) / 2 + side * offset * (b.x - a.x) / (2 * half)};
+    const double sweep = 2 * std::asin(std::min(1.0, half / r));
+    const int pieces = std::clamp(static_cast<int>(std::ceil(sweep / (2 * std::acos(1 - std::min(1.0, within / 100 / r))))), 1, 4096);
+    const double start = std::atan2(a.y - centre.y, a.x - centre.x);
+    Point previous = a;
+    for (int k = 1; k <= pieces; ++k) {
+        const double angle = start + side * sweep * k / pieces;
+        const Point p = k == pieces ? b : Point{centre.x + r * std::cos(angle), centre.y + r * std::sin(angle)};
+        out.push_back({previous, p});
+        previous = p;
+    }
+}
+
+struct Shape {
+    std::string name;
+    std::function<std::vector<nc::Motion>()> moves;
+    bool dense;  // more than the budget holds as lines: it must be filled
+};
+
+nc::Motion feed(nc::Point3 from, nc::Point3 to)
+{
+    nc::Motion m;
+    m.kind = nc::MotionKind::Feed;
+    m.from = from;
+    m.to = to;
+    return m;
+}
+
+// The path of one view as the machine travels it: lines, and arcs in fine chords.
+std::vector<Segment> truePath(const std::vector<nc::Motion>& moves, int axisX, int axisY, double pixel)
+{
+    std::vector<Segment> path;
+    for (const nc::Motion& m : moves) {
+        const auto at = [&](const nc::Point3& p) { return Point{p[static_cast<std::size_t>(axisX)], p[static_cast<std::size_t>(axisY)]}; };
+        if (m.kind != nc::MotionKind::Arc) {
+            path.push_back({at(m.from), at(m.to)});
+            continue;
+        }
+        // Arcs here lie in XY at one height.
+        const int pieces = std::max(1, static_cast<int>(std::ceil(m.sweep / (2 * std::acos(1 - std::min(1.0, pixel / 100 / m.radius))))));
+        nc::Point3 previous = m.from;
+        for (int k = 1; k <= pieces; ++k) {
+            const double angle = m.startAngle + (m.angleIncreasing ? 1 : -1) * m.sweep * k / pieces;
+            nc::Point3 p = k == pieces ? m.to
+                                       : nc::Point3{m.centre1 + m.radius * std::cos(angle), m.centre2 + m.radius * std::sin(angle), m.from[2]};
+            path.push_back({at(previous), at(p)});
+            previous = p;
+        }
+    }
+    // A path retraced exactly (a trochoid seen from the side) once.
+    const auto key = [](const Segment& s) { return std::tuple{s.a.x, s.a.y, s.b.x, s.b.y}; };
+    std::sort(path.begin(), path.end(), [&](const Segment& x, const Segment& y) { return key(x) < key(y); });
+    path.erase(std::unique(path.begin(), path.end(), [&](const Segment& x, const Segment& y) { return key(x) == key(y); }),
+               path.end());
+    return path;
+}
+
+class Fitted : public testing::TestWithParam<Shape> {};
+
+TEST_P(Fitted, StaysWithinAPixelOfThePathBothWays)
+{
+    const std::vector<nc::Motion> moves = GetParam().moves();
+    sheet::ToolpathPicture picture(kBudget);
+    for (const nc::Motion& m : moves) {
+        picture.add(m, 0);
+    }
+    picture.fit(kBudget);
+    bool anyFill = false;
+    const std::size_t size = picture.estimatedSize();
+    struct Seen {
+        sheet::ViewPicture* view;
+        int axisX, axisY;
+    };
+    for (const auto& [view, axisX, axisY] :
+         {Seen{&picture.top(), 0, 1}, Seen{&picture.front(), 0, 2}, Seen{&picture.side(), 1, 2}}) {
+        view->finish();
+        const sheet::ViewPicture::Box& box = view->box();
+        const double pixel = std::max(box.maxX - box.minX, box.maxY - box.minY) / sheet::kWidestView;
+        // The drawing as the SVG writes it: coordinates to a tenth of a pixel.
+        const double rounding = 0.05 * std::sqrt(2.0) * pixel;
+
+        std::vector<Segment> drawn;
+        for (const auto& stroke : view->strokes()) {
+            Point previous = stroke.vertices.front().p;
+            drawn.push_back({previous, previous});
+            for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
+                const auto& v = stroke.vertices[i];
+                if (v.arcRadius > 0.0) {
+                    flattenArc(previous, v.p, v.arcRadius, v.angleIncreasing, pixel, drawn);
+                } else {
+                    drawn.push_back({previous, v.p});
+                }
+                previous = v.p;
+            }
+        }
+        // Whether a filled cell lies within d of p.
+        const auto filledNear = [&](Point p, double d) {
+            return std::any_of(view->fills().begin(), view->fills().end(), [&](const sheet::ViewPicture::Fill& f) {
+                const double c = f.cells.cell();
+                const auto column = static_cast<std::int64_t>(std::floor(p.x / c));
+                const auto row = static_cast<std::int64_t>(std::floor(p.y / c));
+                if (f.cells.contains(column, row)) {
+                    return true;
+                }
+                const auto reach = static_cast<std::int64_t>(std::ceil(d / c));
+                for (std::int64_t r = row - reach; r <= row + reach; ++r) {
+                    for (std::int64_t k = column - reach; k <= column + reach; ++k) {
+                        const double dx = std::max({static_cast<double>(k) * c - p.x, 0.0, p.x - static_cast<double>(k + 1) * c});
+                        const double dy = std::max({static_cast<double>(r) * c - p.y, 0.0, p.y - static_cast<double>(r + 1) * c});
+                        if (std::hypot(dx, dy) <= d && f.cells.contains(k, r)) {
+                            return true;
+                        }
+                    }
+                }
+                return false;
+            });
+        };
+        anyFill = anyFill || !view->fills().empty();
+
+        const std::vector<Segment> path = truePath(moves, axisX, axisY, pixel);
+        const SegmentIndex drawnIndex(drawn, box, pixel);
+        const SegmentIndex pathIndex(path, box, pixel);
+        const double step = pixel / 2;  // a point between samples is within a quarter pixel of one
+        const auto samples = [&](const Segment& s, const std::function<void(Point)>& f) {
+            const auto n = static_cast<int>(std::ceil(std::hypot(s.b.x - s.a.x, s.b.y - s.a.y) / step));
+            for (int k = 0; k <= n; ++k) {
+                const double t = n == 0 ? 0.0 : static_cast<double>(k) / n;
+                f({s.a.x + t * (s.b.x - s.a.x), s.a.y + t * (s.b.y - s.a.y)});
+            }
+        };
+        const double allowed = pixel - step / 2 - rounding;
+        std::size_t far = 0;
+        Point worst{};
+        for (const Segment& s : path) {
+            samples(s, [&](Point p) {
+                if (!filledNear(p, allowed) && !drawnIndex.within(p, allowed) && far++ == 0) {
+                    worst = p;
+                }
+            });
+        }
+        EXPECT_EQ(far, 0u) << GetParam().name << " view " << axisX << axisY << ": path points away from the drawing, first at "
+                           << worst.x << "," << worst.y;
+        far = 0;
+        for (const Segment& s : drawn) {
+            samples(s, [&](Point p) {
+                if (!pathIndex.within(p, allowed) && far++ == 0) {
+                    worst = p;
+                }
+            });
+        }
+        EXPECT_EQ(far, 0u) << GetParam().name << " view " << axisX << axisY << ": drawn points away from the path, first at "
+                           << worst.x << "," << worst.y;
+        // A filled cell's every point is within a pixel when its centre is within a pixel
+        // less half its diagonal.
+        far = 0;
+        for (const auto& fill : view->fills()) {
+            const double c = fill.cells.cell();
+            for (const auto& r : fill.cells.rectangles()) {
+                for (std::int64_t row = r.firstRow; row <= r.lastRow; ++row) {
+                    for (std::int64_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+                        const Point centre{(static_cast<double>(column) + 0.5) * c, (static_cast<double>(row) + 0.5) * c};
+                        if (!pathIndex.within(centre, pixel - c * std::sqrt(0.5) - rounding) && far++ == 0) {
+                            worst = centre;
+                        }
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(far, 0u) << GetParam().name << " view " << axisX << axisY << ": filled cells away from the path (pixels allowed " << view->pixelsAllowed() << ", pixel " << pixel << ", cell " << (view->fills().empty() ? 0.0 : view->fills().front().cells.cell()) << "), first at "
+                           << worst.x << "," << worst.y;
+    }
+    EXPECT_LE(size, kBudget);
+    EXPECT_EQ(anyFill, GetParam().dense);
+}
+
+std::vector<nc::Motion> raster()
+{
+    // 1,000 passes of 100 moves over 100 x 50 mm, 0.05 mm apart, over a wavy surface: the
+    // top view a solid area, the front view a band of crossing waves.
+    std::vector<nc::Motion> moves;
+    nc::Point3 at{0, 0, -1};
+    for (int pass = 0; pass < 1000; ++pass) {
+        for (int i = 1; i <= 100; ++i) {
+            const double x = pass % 2 == 0 ? i : 100 - i;
+            const nc::Point3 to{x, pass * 0.05, -1 - std::sin(x / 7 + pass * 0.003)};
+            moves.push_back(feed(at, to));
+            at = to;
+        }
+    }
+    return moves;
+}
+
+std::vector<nc::Motion> zigRaster()
+{
+    // 5,000 passes of 100 mm, 0.005 mm apart, each cut one way and the rapid back: every
+    // pass a stroke of its own.
+    std::vector<nc::Motion> moves;
+    for (int pass = 0; pass < 5000; ++pass) {
+        const double y = pass * 0.005;
+        moves.push_back(feed({0, y, -2}, {100, y, -2}));
+        nc::Motion back = feed({100, y, -2}, {0, y + 0.005, -2});
+        back.kind = nc::MotionKind::Rapid;
+        moves.push_back(back);
+    }
+    return moves;
+}
+
+std::vector<nc::Motion> spiral()
+{
+    // 100 turns out to a radius of 25 mm, every move a hundredth of a turn less than a degree.
+    std::vector<nc::Motion> moves;
+    nc::Point3 at{1, 0, -2};
+    for (int i = 1; i <= 100000; ++i) {
+        const double turn = i / 1000.0;
+        const double r = 1 + turn * 0.24;
+        const nc::Point3 to{r * std::cos(2 * kPi * turn), r * std::sin(2 * kPi * turn), -2 - turn / 50};
+        moves.push_back(feed(at, to));
+        at = to;
+    }
+    return moves;
+}
+
+std::vector<nc::Motion> arcs()
+{
+    // Trochoidal slotting: 50,000 quarter turns on circles of 2 mm radius, each circle
+    // 0.004 mm on from the last, each quarter after a feed to where it starts.
+    std::vector<nc::Motion> moves;
+    nc::Point3 at{2, 0, -1};
+    for (int i = 0; i < 50000; ++i) {
+        nc::Motion m;
+        m.kind = nc::MotionKind::Arc;
+        m.radius = 2;
+        m.angleIncreasing = true;
+        m.startAngle = std::remainder(kPi / 2 * i, 2 * kPi);
+        m.sweep = kPi / 2;
+        m.centre1 = 0.001 * i;
+        m.centre2 = 0;
+        m.from = {m.centre1 + m.radius * std::cos(m.startAngle), m.centre2 + m.radius * std::sin(m.startAngle), -1};
+        m.to = {m.centre1 + m.radius * std::cos(m.startAngle + m.sweep), m.centre2 + m.radius * std::sin(m.startAngle + m.sweep), -1};
+        moves.push_back(feed(at, m.from));
+        moves.push_back(m);
+        at = m.to;
+    }
+    return moves;
+}
+
+std::vector<nc::Motion> randomWalk()
+{
+    // 100,000 steps of 0.05 mm, the heading wandering at random, in a 100 x 100 mm pocket.
+    std::mt19937 random(11);
+    std::normal_distribution<double> turn(0.0, 0.08);
+    std::vector<nc::Motion> moves;
+    nc::Point3 at{50, 50, -1};
+    double heading = 0.0;
+    for (int i = 0; i < 100000; ++i) {
+        heading += turn(random);
+        nc::Point3 to{at[0] + 0.05 * std::cos(heading), at[1] + 0.05 * std::sin(heading), -1 - 0.5 * std::sin(i * 0.001)};
+        if (to[0] < 0 || to[0] > 100 || to[1] < 0 || to[1] > 100) {
+            heading += kPi;  // back off the wall
+            continue;
+        }
+        moves.push_back(feed(at, to));
+        at = to;
+    }
+    return moves;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, Fitted,
+                         testing::Values(Shape{"Raster", raster, true}, Shape{"ZigRaster", zigRaster, true},
+                                         Shape{"Spiral", spiral, false},
+                                         Shape{"Arcs", arcs, true}, Shape{"RandomWalk", randomWalk, false}),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
