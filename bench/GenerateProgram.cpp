@@ -1,7 +1,10 @@
 // Writes a large, realistic machining-centre program, the same bytes for the same line
 // count: tool sections with T/M06, long G01 runs, G02/G03 arcs in all planes, full
 // circles, G81/G83 hole patterns, cutter compensation with D, comments and dwells.
+// With --raster-sections N it writes a program of N tool sections instead, each clearing
+// its own pocket of a fixture plate in zigzag passes at three depths.
 // Usage: generate-program LINES > FILE
+//        generate-program --raster-sections N > FILE
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -70,10 +73,56 @@ private:
     std::string buffer_;
 };
 
+// N pockets of 24 x 18 mm on a plate, 20 to a row, each cleared by its own tool section
+// in passes 0.1 mm apart at three depths.
+int rasterSections(int sections)
+{
+    std::string out = "%\r\nO2000 (RASTER POCKETS)\r\n";
+    long long n = 0;
+    const auto block = [&](const std::string& text) {
+        out += "N" + std::to_string(n += 10) + " " + text + "\r\n";
+    };
+    for (int s = 0; s < sections; ++s) {
+        const int tool = s % 20 + 1;
+        const double x0 = 30.0 * (s % 20);
+        const double y0 = 25.0 * (s / 20);
+        out += "(POCKET " + std::to_string(s + 1) + " T" + std::to_string(tool) + " FLAT END MILL DIA " + number(1.0 + tool * 0.5) + ")\r\n";
+        block("T" + std::to_string(tool) + " M06");
+        block("G90 G54 G00 X" + number(x0) + " Y" + number(y0) + " S" + std::to_string(6000 + tool * 100) + " M03");
+        block("G43 Z30. H" + std::to_string(tool));
+        for (int depth = 1; depth <= 3; ++depth) {
+            block("G00 X" + number(x0) + " Y" + number(y0));
+            block("Z2.");
+            block("G01 Z" + number(-1.0 * depth) + " F300.");
+            block("F1200.");
+            for (int pass = 0; pass <= 180; ++pass) {
+                const double y = y0 + 0.1 * pass;
+                block("X" + number(pass % 2 == 0 ? x0 + 24 : x0) + " Y" + number(y));
+                if (pass < 180) {
+                    block("Y" + number(y + 0.1));
+                }
+            }
+            block("G00 Z2.");
+        }
+        block("G00 Z30. M05");
+        block("M01");
+        if (out.size() > (1 << 20)) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    out += "M30\r\n%\r\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--raster-sections") {
+        return rasterSections(std::atoi(argv[2]));
+    }
     const long long lines = argc > 1 ? std::atoll(argv[1]) : 1000000;
     Random random;
     // The last line ends the program, as a real one does.

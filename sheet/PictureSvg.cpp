@@ -63,15 +63,18 @@ struct ViewLabel {
     bool startShown = false;
 };
 
-ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const char* name, const double* start)
+ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const char* name, const double* start,
+                    double scale)
 {
     const double slack = 2 * view.tolerance();
     ViewLabel label{name, start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
                               start[1] >= box.minY - slack && start[1] <= box.maxY + slack};
-    if (view.pixelsAllowed() > 1) {
-        // Too much for the page at a pixel: the drawing says how far it may stray.
+    // Too much for the page at a pixel: the drawing says how far it may stray, in the
+    // pixels it is drawn at.
+    const double stray = view.pixelsAllowed() > 1 ? std::ceil(view.allowedStray() * scale - 1e-9) : 0.0;
+    if (stray > 1.0) {
         label.text += "　簡略図 (±";
-        label.text += util::formatInt(view.pixelsAllowed());
+        label.text += util::formatInt(static_cast<long long>(stray));
         label.text += " px)";
     }
     if (start && !label.startShown) {
@@ -122,12 +125,15 @@ void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box
     out += "\"/></clipPath><g clip-path=\"url(#";
     out += clipId;
     out += ")\">\n";
-    // Dense parts as the cells their paths cover, joined into rectangles.
+    // Dense parts as the cells their paths cover, joined into rectangles and outlined as
+    // wide as a line is drawn: passes closer than that look as solid as lines would.
     for (const ViewPicture::Fill& fill : view.fills()) {
         const double cell = fill.cells.cell();
         out += "<path class=\"";
         out += fill.style.rapid ? "ar" : "a";
         out += "\" style=\"fill:";
+        out += toolColour(fill.style.colour);
+        out += ";stroke:";
         out += toolColour(fill.style.colour);
         out += "\" d=\"";
         for (const CellFill::Rectangle& r : fill.cells.rectangles()) {
@@ -309,13 +315,17 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
     const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
     const double sideStart[2] = {start ? start[1] : 0.0, start ? start[2] : 0.0};
-    const ViewLabel topLabel = viewLabel(topView, boxOf(x, y), "上面 (XY)", start ? topStart : nullptr);
-    const ViewLabel frontLabel = viewLabel(frontView, boxOf(x, z), "正面 (XZ)", start ? frontStart : nullptr);
-    const ViewLabel sideLabel = viewLabel(sideView, boxOf(y, z), "右側面 (YZ)", start ? sideStart : nullptr);
+    const ViewLabel topLabel = viewLabel(topView, boxOf(x, y), "上面 (XY)", start ? topStart : nullptr, scale);
+    const ViewLabel frontLabel = viewLabel(frontView, boxOf(x, z), "正面 (XZ)", start ? frontStart : nullptr, scale);
+    ViewLabel sideLabel = viewLabel(sideView, boxOf(y, z), "右側面 (YZ)", start ? sideStart : nullptr, scale);
     // The side view starts past the front view and past the front view's label: a narrow
     // front view (a section that only drills) must not put the two labels on each other.
     const double sideLeft = kMargin + std::max(x.extent() * scale, labelWidth(frontLabel.text)) + gap;
     const Mapping sideMap{scale, sideLeft, lowerTop, y.minimum, z.maximum};
+    if (!sideLabel.startShown && sideLeft + labelWidth(sideLabel.text) + kMargin > width) {
+        // No room for where the start point is: the top view says its Y, the front its Z.
+        sideLabel = viewLabel(sideView, boxOf(y, z), "右側面 (YZ)", nullptr, scale);
+    }
     const double lowerBottom = lowerTop + (z.empty ? 0.0 : z.extent() * scale);
     const double barY = lowerBottom + kBarHeight - 4;
     const double legendTop = lowerBottom + kBarHeight + 16;
@@ -342,7 +352,7 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     out += util::formatInt(svgHeight);
     out += "\">\n<style>path{fill:none;stroke-linecap:round;stroke-linejoin:round}"
            ".f{stroke-width:1.3}.r{stroke-width:0.7;stroke-dasharray:4 3;opacity:.8}"
-           "path.a,path.ar{stroke:none}.ar{opacity:.35}.h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
+           ".a{stroke-width:1.3}.ar{stroke-width:0.7;opacity:.35}.h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
            ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}</style>\n";
     const double labelAbove = kClipMargin + 5;
     appendView(out, topView, boxOf(x, y), topMap, topLabel, topMap.top - labelAbove, start ? topStart : nullptr,

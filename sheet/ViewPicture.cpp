@@ -264,6 +264,23 @@ double ViewPicture::pixel() const
     return shown.empty ? 0.0 : std::max(shown.maxX - shown.minX, shown.maxY - shown.minY) / kWidestView;
 }
 
+ViewPicture::Box ViewPicture::fillClip() const
+{
+    // What the drawing's clip can show and a margin, so a rapid from far away marks only
+    // that; but no further than a few times the view's size, where cells sized for the
+    // part would be countless.
+    const Box& shown = box();
+    const double margin = kFillMarginPixels * pixel();
+    const double reach = 8 * std::max(shown.maxX - shown.minX, shown.maxY - shown.minY) + margin;
+    Box seen = shown;
+    seen.add(travelBox());
+    seen.minX = std::max(seen.minX - margin, shown.minX - reach);
+    seen.minY = std::max(seen.minY - margin, shown.minY - reach);
+    seen.maxX = std::min(seen.maxX + margin, shown.maxX + reach);
+    seen.maxY = std::min(seen.maxY + margin, shown.maxY + reach);
+    return seen;
+}
+
 double ViewPicture::cellSize() const
 {
     const double px = pixel();
@@ -272,7 +289,7 @@ double ViewPicture::cellSize() const
     }
     // A power of two, so that cells nest when they double; never so small that a column
     // or row number would outgrow its integer (a tiny part far from the origin).
-    const Box& b = box();
+    const Box b = fillClip();
     const double reach = std::max({std::fabs(b.minX), std::fabs(b.maxX), std::fabs(b.minY), std::fabs(b.maxY)});
     int exponent = 0;
     std::frexp(std::max(kFillCellPixels * pixels_ * px, reach * 0x1p-40), &exponent);
@@ -384,12 +401,9 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
                                    std::size_t& counter) const
 {
     std::size_t marked = 0;
-    // What the drawing's clip can show, and a margin: a rapid from far away marks only that.
-    Box seen = box();
-    seen.add(travelBox());
-    const double margin = kFillMarginPixels * pixel();
+    const Box seen = fillClip();
     const auto segment = [&](Point a, Point b) {
-        marked += cells.addSegment(a, b, seen.minX - margin, seen.minY - margin, seen.maxX + margin, seen.maxY + margin);
+        marked += cells.addSegment(a, b, seen.minX, seen.minY, seen.maxX, seen.maxY);
     };
     Point previous = stroke.vertices.front().p;
     segment(previous, previous);

@@ -83,6 +83,8 @@ public:
     bool giveUpPixel();
     // How far, in pixels of the widest view, the drawing may stray from the path.
     int pixelsAllowed() const { return pixels_; }
+    // The same in the view's own units.
+    double allowedStray() const { return pixels_ * pixel(); }
     // Past this the cells are a fourteenth of the widest view: coarser says nothing.
     static constexpr int kMostPixels = 128;
 
@@ -110,6 +112,8 @@ private:
     // The view's length of a pixel at the widest it is drawn (0 before it has a size).
     double pixel() const;
     double cellSize() const;
+    // Where cells are marked.
+    Box fillClip() const;
     // Marks the cells of every `every`th move of a stroke (counting on from `counter`) in
     // `cells`, as far as they can be seen; returns the rows marked.
     std::size_t rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t& counter) const;
