@@ -118,8 +118,14 @@ void CellFill::setSpan(std::int64_t row, std::int64_t first, std::int64_t last)
 
 bool CellFill::blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const
 {
-    for (std::int64_t b = firstColumn >> 3; b <= lastColumn >> 3; ++b) {
-        if ((full_.word(band, b >> 6) >> (b & 63) & 1U) == 0) {
+    constexpr std::uint64_t kAll = ~std::uint64_t{0};
+    const std::int64_t firstBlock = firstColumn >> 3;
+    const std::int64_t lastBlock = lastColumn >> 3;
+    for (std::int64_t w = firstBlock >> 6; w <= lastBlock >> 6; ++w) {
+        const int from = w == firstBlock >> 6 ? static_cast<int>(firstBlock & 63) : 0;
+        const int to = w == lastBlock >> 6 ? static_cast<int>(lastBlock & 63) : 63;
+        const std::uint64_t mask = (kAll >> (63 - to)) & (kAll << from);
+        if ((full_.word(band, w) & mask) != mask) {
             return false;
         }
     }
@@ -163,40 +169,44 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
         std::swap(u0, u1);
         std::swap(v0, v1);
     }
-    // Cells are far fewer than 2^62 across: the truncation is exact, one step down for
-    // negative fractions.
+    // Cells are fewer than 2^31 either side of the origin (the view asks for cells no
+    // smaller than that): shifted positive, truncation is the floor.
+    constexpr double kShift = 0x1p31;
     const auto column = [](double u) {
-        const auto i = static_cast<std::int64_t>(u);
-        return i - (u < static_cast<double>(i) ? 1 : 0);
+        return static_cast<std::int64_t>(u + kShift) - static_cast<std::int64_t>(kShift);
     };
     const std::int64_t firstRow = column(v0);
     const std::int64_t lastRow = column(v1);
+    const bool anyFull = !full_.rows.empty();
     if (firstRow == lastRow) {
         const std::int64_t first = column(std::min(u0, u1));
         const std::int64_t last = column(std::max(u0, u1));
-        if (blocksFull(firstRow >> 3, first, last)) {
+        if (anyFull && blocksFull(firstRow >> 3, first, last)) {
             return 0;
         }
         setSpan(firstRow, first, last);
         return 1;
     }
     // Band by band of 8 rows: where the blocks the segment crosses are full, nothing to
-    // do; elsewhere row by row, the columns it crosses within each row.
+    // do; elsewhere row by row, the columns it crosses within each row (where it crosses
+    // the row's edges, and its ends).
     const double slope = (u1 - u0) / (v1 - v0);
-    const auto uAt = [&](double v) { return u0 + (std::clamp(v, v0, v1) - v0) * slope; };
+    const auto columnAt = [&](std::int64_t row) {
+        const double v = static_cast<double>(row);
+        return v <= v0 ? column(u0) : v >= v1 ? column(u1) : column(u0 + (v - v0) * slope);
+    };
     std::size_t marked = 0;
     for (std::int64_t band = firstRow >> 3; band <= lastRow >> 3; ++band) {
         const std::int64_t top = std::min(lastRow, band * 8 + 7);
         const std::int64_t bottom = std::max(firstRow, band * 8);
-        const double bandLow = uAt(static_cast<double>(bottom));
-        const double bandHigh = uAt(static_cast<double>(top + 1));
-        if (blocksFull(band, column(std::min(bandLow, bandHigh)), column(std::max(bandLow, bandHigh)))) {
+        std::int64_t low = columnAt(bottom);
+        const std::int64_t bandHigh = columnAt(top + 1);
+        if (anyFull && blocksFull(band, std::min(low, bandHigh), std::max(low, bandHigh))) {
             continue;
         }
-        double low = bandLow;
         for (std::int64_t row = bottom; row <= top; ++row) {
-            const double high = row == top ? bandHigh : uAt(static_cast<double>(row + 1));
-            setSpan(row, column(std::min(low, high)), column(std::max(low, high)));
+            const std::int64_t high = row == top ? bandHigh : columnAt(row + 1);
+            setSpan(row, std::min(low, high), std::max(low, high));
             low = high;
             ++marked;
         }

@@ -28,6 +28,15 @@ public:
     std::size_t addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY);
     // Each cell becomes the cell of twice the size that holds it.
     void doubleCell();
+    // Gives back what only marking more cells needs (a picture that is done).
+    void compact()
+    {
+        full_ = {};
+        for (Row& row : cells_.rows) {
+            row.words.shrink_to_fit();
+        }
+        cells_.rows.shrink_to_fit();
+    }
     // Takes in the other's cells (of the same size).
     void add(const CellFill& other);
     bool contains(std::int64_t column, std::int64_t row) const;

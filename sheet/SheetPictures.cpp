@@ -41,6 +41,7 @@ void SheetPictures::motion(const nc::Motion& m)
     case nc::MotionKind::SectionEnd:
         if (m.keep && sections_.size() < kMaxSectionPictures) {
             sectionsSize_ += current_.estimatedSize();
+            current_.compact();
             sections_.push_back(std::move(current_));
             keepSectionsWithinBudget();
         }
@@ -61,6 +62,7 @@ void SheetPictures::keepSectionsWithinBudget()
                                         });
         const std::size_t before = largest->estimatedSize();
         largest->fit(before / 2);
+        largest->compact();
         sectionsSize_ = sectionsSize_ - before + largest->estimatedSize();
         if (largest->estimatedSize() >= before) {
             break;  // nothing left to give up

@@ -22,6 +22,13 @@ public:
     void markStart(double x, double y, double z);
     // Coarsens until the picture fits the budget.
     void fit(std::size_t budget);
+    // Gives back what only taking more moves needs (a section that has ended).
+    void compact()
+    {
+        for (ViewPicture& view : views_) {
+            view.compact();
+        }
+    }
 
     std::size_t estimatedSize() const
     {

@@ -292,7 +292,7 @@ double ViewPicture::cellSize() const
     const Box b = fillClip();
     const double reach = std::max({std::fabs(b.minX), std::fabs(b.maxX), std::fabs(b.minY), std::fabs(b.maxY)});
     int exponent = 0;
-    std::frexp(std::max(kFillCellPixels * pixels_ * px, reach * 0x1p-40), &exponent);
+    std::frexp(std::max(kFillCellPixels * pixels_ * px, reach * 0x1p-30), &exponent);
     return std::ldexp(1.0, exponent - 1);
 }
 
@@ -520,8 +520,10 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
         if (skip && least > static_cast<double>(target)) {
             continue;
         }
-        const double finer = sampled(4);
-        const double growth = std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
+        // Even holes everywhere would pay when the coarse look is so small: no second look.
+        const bool clear = static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < bytes;
+        const double finer = clear ? coarse : sampled(4);
+        const double growth = clear ? 16.0 : std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
         const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
         if (predicted >= bytes) {
             refuse();
@@ -555,6 +557,17 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
     std::erase_if(strokes_, [&, i = std::size_t{0}](const Stroke&) mutable { return filled[groupOf[i++]]; });
     recount();
     return true;
+}
+
+void ViewPicture::compact()
+{
+    finish();
+    for (Fill& fill : fills_) {
+        fill.cells.compact();
+    }
+    strokes_.shrink_to_fit();
+    holes_.shrink_to_fit();
+    refused_ = {};
 }
 
 bool ViewPicture::giveUpPixel()

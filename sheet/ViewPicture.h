@@ -78,6 +78,8 @@ public:
     // With `mustFit` (the picture will give up the pixel next) cells that would not fit
     // the target either wait for coarser ones.
     bool fill(std::size_t target, bool mustFit);
+    // Gives back what only taking more moves needs.
+    void compact();
     // The last resort of a picture that must fit: twice the error allowed, in pixels, for
     // the tolerance and the cells alike. Nothing is ever dropped. False past the largest.
     bool giveUpPixel();
