@@ -479,10 +479,11 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
             break;
         }
         // A look whose cells did not pay at this size is not tried again till it has twice
-        // the points.
-        const auto refused = std::find_if(refused_.begin(), refused_.end(),
-                                          [&](const Refused& r) { return r.style == groups[g].style; });
-        if (refused != refused_.end() && refused->cell == cell && groups[g].vertices < 2 * refused->vertices) {
+        // the points. (`judge` may add to `judgements_`: nothing uses `last` after it.)
+        const auto last = std::find_if(judgements_.begin(), judgements_.end(),
+                                          [&](const Judgement& r) { return r.style == groups[g].style; });
+        if (last != judgements_.end() && !last->paid && last->cell == cell &&
+            groups[g].vertices < 2 * last->vertices) {
             continue;
         }
         // Judged first on every sixteenth move in cells sixteen times the size (a 256th of
@@ -501,36 +502,42 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
             }
             return static_cast<double>(std::max<std::size_t>(sample.rectangleCount(), 1));
         };
-        const auto refuse = [&]() {
-            if (refused == refused_.end()) {
-                refused_.push_back({groups[g].style, cell, groups[g].vertices});
+        const auto judge = [&](bool pays) {
+            if (last == judgements_.end()) {
+                judgements_.push_back({groups[g].style, cell, groups[g].vertices, pays});
             } else {
-                *refused = {groups[g].style, cell, groups[g].vertices};
+                *last = {groups[g].style, cell, groups[g].vertices, pays};
             }
         };
-        const double coarse = sampled(16);
-        const double bytes = static_cast<double>(groups[g].bytes);
-        const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
-        if (least >= bytes) {
-            refuse();
-            continue;
-        }
-        // A picture that must fit skips cells that would not: coarser ones come next.
-        const bool skip = mustFit && pixels_ < kMostPixels;
-        if (skip && least > static_cast<double>(target)) {
-            continue;
-        }
-        // Even holes everywhere would pay when the coarse look is so small: no second look.
-        const bool clear = static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < bytes;
-        const double finer = clear ? coarse : sampled(4);
-        const double growth = clear ? 16.0 : std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
-        const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
-        if (predicted >= bytes) {
-            refuse();
-            continue;
-        }
-        if (skip && predicted > static_cast<double>(target)) {
-            continue;
+        const auto refuse = [&]() { judge(false); };
+        // A look whose cells paid at this size last time goes straight on: its new strokes
+        // mostly fall where its cells are full, which costs next to nothing.
+        const bool paid = last != judgements_.end() && last->paid && last->cell == cell;
+        if (!paid) {
+            const double coarse = sampled(16);
+            const double bytes = static_cast<double>(groups[g].bytes);
+            const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
+            if (least >= bytes) {
+                refuse();
+                continue;
+            }
+            // A picture that must fit skips cells that would not: coarser ones come next.
+            const bool skip = mustFit && pixels_ < kMostPixels;
+            if (skip && least > static_cast<double>(target)) {
+                continue;
+            }
+            // Even holes everywhere would pay when the coarse look is so small: no second look.
+            const bool clear = static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < bytes;
+            const double finer = clear ? coarse : sampled(4);
+            const double growth = clear ? 16.0 : std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
+            const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
+            if (predicted >= bytes) {
+                refuse();
+                continue;
+            }
+            if (skip && predicted > static_cast<double>(target)) {
+                continue;
+            }
         }
         // Marked straight into the look's cells: the samples rarely misjudge, and cells
         // that came out larger than the lines still draw them truly.
@@ -543,9 +550,7 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
             }
         }
         const std::size_t after = kFillBytes + cells.rectangleCount() * kRectangleBytes;
-        if (after >= before + groups[g].bytes) {
-            refuse();
-        }
+        judge(after < before + groups[g].bytes);
         filled[g] = true;
         changed = true;
         size_ = size_ + after - before - groups[g].bytes;  // size_ held both
@@ -567,7 +572,7 @@ void ViewPicture::compact()
     }
     strokes_.shrink_to_fit();
     holes_.shrink_to_fit();
-    refused_ = {};
+    judgements_ = {};
 }
 
 bool ViewPicture::giveUpPixel()

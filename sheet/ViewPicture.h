@@ -123,13 +123,15 @@ private:
 
     std::vector<Stroke> strokes_;
     std::vector<Fill> fills_;
-    // Looks whose strokes took more as cells than as lines, at a cell size, with so many points.
-    struct Refused {
+    // How each look's strokes last did as cells: at a cell size, with so many points,
+    // whether the cells took fewer bytes than the lines.
+    struct Judgement {
         StrokeStyle style;
         double cell = 0.0;
         std::size_t vertices = 0;
+        bool paid = false;
     };
-    std::vector<Refused> refused_;
+    std::vector<Judgement> judgements_;
     std::vector<Hole> holes_;
     std::vector<PathSimplifier::Point> scratch_;
     PathSimplifier simplifier_{0.0};
