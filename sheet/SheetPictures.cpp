@@ -54,14 +54,16 @@ void SheetPictures::motion(const nc::Motion& m)
 
 void SheetPictures::keepSectionsWithinBudget()
 {
-    // The largest picture gives up half its size until all fit.
+    // The largest picture gives up half its size until all fit; one far above an even
+    // share goes straight to it (fitting it once, not step by step).
     while (sectionsSize_ > kSectionPicturesBudget) {
         auto largest = std::max_element(sections_.begin(), sections_.end(),
                                         [](const ToolpathPicture& x, const ToolpathPicture& y) {
                                             return x.estimatedSize() < y.estimatedSize();
                                         });
         const std::size_t before = largest->estimatedSize();
-        largest->fit(before / 2);
+        const std::size_t share = kSectionPicturesBudget / sections_.size();
+        largest->fit(before > 2 * share ? share : before / 2);
         largest->compact();
         sectionsSize_ = sectionsSize_ - before + largest->estimatedSize();
         if (largest->estimatedSize() >= before) {
