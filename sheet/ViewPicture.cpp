@@ -439,6 +439,47 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
     return marked;
 }
 
+ViewPicture::Verdict ViewPicture::judgeOnSamples(const std::vector<std::size_t>& groupOf, std::size_t group,
+                                                 std::size_t bytes, double cell, std::size_t mustFit) const
+{
+    // Judged first on every sixteenth move in cells sixteen times the size (a 256th of the
+    // cost), then on every fourth in cells four times the size: each covers about as much
+    // of the area as all the moves do in the fine cells. How the count of rectangles grows
+    // from the one to the other tells what they stand for: the edges of a solid area
+    // double with each halving of the cell, the holes a tangle of random lines leaves
+    // everywhere quadruple.
+    const auto sampled = [&](std::size_t step) {
+        CellFill sample(cell * static_cast<double>(step));
+        std::size_t counter = 0;
+        for (std::size_t i = 0; i < strokes_.size(); ++i) {
+            if (groupOf[i] == group) {
+                rasterise(strokes_[i], sample, step, counter);
+            }
+        }
+        return static_cast<double>(std::max<std::size_t>(sample.rectangleCount(), 1));
+    };
+    const double lines = static_cast<double>(bytes);
+    const double coarse = sampled(16);
+    const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
+    if (least >= lines) {
+        return Verdict::Refused;
+    }
+    // A picture that must fit skips cells that would not: coarser ones come next.
+    const bool skip = mustFit > 0 && pixels_ < kMostPixels;
+    if (skip && least > static_cast<double>(mustFit)) {
+        return Verdict::Later;
+    }
+    // Even holes everywhere would pay when the coarse look is so small: no second look.
+    const bool clear = static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < lines;
+    const double finer = clear ? coarse : sampled(4);
+    const double growth = clear ? 16.0 : std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
+    const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
+    if (predicted >= lines) {
+        return Verdict::Refused;
+    }
+    return skip && predicted > static_cast<double>(mustFit) ? Verdict::Later : Verdict::Worth;
+}
+
 bool ViewPicture::fill(std::size_t target, bool mustFit)
 {
     finish();
@@ -481,27 +522,11 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
         // A look whose cells did not pay at this size is not tried again till it has twice
         // the points. (`judge` may add to `judgements_`: nothing uses `last` after it.)
         const auto last = std::find_if(judgements_.begin(), judgements_.end(),
-                                          [&](const Judgement& r) { return r.style == groups[g].style; });
+                                     [&](const Judgement& r) { return r.style == groups[g].style; });
         if (last != judgements_.end() && !last->paid && last->cell == cell &&
             groups[g].vertices < 2 * last->vertices) {
             continue;
         }
-        // Judged first on every sixteenth move in cells sixteen times the size (a 256th of
-        // the cost), then on every fourth in cells four times the size: each covers about
-        // as much of the area as all the moves do in the fine cells. How the count of
-        // rectangles grows from the one to the other tells what they stand for: the edges of
-        // a solid area double with each halving of the cell, the holes a tangle of random
-        // lines leaves everywhere quadruple.
-        const auto sampled = [&](std::size_t step) {
-            CellFill sample(cell * static_cast<double>(step));
-            std::size_t counter = 0;
-            for (std::size_t i = 0; i < strokes_.size(); ++i) {
-                if (groupOf[i] == g) {
-                    rasterise(strokes_[i], sample, step, counter);
-                }
-            }
-            return static_cast<double>(std::max<std::size_t>(sample.rectangleCount(), 1));
-        };
         const auto judge = [&](bool pays) {
             if (last == judgements_.end()) {
                 judgements_.push_back({groups[g].style, cell, groups[g].vertices, pays});
@@ -509,33 +534,14 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
                 *last = {groups[g].style, cell, groups[g].vertices, pays};
             }
         };
-        const auto refuse = [&]() { judge(false); };
         // A look whose cells paid at this size last time goes straight on: its new strokes
         // mostly fall where its cells are full, which costs next to nothing.
-        const bool paid = last != judgements_.end() && last->paid && last->cell == cell;
-        if (!paid) {
-            const double coarse = sampled(16);
-            const double bytes = static_cast<double>(groups[g].bytes);
-            const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
-            if (least >= bytes) {
-                refuse();
-                continue;
+        if (last == judgements_.end() || !last->paid || last->cell != cell) {
+            const Verdict verdict = judgeOnSamples(groupOf, g, groups[g].bytes, cell, mustFit ? target : 0);
+            if (verdict == Verdict::Refused) {
+                judge(false);
             }
-            // A picture that must fit skips cells that would not: coarser ones come next.
-            const bool skip = mustFit && pixels_ < kMostPixels;
-            if (skip && least > static_cast<double>(target)) {
-                continue;
-            }
-            // Even holes everywhere would pay when the coarse look is so small: no second look.
-            const bool clear = static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < bytes;
-            const double finer = clear ? coarse : sampled(4);
-            const double growth = clear ? 16.0 : std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
-            const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
-            if (predicted >= bytes) {
-                refuse();
-                continue;
-            }
-            if (skip && predicted > static_cast<double>(target)) {
+            if (verdict != Verdict::Worth) {
                 continue;
             }
         }

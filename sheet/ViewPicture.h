@@ -120,6 +120,12 @@ private:
     // `cells`, as far as they can be seen; returns the rows marked.
     std::size_t rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t& counter) const;
     CellFill& fillFor(StrokeStyle style);
+    // Whether the strokes of one look (those whose `groupOf` is `group`, `bytes` of them)
+    // would take fewer bytes as cells of size `cell`, judged on samples; `mustFit`, when
+    // not 0, the bytes a picture that must fit has for them.
+    enum class Verdict { Refused, Later, Worth };
+    Verdict judgeOnSamples(const std::vector<std::size_t>& groupOf, std::size_t group, std::size_t bytes, double cell,
+                           std::size_t mustFit) const;
 
     std::vector<Stroke> strokes_;
     std::vector<Fill> fills_;
