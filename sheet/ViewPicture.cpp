@@ -427,7 +427,9 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
                            (previous.y + v.p.y) / 2 + side * offset * (v.p.x - previous.x) / (2 * halfChord)};
         const double sweep = 2 * std::asin(std::min(1.0, halfChord / radius));
         const double step = 2 * std::acos(1.0 - std::min(1.0, cells.cell() / 16 / radius));
-        const int pieces = std::clamp(static_cast<int>(std::ceil(sweep / std::max(step, 1e-9))), 1, 512);
+        // Clamped before it becomes an int: on a circle far larger than the cell the step
+        // is tiny.
+        const int pieces = static_cast<int>(std::clamp(std::ceil(sweep / std::max(step, 1e-9)), 1.0, 512.0));
         const double start = std::atan2(previous.y - centre.y, previous.x - centre.x);
         for (int k = 1; k <= pieces; ++k) {
             const double angle = start + side * sweep * k / pieces;
