@@ -373,3 +373,65 @@ INSTANTIATE_TEST_SUITE_P(Paths, Fitted,
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
+
+namespace {
+
+// The rectangles the SVG draws hold every marked cell once and nothing else, and a cell
+// twice the size is marked exactly when one of the four it holds was: on random lines
+// either side of the origin, some crossing the clip.
+TEST(CellFill, RectanglesHoldExactlyTheMarkedCellsAtEverySize)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> coordinate(-3.0, 3.0);
+    for (int trial = 0; trial < 20; ++trial) {
+        sheet::CellFill cells(0.0625);
+        const int lines = trial % 2 == 0 ? 3 : 300;  // sparse, and dense enough to fill blocks
+        std::vector<std::pair<Point, Point>> marked;
+        for (int i = 0; i < lines; ++i) {
+            marked.push_back({{coordinate(random), coordinate(random)}, {coordinate(random), coordinate(random)}});
+            cells.addSegment(marked.back().first, marked.back().second, -2.5, -2.5, 2.5, 2.5);
+        }
+        // Every point of every line inside the clip is in a marked cell, blocks skipped or not.
+        for (const auto& [a, b] : marked) {
+            for (int k = 0; k <= 1000; ++k) {
+                const Point p{a.x + (b.x - a.x) * k / 1000, a.y + (b.y - a.y) * k / 1000};
+                if (std::fabs(p.x) < 2.49 && std::fabs(p.y) < 2.49) {
+                    ASSERT_TRUE(cells.contains(static_cast<std::int64_t>(std::floor(p.x / cells.cell())),
+                                               static_cast<std::int64_t>(std::floor(p.y / cells.cell()))))
+                        << "trial " << trial << " at " << p.x << "," << p.y;
+                }
+            }
+        }
+        for (int size = 0; size < 3; ++size) {
+            const auto reach = static_cast<std::int64_t>(std::ceil(2.6 / cells.cell()));
+            std::vector<int> drawn(static_cast<std::size_t>((2 * reach) * (2 * reach)), 0);
+            for (const auto& r : cells.rectangles()) {
+                for (std::int64_t row = r.firstRow; row <= r.lastRow; ++row) {
+                    for (std::int64_t column = r.firstColumn; column <= r.lastColumn; ++column) {
+                        ASSERT_TRUE(row >= -reach && row < reach && column >= -reach && column < reach);
+                        ++drawn[static_cast<std::size_t>((row + reach) * 2 * reach + column + reach)];
+                    }
+                }
+            }
+            for (std::int64_t row = -reach; row < reach; ++row) {
+                for (std::int64_t column = -reach; column < reach; ++column) {
+                    EXPECT_EQ(drawn[static_cast<std::size_t>((row + reach) * 2 * reach + column + reach)],
+                              cells.contains(column, row) ? 1 : 0)
+                        << "trial " << trial << " cell " << cells.cell() << " at " << column << "," << row;
+                }
+            }
+            const sheet::CellFill finer = cells;
+            cells.doubleCell();
+            for (std::int64_t row = -reach / 2; row < reach / 2; ++row) {
+                for (std::int64_t column = -reach / 2; column < reach / 2; ++column) {
+                    const bool any = finer.contains(2 * column, 2 * row) || finer.contains(2 * column + 1, 2 * row) ||
+                                     finer.contains(2 * column, 2 * row + 1) ||
+                                     finer.contains(2 * column + 1, 2 * row + 1);
+                    EXPECT_EQ(cells.contains(column, row), any) << "trial " << trial << " at " << column << "," << row;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
