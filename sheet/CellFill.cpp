@@ -223,28 +223,9 @@ void CellFill::doubleCell()
     *this = std::move(coarser);
 }
 
-void CellFill::add(const CellFill& other)
-{
-    other.forEachRun([this](std::int64_t row, std::int64_t first, std::int64_t last) { setSpan(row, first, last); });
-}
-
 bool CellFill::contains(std::int64_t column, std::int64_t row) const
 {
     return (cells_.word(row, column >> 6) >> (column & 63) & 1U) != 0;
-}
-
-std::size_t CellFill::runCount() const
-{
-    std::size_t runs = 0;
-    for (const Row& row : cells_.rows) {
-        std::uint64_t carry = 0;  // the last bit of the word before
-        for (const std::uint64_t word : row.words) {
-            // A run starts at a set bit whose lower neighbour is clear.
-            runs += static_cast<std::size_t>(std::popcount(word & ~((word << 1) | carry)));
-            carry = word >> 63;
-        }
-    }
-    return runs;
 }
 
 std::size_t CellFill::rectangleCount() const

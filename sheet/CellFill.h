@@ -1,6 +1,6 @@
 // A filled area for the dense parts of a picture: the square cells a path passes through.
-// A cell no wider than 0.7 pixel keeps every drawn point within a pixel of the path (its
-// diagonal) and the path inside what is drawn, however many moves there are.
+// Cells well under a pixel keep every drawn point near the path and the path inside what
+// is drawn, however many moves there are.
 #pragma once
 
 #include "sheet/PathSimplifier.h"
@@ -37,8 +37,6 @@ public:
         }
         cells_.rows.shrink_to_fit();
     }
-    // Takes in the other's cells (of the same size).
-    void add(const CellFill& other);
     bool contains(std::int64_t column, std::int64_t row) const;
 
     // The filled cells row by row, bottom up, as runs [first, last] of columns.
@@ -80,7 +78,6 @@ public:
     }
     // How many rectangles `rectangles()` gives, kept until the cells change.
     std::size_t rectangleCount() const;
-    std::size_t runCount() const;
 
     // The filled cells as rectangles: a run that repeats on the next rows joins them, so a
     // solid block is one rectangle.

@@ -136,17 +136,17 @@ void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box
         out += ";stroke:";
         out += toolColour(fill.style.colour);
         out += "\" d=\"";
+        // Every corner from its own numbers, each rounded once.
         for (const CellFill::Rectangle& r : fill.cells.rectangles()) {
-            const double w = static_cast<double>(r.lastColumn - r.firstColumn + 1) * cell * m.scale;
             out += 'M';
             appendPoint(out, m, {static_cast<double>(r.firstColumn) * cell, static_cast<double>(r.lastRow + 1) * cell});
-            out += 'h';
-            appendNumber(out, w);
-            out += 'v';
-            appendNumber(out, static_cast<double>(r.lastRow - r.firstRow + 1) * cell * m.scale);
-            out += 'h';
-            appendNumber(out, -w);
-            out += 'z';
+            out += 'H';
+            appendNumber(out, m.x(static_cast<double>(r.lastColumn + 1) * cell));
+            out += 'V';
+            appendNumber(out, m.y(static_cast<double>(r.firstRow) * cell));
+            out += 'H';
+            appendNumber(out, m.x(static_cast<double>(r.firstColumn) * cell));
+            out += 'Z';
         }
         out += "\"/>\n";
     }

@@ -248,6 +248,8 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += " 個は機械時間に含まれていません。</p>\n";
     }
     if (!whole.empty()) {
+        // While the moves came it may have waited above its budget for its cells to pay.
+        whole.fit(SheetPictures::kPictureBudget);
         out += pictureSvg(whole, 760, pictures.legend(record), "whole");
     }
     out += "</section>\n";

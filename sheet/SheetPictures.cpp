@@ -40,8 +40,8 @@ void SheetPictures::motion(const nc::Motion& m)
     }
     case nc::MotionKind::SectionEnd:
         if (m.keep && sections_.size() < kMaxSectionPictures) {
-            sectionsSize_ += current_.estimatedSize();
             current_.compact();
+            sectionsSize_ += current_.estimatedSize();
             sections_.push_back(std::move(current_));
             keepSectionsWithinBudget();
         }
@@ -55,20 +55,27 @@ void SheetPictures::motion(const nc::Motion& m)
 void SheetPictures::keepSectionsWithinBudget()
 {
     // The largest picture gives up half its size until all fit; one far above an even
-    // share goes straight to it (fitting it once, not step by step).
+    // share goes straight to it (fitting it once, not step by step). One that can give
+    // up nothing more is passed over.
+    std::vector<bool> spent(sections_.size(), false);
     while (sectionsSize_ > kSectionPicturesBudget) {
-        auto largest = std::max_element(sections_.begin(), sections_.end(),
-                                        [](const ToolpathPicture& x, const ToolpathPicture& y) {
-                                            return x.estimatedSize() < y.estimatedSize();
-                                        });
-        const std::size_t before = largest->estimatedSize();
-        const std::size_t share = kSectionPicturesBudget / sections_.size();
-        largest->fit(before > 2 * share ? share : before / 2);
-        largest->compact();
-        sectionsSize_ = sectionsSize_ - before + largest->estimatedSize();
-        if (largest->estimatedSize() >= before) {
+        std::size_t largest = sections_.size();
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            if (!spent[i] && (largest == sections_.size() ||
+                              sections_[i].estimatedSize() > sections_[largest].estimatedSize())) {
+                largest = i;
+            }
+        }
+        if (largest == sections_.size()) {
             break;  // nothing left to give up
         }
+        ToolpathPicture& picture = sections_[largest];
+        const std::size_t before = picture.estimatedSize();
+        const std::size_t share = kSectionPicturesBudget / sections_.size();
+        picture.fit(before > 2 * share ? share : before / 2);
+        picture.compact();
+        sectionsSize_ = sectionsSize_ - before + picture.estimatedSize();
+        spent[largest] = picture.estimatedSize() >= before;
     }
 }
 

@@ -20,7 +20,8 @@ public:
     // Draws a move, or marks a hole; what holds no drawable number is skipped.
     void add(const nc::Motion& motion, std::uint8_t colour);
     void markStart(double x, double y, double z);
-    // Coarsens until the picture fits the budget.
+    // Gives up detail until the picture fits the budget, or until every view is as coarse
+    // as it goes.
     void fit(std::size_t budget);
     // Gives back what only taking more moves needs (a section that has ended).
     void compact()

@@ -5,29 +5,34 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <unordered_set>
+#include <set>
+#include <utility>
 
 namespace sheet {
 
 namespace {
 
 constexpr double kReferenceWidth = 600.0;  // pixels the tolerance is reckoned against
-constexpr double kPixelFraction = 0.25;    // what may be dropped, in pixels
+constexpr double kPixelFraction = 0.125;   // what may be dropped as the moves come, in pixels
 
 // Bytes of SVG each piece takes, near enough to budget with.
 constexpr std::size_t kStrokeBytes = 70;
 constexpr std::size_t kLineVertexBytes = 14;
 constexpr std::size_t kArcVertexBytes = 36;
-constexpr std::size_t kHoleBytes = 48;
+constexpr std::size_t kHoleBytes = 64;
 constexpr std::size_t kFillBytes = 100;
 constexpr std::size_t kRectangleBytes = 36;
 
-// Within a pixel of the widest view, both ways: what coarsening may drop, plus a filled
-// cell's diagonal (a cell holds a point of the simplified path), plus arcs flattened into
-// cells (a sixteenth of a cell), plus the drawing's rounding to a tenth of a pixel.
-constexpr double kMaxTolerancePixels = 0.34;
-constexpr double kFillCellPixels = 0.4;
-// How far past the view's box cells are marked: past the drawing's clip margin.
+// Within a pixel of the widest view, both ways: a kept point may stray from the path by
+// what simplifying dropped, all rounds of it together (at most kMaxErrorPixels); a filled
+// cell holds a kept point, so its far corner strays by that and its diagonal more (a cell
+// is at most kFillCellPixels wide); arcs are marked in chords a sixteenth of a cell off,
+// and the drawing rounds to a twentieth of a pixel: 0.5 + 0.3 * 1.414 + 0.02 + 0.07 < 1.
+constexpr double kMaxErrorPixels = 0.5;
+constexpr double kFillCellPixels = 0.3;
+// A sample takes moves one in so many, and also in runs of this many.
+constexpr std::size_t kSampleRun = 64;
+// How far past the part's box cells are marked: past the drawing's clip margin.
 constexpr double kFillMarginPixels = 24.0;
 
 std::size_t strokeBytes(const ViewPicture::Stroke& stroke)
@@ -74,6 +79,8 @@ void ViewPicture::updateTolerance()
     const Box& shown = box();
     const double extent = std::max(shown.maxX - shown.minX, shown.maxY - shown.minY);
     simplifier_.setTolerance(std::max(minimumTolerance_, kPixelFraction * extent / kReferenceWidth));
+    // Points kept from now on stray by no more than the tolerance.
+    error_ = std::max(error_, simplifier_.tolerance());
 }
 
 void ViewPicture::keepPoints(std::size_t from)
@@ -266,12 +273,12 @@ double ViewPicture::pixel() const
 
 ViewPicture::Box ViewPicture::fillClip() const
 {
-    // What the drawing's clip can show and a margin, so a rapid from far away marks only
-    // that; but no further than a few times the view's size, where cells sized for the
-    // part would be countless.
+    // Where the moves went (retracts to a clearance height included) and a margin past the
+    // drawing's clip, but no further than twice the part's size from it: cells sized for
+    // the part would be countless there. Strokes that reach further stay lines.
     const Box& shown = box();
     const double margin = kFillMarginPixels * pixel();
-    const double reach = 8 * std::max(shown.maxX - shown.minX, shown.maxY - shown.minY) + margin;
+    const double reach = 2 * std::max(shown.maxX - shown.minX, shown.maxY - shown.minY) + margin;
     Box seen = shown;
     seen.add(travelBox());
     seen.minX = std::max(seen.minX - margin, shown.minX - reach);
@@ -279,6 +286,28 @@ ViewPicture::Box ViewPicture::fillClip() const
     seen.maxX = std::min(seen.maxX + margin, shown.maxX + reach);
     seen.maxY = std::min(seen.maxY + margin, shown.maxY + reach);
     return seen;
+}
+
+bool ViewPicture::insideFillClip(const Stroke& stroke) const
+{
+    const Box seen = fillClip();
+    Point previous = stroke.vertices.front().p;
+    for (const Vertex& v : stroke.vertices) {
+        // An arc piece bulges from its chord by at most its sagitta.
+        double bulge = 0.0;
+        if (v.arcRadius > 0.0) {
+            const double halfChord = distance(previous, v.p) / 2;
+            bulge = v.arcRadius - std::sqrt(std::max(0.0, v.arcRadius * v.arcRadius - halfChord * halfChord));
+        }
+        for (const Point p : {previous, v.p}) {
+            if (p.x - bulge < seen.minX || p.x + bulge > seen.maxX || p.y - bulge < seen.minY ||
+                p.y + bulge > seen.maxY) {
+                return false;
+            }
+        }
+        previous = v.p;
+    }
+    return true;
 }
 
 double ViewPicture::cellSize() const
@@ -300,11 +329,13 @@ bool ViewPicture::coarsen()
 {
     finish();
     const double extent = std::max(box().maxX - box().minX, box().maxY - box().minY);
+    // Simplifying what was kept adds its tolerance to what the kept points stray already.
     const double wanted = std::min(std::max(2 * simplifier_.tolerance(), extent * 1e-6 + 1e-9),
-                                   kMaxTolerancePixels * pixels_ * pixel());
+                                   kMaxErrorPixels * pixels_ * pixel() - error_);
     if (!(wanted > simplifier_.tolerance())) {
-        return false;
+        return mergeHoles();
     }
+    error_ += wanted;
     minimumTolerance_ = wanted;
     updateTolerance();
     const double tolerance = simplifier_.tolerance();
@@ -317,9 +348,10 @@ bool ViewPicture::coarsen()
         for (const Vertex& v : stroke.vertices) {
             extent.add(v.p.x, v.p.y);
         }
-        if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance && cellSize() > 0.0) {
+        if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance && cellSize() > 0.0 &&
+            insideFillClip(stroke)) {
             std::size_t counter = 0;
-            rasterise(stroke, fillFor(stroke.style), 1, counter);
+            rasterise(stroke, fillFor(stroke.style), 1, 1, counter);
             continue;
         }
         PathSimplifier simplifier(tolerance);
@@ -349,17 +381,33 @@ bool ViewPicture::coarsen()
     }
     strokes_ = std::move(strokes);
 
-    // Holes closer than the tolerance become one.
-    std::unordered_set<std::uint64_t> cells;
+    mergeHoles();
+    recount();
+    return true;
+}
+
+bool ViewPicture::mergeHoles()
+{
+    // Holes in one cell of 0.7 allowed pixels become one: their marks move by at most the
+    // pixels allowed.
+    const Box& b = box();
+    const double reach = std::max({std::fabs(b.minX), std::fabs(b.maxX), std::fabs(b.minY), std::fabs(b.maxY)});
+    // Never so small that a cell's number would outgrow its integer.
+    const double cell = std::max(0.7 * pixels_ * pixel(), reach * 0x1p-40);
+    if (!(cell > 0.0) || holes_.size() < 2) {
+        return false;
+    }
+    std::set<std::pair<std::int64_t, std::int64_t>> cells;
     std::vector<Hole> holes;
-    const double cell = 2 * tolerance;
     for (const Hole& h : holes_) {
-        const auto qx = static_cast<std::int64_t>(std::floor(h.x / cell));
-        const auto qy = static_cast<std::int64_t>(std::floor(std::min(h.y, h.y2) / cell));
-        const std::uint64_t key = (static_cast<std::uint64_t>(qx) * 0x9E3779B97F4A7C15ULL) ^ static_cast<std::uint64_t>(qy);
-        if (cells.insert(key).second) {
+        if (cells.emplace(static_cast<std::int64_t>(std::floor(h.x / cell)),
+                          static_cast<std::int64_t>(std::floor(std::min(h.y, h.y2) / cell)))
+                .second) {
             holes.push_back(h);
         }
+    }
+    if (holes.size() == holes_.size()) {
+        return false;
     }
     holes.shrink_to_fit();
     holes_ = std::move(holes);
@@ -397,7 +445,7 @@ CellFill& ViewPicture::fillFor(StrokeStyle style)
     return fills_.back().cells;
 }
 
-std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::size_t every,
+std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t run,
                                    std::size_t& counter) const
 {
     std::size_t marked = 0;
@@ -409,7 +457,7 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
     segment(previous, previous);
     for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
         const Vertex& v = stroke.vertices[i];
-        if (counter++ % every != 0) {
+        if ((counter++ / run) % every != 0) {
             previous = v.p;
             continue;
         }
@@ -444,41 +492,46 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
 ViewPicture::Verdict ViewPicture::judgeOnSamples(const std::vector<std::size_t>& groupOf, std::size_t group,
                                                  std::size_t bytes, double cell, std::size_t mustFit) const
 {
-    // Judged first on every sixteenth move in cells sixteen times the size (a 256th of the
-    // cost), then on every fourth in cells four times the size: each covers about as much
+    // Judged first on a sixteenth of the moves in cells sixteen times the size (a 256th of
+    // the cost), then on a fourth in cells four times the size: each covers about as much
     // of the area as all the moves do in the fine cells. How the count of rectangles grows
     // from the one to the other tells what they stand for: the edges of a solid area
     // double with each halving of the cell, the holes a tangle of random lines leaves
-    // everywhere quadruple.
-    const auto sampled = [&](std::size_t step) {
-        CellFill sample(cell * static_cast<double>(step));
-        std::size_t counter = 0;
-        for (std::size_t i = 0; i < strokes_.size(); ++i) {
-            if (groupOf[i] == group) {
-                rasterise(strokes_[i], sample, step, counter);
-            }
-        }
-        return static_cast<double>(std::max<std::size_t>(sample.rectangleCount(), 1));
-    };
+    // everywhere quadruple. Moves are taken one in so many, and in runs of whole passes:
+    // either alone can make a solid area look sparse (every sixteenth pass of a raster;
+    // a run of a trochoid is one ring of it), so the smaller guess stands.
     const double lines = static_cast<double>(bytes);
-    const double coarse = sampled(16);
-    const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
-    if (least >= lines) {
-        return Verdict::Refused;
-    }
-    // A picture that must fit skips cells that would not: coarser ones come next.
     const bool skip = mustFit > 0 && pixels_ < kMostPixels;
-    if (skip && least > static_cast<double>(mustFit)) {
-        return Verdict::Later;
-    }
-    // Even holes everywhere would pay when the coarse look is so small: no second look.
-    const bool clear = static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < lines;
-    const double finer = clear ? coarse : sampled(4);
-    const double growth = clear ? 16.0 : std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
-    const double predicted = static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
+    const auto predict = [&](std::size_t run) {
+        const auto sampled = [&](std::size_t step) {
+            CellFill sample(cell * static_cast<double>(step));
+            std::size_t counter = 0;
+            for (std::size_t i = 0; i < strokes_.size(); ++i) {
+                if (groupOf[i] == group) {
+                    rasterise(strokes_[i], sample, step, run, counter);
+                }
+            }
+            return static_cast<double>(std::max<std::size_t>(sample.rectangleCount(), 1));
+        };
+        const double coarse = sampled(16);
+        const double least = static_cast<double>(kFillBytes) + coarse * 16 * kRectangleBytes;
+        // Past what the lines take, or what a picture that must fit has: no second look.
+        if (least >= lines || (skip && least > static_cast<double>(mustFit))) {
+            return least;
+        }
+        // Even holes everywhere would pay when the coarse look is so small.
+        if (static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < lines) {
+            return static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes;
+        }
+        const double finer = sampled(4);
+        const double growth = std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
+        return static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
+    };
+    const double predicted = std::min(predict(1), predict(kSampleRun));
     if (predicted >= lines) {
         return Verdict::Refused;
     }
+    // A picture that must fit skips cells that would not: coarser ones come next.
     return skip && predicted > static_cast<double>(mustFit) ? Verdict::Later : Verdict::Worth;
 }
 
@@ -497,9 +550,13 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
         std::size_t vertices = 0;
     };
     std::vector<Group> groups;
-    std::vector<std::size_t> groupOf(strokes_.size());
+    constexpr std::size_t kNoGroup = ~std::size_t{0};  // a stroke that reaches past the cells stays a line
+    std::vector<std::size_t> groupOf(strokes_.size(), kNoGroup);
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         const Stroke& stroke = strokes_[i];
+        if (!insideFillClip(stroke)) {
+            continue;
+        }
         StrokeStyle style = stroke.style;
         style.colour = static_cast<std::uint8_t>(style.colour % kToolColourCount);
         auto found = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.style == style; });
@@ -554,7 +611,7 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
         std::size_t counter = 0;
         for (std::size_t i = 0; i < strokes_.size(); ++i) {
             if (groupOf[i] == g) {
-                rasterise(strokes_[i], cells, 1, counter);
+                rasterise(strokes_[i], cells, 1, 1, counter);
             }
         }
         const std::size_t after = kFillBytes + cells.rectangleCount() * kRectangleBytes;
@@ -564,10 +621,13 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
         size_ = size_ + after - before - groups[g].bytes;  // size_ held both
     }
     if (!changed) {
-        recount();  // doubled cells may have changed the count
         return false;
     }
-    std::erase_if(strokes_, [&, i = std::size_t{0}](const Stroke&) mutable { return filled[groupOf[i++]]; });
+    // Each stroke is judged where it stood: nothing is moved onto a place not yet judged.
+    std::erase_if(strokes_, [&](const Stroke& stroke) {
+        const std::size_t group = groupOf[static_cast<std::size_t>(&stroke - strokes_.data())];
+        return group != kNoGroup && filled[group];
+    });
     recount();
     return true;
 }

@@ -70,8 +70,9 @@ public:
 
     // Keeps what is pending; call before reading the strokes.
     void finish();
-    // Doubles the tolerance, as far as the drawing stays within the allowed pixels of the
-    // path, and simplifies what it holds again; false when it is as coarse as that allows.
+    // Doubles the tolerance, as far as the kept points stay within the allowed pixels of
+    // the path (each round adds to what they stray), and simplifies what it holds again;
+    // false when it is as coarse as that allows.
     bool coarsen();
     // Draws the densest strokes as the cells they cover, where cells take fewer bytes than
     // lines, until the view's estimate is at most `target`; false when nothing changed.
@@ -87,7 +88,7 @@ public:
     int pixelsAllowed() const { return pixels_; }
     // The same in the view's own units.
     double allowedStray() const { return pixels_ * pixel(); }
-    // Past this the cells are a fourteenth of the widest view: coarser says nothing.
+    // Past this the cells are up to a nineteenth of the widest view: coarser says nothing.
     static constexpr int kMostPixels = 128;
 
     const std::vector<Stroke>& strokes() const { return strokes_; }
@@ -111,14 +112,19 @@ private:
     void updateTolerance();
     void recount();
     void flushLevel();
+    // False when no two holes were close enough.
+    bool mergeHoles();
     // The view's length of a pixel at the widest it is drawn (0 before it has a size).
     double pixel() const;
     double cellSize() const;
     // Where cells are marked.
     Box fillClip() const;
-    // Marks the cells of every `every`th move of a stroke (counting on from `counter`) in
-    // `cells`, as far as they can be seen; returns the rows marked.
-    std::size_t rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t& counter) const;
+    // Whether every point of the stroke is inside it: only such strokes become cells.
+    bool insideFillClip(const Stroke& stroke) const;
+    // Marks the cells of the moves of a stroke in `cells` (of every `every`th run of `run`
+    // moves, counting on from `counter`), as far as they can be seen; returns the rows marked.
+    std::size_t rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t run,
+                          std::size_t& counter) const;
     CellFill& fillFor(StrokeStyle style);
     // Whether the strokes of one look (those whose `groupOf` is `group`, `bytes` of them)
     // would take fewer bytes as cells of size `cell`, judged on samples; `mustFit`, when
@@ -154,6 +160,7 @@ private:
     } level_;
     bool lastPointInWork_ = false;     // lastPoint_ is in work_ (it ended a feed move)
     double minimumTolerance_ = 0.0;  // raised by coarsening
+    double error_ = 0.0;  // how far a kept point may stray from the path, all simplifying together
     int pixels_ = 1;
     Box all_;   // every move
     Box reached_;  // the ends of the moves
