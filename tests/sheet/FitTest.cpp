@@ -173,8 +173,10 @@ TEST_P(Fitted, StaysWithinAPixelOfThePathBothWays)
         sheet::ViewPicture* view;
         int axisX, axisY;
     };
-    for (const auto& [view, axisX, axisY] :
-         {Seen{&picture.top(), 0, 1}, Seen{&picture.front(), 0, 2}, Seen{&picture.side(), 1, 2}}) {
+    for (const Seen& seen : {Seen{&picture.top(), 0, 1}, Seen{&picture.front(), 0, 2}, Seen{&picture.side(), 1, 2}}) {
+        sheet::ViewPicture* const view = seen.view;
+        const int axisX = seen.axisX;
+        const int axisY = seen.axisY;
         view->finish();
         const sheet::ViewPicture::Box& box = view->box();
         // A pixel at the widest the view is drawn, times the pixels the view says it allows
