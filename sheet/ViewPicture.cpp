@@ -288,9 +288,8 @@ ViewPicture::Box ViewPicture::fillClip() const
     return seen;
 }
 
-bool ViewPicture::insideFillClip(const Stroke& stroke) const
+bool ViewPicture::insideFillClip(const Stroke& stroke, const Box& seen) const
 {
-    const Box seen = fillClip();
     Point previous = stroke.vertices.front().p;
     for (const Vertex& v : stroke.vertices) {
         // An arc piece bulges from its chord by at most its sagitta.
@@ -349,7 +348,7 @@ bool ViewPicture::coarsen()
             extent.add(v.p.x, v.p.y);
         }
         if (std::max(extent.maxX - extent.minX, extent.maxY - extent.minY) < 2 * tolerance && cellSize() > 0.0 &&
-            insideFillClip(stroke)) {
+            insideFillClip(stroke, fillClip())) {
             std::size_t counter = 0;
             rasterise(stroke, fillFor(stroke.style), 1, 1, counter);
             continue;
@@ -527,12 +526,18 @@ ViewPicture::Verdict ViewPicture::judgeOnSamples(const std::vector<std::size_t>&
         const double growth = std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
         return static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
     };
-    const double predicted = std::min(predict(1), predict(kSampleRun));
+    const auto worth = [&](double bytesAsCells) {
+        return bytesAsCells < lines && !(skip && bytesAsCells > static_cast<double>(mustFit));
+    };
+    double predicted = predict(1);
+    if (!worth(predicted)) {
+        predicted = std::min(predicted, predict(kSampleRun));
+    }
     if (predicted >= lines) {
         return Verdict::Refused;
     }
     // A picture that must fit skips cells that would not: coarser ones come next.
-    return skip && predicted > static_cast<double>(mustFit) ? Verdict::Later : Verdict::Worth;
+    return worth(predicted) ? Verdict::Worth : Verdict::Later;
 }
 
 bool ViewPicture::fill(std::size_t target, bool mustFit)
@@ -552,9 +557,10 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
     std::vector<Group> groups;
     constexpr std::size_t kNoGroup = ~std::size_t{0};  // a stroke that reaches past the cells stays a line
     std::vector<std::size_t> groupOf(strokes_.size(), kNoGroup);
+    const Box clip = fillClip();
     for (std::size_t i = 0; i < strokes_.size(); ++i) {
         const Stroke& stroke = strokes_[i];
-        if (!insideFillClip(stroke)) {
+        if (!insideFillClip(stroke, clip)) {
             continue;
         }
         StrokeStyle style = stroke.style;

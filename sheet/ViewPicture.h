@@ -119,8 +119,9 @@ private:
     double cellSize() const;
     // Where cells are marked.
     Box fillClip() const;
-    // Whether every point of the stroke is inside it: only such strokes become cells.
-    bool insideFillClip(const Stroke& stroke) const;
+    // Whether every point of the stroke is inside `clip` (`fillClip()`): only such strokes
+    // become cells.
+    bool insideFillClip(const Stroke& stroke, const Box& clip) const;
     // Marks the cells of the moves of a stroke in `cells` (of every `every`th run of `run`
     // moves, counting on from `counter`), as far as they can be seen; returns the rows marked.
     std::size_t rasterise(const Stroke& stroke, CellFill& cells, std::size_t every, std::size_t run,
