@@ -71,10 +71,10 @@ ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const 
                               start[1] >= box.minY - slack && start[1] <= box.maxY + slack};
     // Too much for the page at a pixel: the drawing says how far it may stray, in the
     // pixels it is drawn at.
-    const double stray = view.pixelsAllowed() > 1 ? std::ceil(view.allowedStray() * scale - 1e-9) : 0.0;
+    const double stray = view.pixelsAllowed() > 1 ? std::ceil(view.allowedStray() * scale * 10 - 1e-9) / 10 : 0.0;
     if (stray > 1.0) {
         label.text += "　簡略図 (±";
-        label.text += util::formatInt(static_cast<long long>(stray));
+        label.text += util::formatGeneral(stray);
         label.text += " px)";
     }
     if (start && !label.startShown) {

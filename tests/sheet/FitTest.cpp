@@ -1,6 +1,7 @@
 // A picture squeezed into a small budget still shows the path's shape: every point of the
 // path lies within a pixel of the drawing, and every drawn point within a pixel of the
 // path, a pixel reckoned at the widest a view is drawn (so no less at any other size).
+#include "sheet/PictureSvg.h"
 #include "sheet/SheetPictures.h"
 #include "sheet/ToolpathPicture.h"
 
@@ -279,6 +280,17 @@ TEST_P(Fitted, StaysWithinAPixelOfThePathBothWays)
     }
     EXPECT_LE(size, kBudget);
     EXPECT_EQ(anyFill, GetParam().dense);
+    // A picture that gave up the pixel says so where it is drawn, and one that did not says
+    // nothing (drawn narrower than the widest, a pixel given up may still be less than one).
+    const bool gaveUp = picture.top().pixelsAllowed() > 1 || picture.front().pixelsAllowed() > 1 ||
+                        picture.side().pixelsAllowed() > 1;
+    const std::string svg = sheet::pictureSvg(picture, 760, {}, "p");
+    if (!gaveUp) {
+        EXPECT_EQ(svg.find("簡略図"), std::string::npos) << GetParam().name;
+    }
+    if (GetParam().name == "Tangle") {
+        EXPECT_NE(svg.find("簡略図 (±"), std::string::npos);
+    }
 }
 
 std::vector<nc::Motion> raster()
