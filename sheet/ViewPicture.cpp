@@ -522,9 +522,9 @@ ViewPicture::Verdict ViewPicture::judgeOnSamples(const std::vector<std::size_t>&
         if (static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes < lines) {
             return static_cast<double>(kFillBytes) + coarse * 256 * kRectangleBytes;
         }
-        const double finer = sampled(4);
-        const double growth = std::clamp(std::sqrt(finer / coarse), 2.0, 4.0);
-        return static_cast<double>(kFillBytes) + finer * growth * growth * kRectangleBytes;
+        const double finer = sampled(8);
+        const double growth = std::clamp(finer / coarse, 2.0, 4.0);
+        return static_cast<double>(kFillBytes) + finer * growth * growth * growth * kRectangleBytes;
     };
     const auto worth = [&](double bytesAsCells) {
         return bytesAsCells < lines && !(skip && bytesAsCells > static_cast<double>(mustFit));
