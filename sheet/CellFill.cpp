@@ -50,21 +50,6 @@ template <typename F>
 void CellFill::Grid::setSpan(std::int64_t row, std::int64_t first, std::int64_t last, F&& filled)
 {
     constexpr std::uint64_t kAll = ~std::uint64_t{0};
-    const std::int64_t at = row - firstRow;
-    if (at >= 0 && at < static_cast<std::int64_t>(rows.size())) {
-        // Most spans lie in one word the row has already: nothing to grow.
-        Row& r = rows[static_cast<std::size_t>(at)];
-        const std::int64_t w = (first >> 6) - r.firstWord;
-        if ((first >> 6) == (last >> 6) && w >= 0 && w < static_cast<std::int64_t>(r.words.size())) {
-            std::uint64_t& word = r.words[static_cast<std::size_t>(w)];
-            const std::uint64_t before = word;
-            word |= (kAll >> (63 - (last & 63))) & (kAll << (first & 63));
-            if (word != before) {
-                filled(first >> 6, before, word);
-            }
-            return;
-        }
-    }
     Row& r = rowAt(row);
     const std::int64_t firstWord = first >> 6;  // floor division, negative columns too
     const std::int64_t lastWord = last >> 6;
@@ -97,23 +82,47 @@ void CellFill::Grid::setSpan(std::int64_t row, std::int64_t first, std::int64_t 
 void CellFill::setSpan(std::int64_t row, std::int64_t first, std::int64_t last)
 {
     counted_ = false;
-    cells_.setSpan(row, first, last, [&](std::int64_t w, std::uint64_t before, std::uint64_t after) {
-        // A byte of the word just filled may complete its block of 8 by 8 cells.
-        std::uint64_t filled = fullBytes(after) & ~fullBytes(before);
-        while (filled != 0) {
-            const int shift = std::countr_zero(filled);
-            filled &= filled - 1;
-            const std::int64_t band = row >> 3;
-            bool full = true;
-            for (std::int64_t r = band * 8; r < band * 8 + 8 && full; ++r) {
-                full = (cells_.word(r, w) >> shift & 0xFF) == 0xFF;
+    // Most spans lie in one word the row has already: set here, nothing to grow.
+    const std::int64_t at = row - cells_.firstRow;
+    const std::int64_t w = first >> 6;
+    if (at >= 0 && at < static_cast<std::int64_t>(cells_.rows.size()) && w == (last >> 6)) {
+        Row& r = cells_.rows[static_cast<std::size_t>(at)];
+        const std::int64_t i = w - r.firstWord;
+        if (i >= 0 && i < static_cast<std::int64_t>(r.words.size())) {
+            constexpr std::uint64_t kAll = ~std::uint64_t{0};
+            std::uint64_t& word = r.words[static_cast<std::size_t>(i)];
+            const std::uint64_t before = word;
+            word |= (kAll >> (63 - (last & 63))) & (kAll << (first & 63));
+            if (fullBytes(word) != fullBytes(before)) {
+                blockFilled(row, w, before, word);
             }
-            if (full) {
-                const std::int64_t block = w * 8 + shift / 8;
-                full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
-            }
+            return;
+        }
+    }
+    cells_.setSpan(row, first, last, [&](std::int64_t changed, std::uint64_t before, std::uint64_t after) {
+        if (fullBytes(after) != fullBytes(before)) {
+            blockFilled(row, changed, before, after);
         }
     });
+}
+
+void CellFill::blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after)
+{
+    // A byte of the word just filled may complete its block of 8 by 8 cells.
+    std::uint64_t filled = fullBytes(after) & ~fullBytes(before);
+    const std::int64_t band = row >> 3;
+    while (filled != 0) {
+        const int shift = std::countr_zero(filled);
+        filled &= filled - 1;
+        bool full = true;
+        for (std::int64_t r = band * 8; r < band * 8 + 8 && full; ++r) {
+            full = (cells_.word(r, w) >> shift & 0xFF) == 0xFF;
+        }
+        if (full) {
+            const std::int64_t block = w * 8 + shift / 8;
+            full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
+        }
+    }
 }
 
 bool CellFill::blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const

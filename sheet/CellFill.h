@@ -103,6 +103,9 @@ private:
         void setSpan(std::int64_t row, std::int64_t first, std::int64_t last, F&& filled);
     };
     void setSpan(std::int64_t row, std::int64_t first, std::int64_t last);
+    // Marks the blocks of 8 by 8 cells that word `w` of `row` completed going from
+    // `before` to `after`.
+    void blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after);
     bool blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const;
 
     double cell_;
