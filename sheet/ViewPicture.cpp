@@ -624,7 +624,8 @@ bool ViewPicture::fill(std::size_t target, bool mustFit)
         judge(after < before + groups[g].bytes);
         filled[g] = true;
         changed = true;
-        size_ = size_ + after - before - groups[g].bytes;  // size_ held both
+        // Near enough till the recount below (cells doubled since may count otherwise).
+        size_ = size_ + after > before + groups[g].bytes ? size_ + after - before - groups[g].bytes : 0;
     }
     if (!changed) {
         return false;
