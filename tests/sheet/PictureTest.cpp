@@ -18,6 +18,15 @@ namespace {
 
 using Point = sheet::PathSimplifier::Point;
 
+void addMove(sheet::ToolpathPicture& picture, nc::MotionKind kind, nc::Point3 from, nc::Point3 to)
+{
+    nc::Motion m;
+    m.kind = kind;
+    m.from = from;
+    m.to = to;
+    picture.add(m, 0);
+}
+
 double distanceToSegment(Point p, Point a, Point b)
 {
     const double dx = b.x - a.x;
@@ -207,11 +216,7 @@ TEST(ToolpathPicture, LabelsStayOffTheDrawing)
 {
     sheet::ToolpathPicture picture(1 << 20);
     picture.markStart(0, 50, 10);
-    nc::Motion feed;
-    feed.kind = nc::MotionKind::Feed;
-    feed.from = {0, 50, 10};
-    feed.to = {100, 50, 0};
-    picture.add(feed, 0);
+    addMove(picture, nc::MotionKind::Feed, {0, 50, 10}, {100, 50, 0});
     const std::string svg = sheet::pictureSvg(picture, 600, {});
     for (std::size_t label = svg.find("<text class=\"label\" x=\""); label != std::string::npos;
          label = svg.find("<text class=\"label\" x=\"", label + 1)) {
@@ -255,17 +260,10 @@ TEST(ToolpathPicture, ThreeViewsOnOneScaleLinedUp)
 {
     for (const bool wholeZ : {false, true}) {
         sheet::ToolpathPicture picture(1 << 20);
-        const auto move = [&](nc::MotionKind kind, nc::Point3 from, nc::Point3 to) {
-            nc::Motion m;
-            m.kind = kind;
-            m.from = from;
-            m.to = to;
-            picture.add(m, 0);
-        };
-        move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5});
-        move(nc::MotionKind::Feed, {0, 0, 5}, {0, 0, -5});
-        move(nc::MotionKind::Feed, {0, 0, -5}, {100, 40, -5});
-        move(nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 50});
+        addMove(picture, nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5});
+        addMove(picture, nc::MotionKind::Feed, {0, 0, 5}, {0, 0, -5});
+        addMove(picture, nc::MotionKind::Feed, {0, 0, -5}, {100, 40, -5});
+        addMove(picture, nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 50});
         const std::string svg = sheet::pictureSvg(picture, 760, {}, "p", wholeZ);
         const Area top = clipArea(svg, "pt");
         const Area front = clipArea(svg, "pf");
@@ -294,16 +292,9 @@ namespace {
 TEST(ToolpathPicture, ASectionFramesItsTravelNotWhereItCameFrom)
 {
     sheet::ToolpathPicture picture(1 << 20);
-    const auto move = [&](nc::MotionKind kind, nc::Point3 from, nc::Point3 to) {
-        nc::Motion m;
-        m.kind = kind;
-        m.from = from;
-        m.to = to;
-        picture.add(m, 0);
-    };
-    move(nc::MotionKind::Rapid, {0, 0, 200}, {0, 0, 5});
-    move(nc::MotionKind::Feed, {0, 0, 5}, {100, 40, -5});
-    move(nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 20});
+    addMove(picture, nc::MotionKind::Rapid, {0, 0, 200}, {0, 0, 5});
+    addMove(picture, nc::MotionKind::Feed, {0, 0, 5}, {100, 40, -5});
+    addMove(picture, nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 20});
     const std::string svg = sheet::pictureSvg(picture, 760, {}, "p", true);
     const Area top = clipArea(svg, "pt");
     const Area front = clipArea(svg, "pf");
@@ -316,11 +307,7 @@ TEST(ToolpathPicture, LabelsOfNarrowViewsDoNotMeet)
 {
     sheet::ToolpathPicture picture(1 << 20);
     picture.markStart(0, 0, 200);
-    nc::Motion feed;
-    feed.kind = nc::MotionKind::Feed;
-    feed.from = {10, 5, 2};
-    feed.to = {10, 5, -20};
-    picture.add(feed, 0);
+    addMove(picture, nc::MotionKind::Feed, {10, 5, 2}, {10, 5, -20});
     const std::string svg = sheet::pictureSvg(picture, 560, {}, "p");
     const auto label = [&](const std::string& name) {
         const std::size_t text = svg.find(">" + name);
