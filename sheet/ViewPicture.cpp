@@ -52,8 +52,9 @@ void ViewPicture::updateTolerance()
     const Box& shown = box();
     const double extent = std::max(shown.maxX - shown.minX, shown.maxY - shown.minY);
     simplifier_.setTolerance(std::max(minimumTolerance_, kPixelFraction * extent / kReferenceWidth));
-    // Points kept from now on stray by no more than the tolerance.
-    error_ = std::max(error_, simplifier_.tolerance());
+    // Points kept from now on stray by no more than the tolerance (and a ninth of it where
+    // a flat arc became chords).
+    error_ = std::max(error_, simplifier_.tolerance() * 10 / 9);
 }
 
 void ViewPicture::keepPoints(std::size_t from)
@@ -178,6 +179,20 @@ void ViewPicture::arcTo(StrokeStyle style, Point from, Point to, Point centre, d
         lineTo(style, from, to);
         return;
     }
+    // One that bulges from its chord by no more than the tolerance (the short arcs a CAM
+    // system fits to a surface) is three chords a ninth of that off: points like any
+    // other, for the simplifier to join.
+    const bool onCircle = std::fabs(distance(to, centre) - radius) <= 1e-9 * std::max(1.0, radius);
+    if (onCircle && sweep <= kPi / 2 && radius * (1 - std::cos(sweep / 2)) <= simplifier_.tolerance()) {
+        const ArcPiece arc{centre, radius, std::atan2(from.y - centre.y, from.x - centre.x), sweep,
+                           angleIncreasing ? 1.0 : -1.0};
+        const Point first = arc.at(1.0 / 3);
+        const Point second = arc.at(2.0 / 3);
+        lineTo(style, from, first);
+        lineTo(style, first, second);
+        lineTo(style, second, to);
+        return;
+    }
     continueStroke(style, from);
     simplifier_.finish(scratch_);
     keepPoints(0);
@@ -254,7 +269,7 @@ bool ViewPicture::coarsen()
     if (!(wanted > simplifier_.tolerance())) {
         return mergeHoles();
     }
-    error_ += wanted;
+    error_ += wanted + wanted / 9;  // flat arcs become chords a ninth of the tolerance off
     minimumTolerance_ = wanted;
     updateTolerance();
     const double tolerance = simplifier_.tolerance();
@@ -280,7 +295,14 @@ bool ViewPicture::coarsen()
         simplifier.start(stroke.vertices.front().p, scratch_);
         for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
             const Vertex& v = stroke.vertices[i];
+            const Point from = stroke.vertices[i - 1].p;
             if (v.arcRadius <= tolerance) {
+                simplifier.add(v.p, scratch_);
+            } else if (const ArcPiece arc = arcPiece(from, v.p, v.arcRadius, v.angleIncreasing);
+                       arc.sagitta <= tolerance) {
+                // An arc this flat is three chords a ninth of that off: points like any other.
+                simplifier.add(arc.at(1.0 / 3), scratch_);
+                simplifier.add(arc.at(2.0 / 3), scratch_);
                 simplifier.add(v.p, scratch_);
             } else {
                 simplifier.finish(scratch_);

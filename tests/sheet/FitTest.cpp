@@ -374,6 +374,34 @@ std::vector<nc::Motion> spiral()
     return moves;
 }
 
+std::vector<nc::Motion> flatArcs()
+{
+    // A 30-turn spiral of 30,000 arcs of a thousandth of a turn each: each bulges from its
+    // chord by a fraction of a pixel, so coarsening may draw them as lines.
+    std::vector<nc::Motion> moves;
+    const double step = 2 * kPi / 1000;
+    double angle = 0.0;
+    double radius = 20.0;
+    nc::Point3 at{radius, 0, -1};
+    for (int i = 0; i < 30000; ++i) {
+        nc::Motion m;
+        m.kind = nc::MotionKind::Arc;
+        m.radius = radius;
+        m.angleIncreasing = true;
+        m.startAngle = angle;
+        m.sweep = step;
+        m.centre1 = at[0] - radius * std::cos(angle);
+        m.centre2 = at[1] - radius * std::sin(angle);
+        m.from = at;
+        m.to = {m.centre1 + radius * std::cos(angle + step), m.centre2 + radius * std::sin(angle + step), -1};
+        moves.push_back(m);
+        at = m.to;
+        angle = std::remainder(angle + step, 2 * kPi);
+        radius += 0.0005;
+    }
+    return moves;
+}
+
 std::vector<nc::Motion> arcs()
 {
     // Trochoidal slotting: 50,000 quarter turns on circles of 2 mm radius, each circle
@@ -425,7 +453,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, Fitted,
                          // view (drawn, it is a third of that wide).
                          testing::Values(Shape{"Raster", raster, true, 2}, Shape{"ZigRaster", zigRaster, true},
                                          Shape{"SpikedRaster", spikedRaster, true, 2}, Shape{"Spiral", spiral, false},
-                                         Shape{"Arcs", arcs, true}, Shape{"RandomWalk", randomWalk, false},
+                                         Shape{"Arcs", arcs, true}, Shape{"FlatArcs", flatArcs, false},
+                                         Shape{"RandomWalk", randomWalk, false},
                                          Shape{"Tangle", tangle, true, 16}),
                          [](const auto& info) { return info.param.name; });
 
