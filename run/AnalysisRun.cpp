@@ -125,7 +125,7 @@ public:
           skeleton_(dataPath_),
           entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
           record_(record),
-          stream_(settings, record)
+          stream_(settings, record, services.motions)
     {
     }
 
@@ -540,7 +540,7 @@ RunResult AnalysisRun(const RunSettings& settings, AppState& state, const Servic
     record->analysedAt = localDateTime();
     RecordingMessages recordedMessages(outer.messages, record->messages);
     RecordingErrors recordedErrors(outer.errors, record->messages);
-    const Services services{recordedMessages, recordedErrors, outer.shell, outer.radius, outer.progress};
+    const Services services{recordedMessages, recordedErrors, outer.shell, outer.radius, outer.progress, outer.motions};
     RunResult result = runAnalysis(settings, state, services, output, *record);
     record->outcome = result.outcome == RunOutcome::Completed   ? record::RecordOutcome::Completed
                       : result.outcome == RunOutcome::Cancelled ? record::RecordOutcome::Cancelled

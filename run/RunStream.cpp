@@ -18,10 +18,13 @@ checks::CheckSettings checkSettings(const RunSettings& settings)
 
 }  // namespace
 
-RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record)
+RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record, nc::MotionSink* tap)
     : record_(record), recorder_(record), checks_(checkSettings(settings)), clock_(settings.machine)
 {
     record_.machine = settings.machine;
+    if (tap) {
+        emitter_.addSink(*tap);
+    }
     emitter_.addSink(recorder_);
     emitter_.addSink(checks_);
     if (settings.writeSheet) {

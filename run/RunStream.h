@@ -21,7 +21,7 @@ namespace run {
 
 class RunStream {
 public:
-    RunStream(const RunSettings& settings, record::ProgramRecord& record);
+    RunStream(const RunSettings& settings, record::ProgramRecord& record, nc::MotionSink* tap = nullptr);
     RunStream(const RunStream&) = delete;
     RunStream& operator=(const RunStream&) = delete;
 

@@ -1,6 +1,7 @@
 // What a run asks of its front end: the platform services, free of any toolkit.
 #pragma once
 
+#include "nc/Motion.h"
 #include "report/EntryState.h"
 #include "util/MessageBoxService.h"
 
@@ -38,6 +39,9 @@ struct Services {
     Shell& shell;
     report::RadiusPrompt& radius;
     Progress& progress;
+    // Sees every motion of the run as it is emitted, on the run's thread (the tests'
+    // golden dumps); none by default.
+    nc::MotionSink* motions = nullptr;
 };
 
 }  // namespace run

@@ -1,3 +1,4 @@
+#include "nc/MotionDump.h"
 #include "run/AnalysisRun.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/Golden.h"
@@ -38,7 +39,9 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
     settings.startY = golden.startY;
     settings.startZ = golden.startZ;
     settings.offsetCheck = golden.offsetCheck;
-    const run::Services services{fakes.messages, fakes.errors, fakes.shell, radius, fakes.progress};
+    nc::MotionDump dump;
+    run::Services services{fakes.messages, fakes.errors, fakes.shell, radius, fakes.progress};
+    services.motions = &dump;
 
     const run::RunResult result = run::AnalysisRun(settings, state, services);
     ASSERT_EQ(result.outcome, run::RunOutcome::Completed) << (fakes.errors.shown.empty() ? "" : fakes.errors.shown[0]);
@@ -46,12 +49,15 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
     for (const char* file : {"index.html", "jump.html", "data.html"}) {
         testsupport::expectGolden(name, file, testsupport::readFile(resultDir + "/" + file), resultDir);
     }
+    // What the machine does, as the stream says it: a change shows as a diff to review.
+    testsupport::expectGolden(name, "motions.txt", dump.text(), resultDir);
 
     // The same run kept in memory writes the same files, the sheet among them.
     run::AppState memoryState;
     memoryState.programDir = state.programDir;
     report::MemoryOutput memory;
     memory.folders.insert(dir.path());
+    services.motions = nullptr;
     const run::RunResult inMemory = run::AnalysisRun(settings, memoryState, services, memory);
     ASSERT_EQ(inMemory.outcome, run::RunOutcome::Completed);
     EXPECT_TRUE(memory.folders.contains(resultDir));
@@ -64,5 +70,29 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, testing::ValuesIn(testsupport::goldenCases()),
                          testsupport::goldenCaseName);
+
+// The examples' streams, run as the command line runs them (start 0,0,200, no over-cut
+// check); their dumps live in golden/examples/<name>/expected.
+class ExampleMotions : public testing::TestWithParam<std::string> {};
+
+TEST_P(ExampleMotions, MatchTheExpectedDump)
+{
+    const std::string name = GetParam();
+    testsupport::TempDir dir;
+    testsupport::FakeServices fakes;
+    nc::MotionDump dump;
+    run::Services services = fakes.services();
+    services.motions = &dump;
+    run::AppState state;
+    state.programDir = (testsupport::goldenRoot() / "templates").string();
+    run::RunSettings settings;
+    settings.ncFile = std::string(BRELVANE_EXAMPLES_DIR) + "/" + name + ".nc";
+    settings.workingDir = dir.path();
+    settings.writeSheet = false;
+    ASSERT_EQ(run::AnalysisRun(settings, state, services).outcome, run::RunOutcome::Completed);
+    testsupport::expectGolden("examples/" + name, "motions.txt", dump.text(), dir.file("Result"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleMotions, testing::Values("bracket", "surface"));
 
 }  // namespace
