@@ -264,7 +264,7 @@ void TForm1::btnStartClick()
         // that cannot be used stops the run before it starts.
         const std::string profile = machine::machineProfilePath(state_.programDir);
         if (!profile.empty()) {
-            settings.machine = machine::loadMachineProfile(profile);
+            settings.machine = run::loadMachineProfile(profile);
         }
         lastRun_ = run::AnalysisRun(settings, state_, services);
         showCheckErrors();

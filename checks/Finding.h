@@ -14,8 +14,37 @@ namespace checks {
 
 enum class Severity { Error, Warning, Info };
 
+// Every check there is, in the order the documentation lists them. A code is only ever
+// one of these: text from a user is looked up, never taken for a code.
+enum class CheckCode : std::uint8_t {
+    UnreadText,
+    NoFeed,
+    PointLessNumber,
+    SpindleStopped,
+    ArcEndOffCircle,
+    CompOnArc,
+    RapidAtDepth,
+    OutsideLimits,
+    NoProgramEnd,
+    NotFollowed,
+    Overcut,
+};
+inline constexpr std::size_t kCheckCount = 11;
+
+struct CheckInfo {
+    CheckCode code;
+    const char* name;  // "no-feed": what scripts, --ignore and the profile write
+    Severity severity;
+};
+// The catalogue, indexed by CheckCode.
+const std::array<CheckInfo, kCheckCount>& allChecks();
+const CheckInfo& checkInfo(CheckCode code);
+const char* codeName(CheckCode code);
+std::optional<CheckCode> checkCodeOf(std::string_view name);
+bool isCheckCode(std::string_view name);
+
 struct Finding {
-    std::string code;
+    CheckCode code = CheckCode::UnreadText;
     Severity severity = Severity::Warning;
     std::int64_t line = 0;  // NC line, from 1
     std::string message;
@@ -32,18 +61,10 @@ std::array<std::size_t, 3> countBySeverity(const std::vector<Finding>& findings)
 std::pair<std::vector<Finding>::const_iterator, std::vector<Finding>::const_iterator>
 findingsOn(const std::vector<Finding>& findings, std::int64_t first, std::int64_t last);
 
-// Every check there is, with its severity, in the order the documentation lists them.
-struct CheckInfo {
-    const char* code;
-    Severity severity;
-};
-const std::vector<CheckInfo>& allChecks();
-bool isCheckCode(std::string_view code);
-
 // How the checks are set up: the codes to leave out, how far an arc's end may lie off
 // its circle, and the machine's travel in program coordinates (mm) where it is known.
 struct CheckSettings {
-    std::vector<std::string> ignore;
+    std::vector<CheckCode> ignore;
     double arcTolerance = 0.01;  // mm; the same length in an inch program
     std::array<std::optional<std::pair<double, double>>, 3> limits;  // X, Y, Z
     bool wholeUnits = false;     // the machine reads a number without a point as whole units

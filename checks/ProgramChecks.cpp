@@ -17,24 +17,6 @@ using nc::MotionKind;
 constexpr double kMillimetresPerInch = 25.4;
 constexpr std::size_t kShownBytes = 40;  // of NC text quoted in a message
 
-const std::vector<CheckInfo> kChecks{
-    {"unread-text", Severity::Warning},     {"no-feed", Severity::Error},
-    {"point-less-number", Severity::Warning}, {"spindle-stopped", Severity::Error},
-    {"arc-end-off-circle", Severity::Error},  {"comp-on-arc", Severity::Error},
-    {"rapid-at-depth", Severity::Warning},  {"outside-limits", Severity::Error},
-    {"no-program-end", Severity::Warning},  {"not-followed", Severity::Info},
-};
-
-std::size_t indexOf(const char* code)
-{
-    for (std::size_t i = 0; i < kChecks.size(); ++i) {
-        if (std::string_view(kChecks[i].code) == code) {
-            return i;
-        }
-    }
-    return 0;
-}
-
 bool isAsciiLetter(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -157,61 +139,29 @@ void extremes(const nc::Motion& m, bool start, Visit visit)
 
 }  // namespace
 
-const char* severityName(Severity severity)
+ProgramChecks::ProgramChecks(CheckSettings settings) : settings_(std::move(settings))
 {
-    switch (severity) {
-    case Severity::Error: return "error";
-    case Severity::Warning: return "warning";
-    case Severity::Info: break;
+    for (const CheckCode code : settings_.ignore) {
+        ignored_[static_cast<std::size_t>(code)] = true;
     }
-    return "info";
 }
 
-std::array<std::size_t, 3> countBySeverity(const std::vector<Finding>& findings)
-{
-    std::array<std::size_t, 3> counts{};
-    for (const Finding& f : findings) {
-        ++counts[static_cast<std::size_t>(f.severity)];
-    }
-    return counts;
-}
-
-std::pair<std::vector<Finding>::const_iterator, std::vector<Finding>::const_iterator>
-findingsOn(const std::vector<Finding>& findings, std::int64_t first, std::int64_t last)
-{
-    const auto begin = std::lower_bound(findings.begin(), findings.end(), first,
-                                        [](const Finding& f, std::int64_t line) { return f.line < line; });
-    const auto end = std::upper_bound(begin, findings.end(), last,
-                                      [](std::int64_t line, const Finding& f) { return line < f.line; });
-    return {begin, end};
-}
-
-const std::vector<CheckInfo>& allChecks()
-{
-    return kChecks;
-}
-
-bool isCheckCode(std::string_view code)
-{
-    return std::any_of(kChecks.begin(), kChecks.end(), [code](const CheckInfo& c) { return code == c.code; });
-}
-
-ProgramChecks::ProgramChecks(CheckSettings settings) : settings_(std::move(settings)) {}
-
-bool ProgramChecks::ignored(const char* code) const
-{
-    return std::find(settings_.ignore.begin(), settings_.ignore.end(), code) != settings_.ignore.end();
-}
-
-void ProgramChecks::add(const char* code, std::int64_t line, std::string message)
+void ProgramChecks::add(CheckCode code, std::int64_t line, std::string message)
 {
     // One finding per check and line: the first cause on the line names it.
-    const std::size_t index = indexOf(code);
-    if (ignored(code) || lastFindingLine_[index] == line) {
+    const auto index = static_cast<std::size_t>(code);
+    if (ignored_[index] || lastFindingLine_[index] == line) {
         return;
     }
     lastFindingLine_[index] = line;
-    findings_.push_back({code, kChecks[index].severity, line, std::move(message)});
+    findings_.push_back({code, checkInfo(code).severity, line, std::move(message)});
+}
+
+void ProgramChecks::overcut(std::int64_t line, int dNumber, double toolRadius, double arcRadius)
+{
+    add(CheckCode::Overcut, line,
+        (dNumber >= 0 && dNumber < 10 ? "D0" : "D") + util::formatInt(dNumber) + " の工具半径 " + decimal(toolRadius) + " が円弧の半径 " + decimal(arcRadius) +
+            " 以上です: 切込過ぎ");
 }
 
 void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
@@ -236,7 +186,7 @@ void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::I
     for (const nc::ReadWord& w : words) {
         if (!unread && (w.noNumber || w.skipped)) {
             unread = true;
-            add("unread-text", number,
+            add(CheckCode::UnreadText, number,
                 w.noNumber ? std::string("「") + w.letter + "」の後に数値がなく、0 と読まれています"
                            : std::string("「") + w.letter + "」と数値の間の文字は読み飛ばされ、" + quoted(w.text) +
                                  " が " + w.letter + " の値として読まれています");
@@ -285,7 +235,7 @@ void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::I
         if (coordinate && !w.point && !pointless && w.value != 0.0 && pointSeen_ && !dwell &&
             !settings_.wholeUnits) {
             pointless = true;
-            add("point-less-number", number,
+            add(CheckCode::PointLessNumber, number,
                 "小数点のない " + quoted(word(w)) + " は " + decimal(w.value) + " と読まれています (" + word(w) +
                     " → " + decimal(w.value) + ")");
         }
@@ -335,13 +285,13 @@ bool ProgramChecks::unreadText(std::int64_t number, std::string_view text, const
     const std::string_view rest = text.substr(start);
     if (first == '/') {
         if (holdsLetterOrDigit(rest.substr(1))) {
-            add("unread-text", number, "ブロックデリートの行 " + quoted(rest) + " は読まれていません");
+            add(CheckCode::UnreadText, number, "ブロックデリートの行 " + quoted(rest) + " は読まれていません");
         }
         return true;
     }
     if (!isAsciiLetter(first) && first != '(' && first != '-' && first != '%' && first != ';') {
         if (holdsLetterOrDigit(rest)) {
-            add("unread-text", number, quoted(rest) + " で始まる行は読まれていません");
+            add(CheckCode::UnreadText, number, quoted(rest) + " で始まる行は読まれていません");
         }
         return true;
     }
@@ -355,7 +305,7 @@ bool ProgramChecks::unreadText(std::int64_t number, std::string_view text, const
                 message += " (行の読み取りは " + quoted(left.substr(0, std::min<std::size_t>(unread, 12))) +
                            " で止まっています)";
             }
-            add("unread-text", number, message);
+            add(CheckCode::UnreadText, number, message);
             return true;
         }
     }
@@ -393,7 +343,7 @@ void ProgramChecks::motion(const nc::Motion& m)
     if (compLine_ != 0 && m.kind != MotionKind::Hole) {
         if (m.kind == MotionKind::Arc) {
             const std::string code = "G" + util::formatInt(compCode_);
-            add("comp-on-arc", m.line,
+            add(CheckCode::CompOnArc, m.line,
                 "工具径補正 " + code + (compCode_ == 40 ? " の終了" : " の開始") + "が円弧になっています" +
                     (compLine_ == m.line ? std::string() : " (" + code + " は " + util::formatInt(compLine_) + " 行)"));
         }
@@ -403,7 +353,7 @@ void ProgramChecks::motion(const nc::Motion& m)
         cutting(m);
     } else if ((m.from[0] != m.to[0] || m.from[1] != m.to[1]) && cut_ &&
                std::min(m.from[2], m.to[2]) <= deepestCut_) {
-        add("rapid-at-depth", m.line,
+        add(CheckCode::RapidAtDepth, m.line,
             "切削した深さ Z" + decimal(deepestCut_) + " 以下で早送り (G00) しています: Z" +
                 decimal(std::min(m.from[2], m.to[2])));
     }
@@ -423,12 +373,12 @@ void ProgramChecks::cutting(const nc::Motion& m)
     }
     if (!(m.feed > 0.0) && !feedReported_) {
         feedReported_ = true;
-        add("no-feed", m.line,
+        add(CheckCode::NoFeed, m.line,
             "送り速度 F が指定されないまま切削しています (F" + decimal(m.feed) + "): 時間は仮の速度で計算されています");
     }
     if (!spindleRunning_ && !spindleReported_) {
         spindleReported_ = true;
-        add("spindle-stopped", m.line, "主軸が止まったまま切削しています (M03/M04 がありません)");
+        add(CheckCode::SpindleStopped, m.line, "主軸が止まったまま切削しています (M03/M04 がありません)");
     }
     if (m.kind == MotionKind::Arc && arcByOffsets_) {
         const auto a1 = static_cast<std::size_t>(m.axis1);
@@ -437,7 +387,7 @@ void ProgramChecks::cutting(const nc::Motion& m)
         const double end = std::hypot(m.to[a1] - m.centre1, m.to[a2] - m.centre2);
         const double tolerance = settings_.arcTolerance / (m.inch ? kMillimetresPerInch : 1.0);
         if (std::fabs(end - start) > tolerance) {
-            add("arc-end-off-circle", m.line,
+            add(CheckCode::ArcEndOffCircle, m.line,
                 "円弧の終点が円の上にありません: 始点の半径 " + util::formatFixed(start, 4) + "、終点の半径 " +
                     util::formatFixed(end, 4) + " (差 " + util::formatFixed(std::fabs(end - start), 4) + ")");
         }
@@ -455,7 +405,7 @@ void ProgramChecks::limits(const nc::Motion& m)
             const auto& range = settings_.limits[k];
             const double v = p[k] * scale;
             if (range && (v < range->first || v > range->second)) {
-                add("outside-limits", m.line,
+                add(CheckCode::OutsideLimits, m.line,
                     std::string("移動が機械の範囲の外に出ます: ") + "XYZ"[k] + util::formatFixed(v, 3) + " mm (範囲 " +
                         decimal(range->first) + " から " + decimal(range->second) + ")");
                 return;
@@ -468,10 +418,10 @@ void ProgramChecks::limits(const nc::Motion& m)
 void ProgramChecks::finish(bool completed, std::int64_t lastLine)
 {
     if (completed && !programEnd_ && lastLine > 0) {
-        add("no-program-end", lastLine, "プログラム終了 M02/M30 がありません");
+        add(CheckCode::NoProgramEnd, lastLine, "プログラム終了 M02/M30 がありません");
     }
     for (const auto& [code, u] : unfollowed_) {
-        add("not-followed", u.firstLine,
+        add(CheckCode::NotFollowed, u.firstLine,
             code + " は追跡していません (" + util::formatInt(u.lines) +
                 " 行): 時間と図は機械と異なることがあります");
     }

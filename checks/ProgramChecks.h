@@ -7,6 +7,7 @@
 #include "nc/IsoNcBlock.h"
 #include "nc/Motion.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -27,12 +28,15 @@ public:
     // (`lastLine`). Findings that need the whole program are made here.
     void finish(bool completed, std::int64_t lastLine);
 
+    // The classic report flagged an over-cut on line `line`: the tool radius of D number
+    // `dNumber` reaches the compensated arc's radius.
+    void overcut(std::int64_t line, int dNumber, double toolRadius, double arcRadius);
+
     // Everything found, in line order.
     std::vector<Finding> takeFindings();
 
 private:
-    void add(const char* code, std::int64_t line, std::string message);
-    bool ignored(const char* code) const;
+    void add(CheckCode code, std::int64_t line, std::string message);
 
     // Lines and text the reader does not take; true when the line is done with.
     bool unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
@@ -43,7 +47,8 @@ private:
 
     CheckSettings settings_;
     std::vector<Finding> findings_;
-    std::int64_t lastFindingLine_[16] = {};  // per check, so each finds once per line
+    std::array<bool, kCheckCount> ignored_{};
+    std::array<std::int64_t, kCheckCount> lastFindingLine_{};  // per check, so each finds once per line
 
     // Words.
     bool pointSeen_ = false;            // a coordinate number with a point has been read

@@ -61,7 +61,7 @@ int runFromDesktop(const std::string& ncFile, const std::string& programDir, con
     settings.workingDir = util::folderOf(settings.ncFile);
     try {
         if (const std::string profile = machine::machineProfilePath(programDir); !profile.empty()) {
-            settings.machine = machine::loadMachineProfile(profile);
+            settings.machine = run::loadMachineProfile(profile);
         }
         run::AppState state;
         state.programDir = util::templatesDirectory(programDir);

@@ -30,10 +30,10 @@ std::string findingLines(const std::string& file, const std::vector<checks::Find
     std::map<std::string, std::size_t> perCode;
     const auto bySeverity = checks::countBySeverity(findings);
     for (const checks::Finding& f : findings) {
-        if (++perCode[f.code] > kFindingsPerCode) {
+        if (++perCode[checks::codeName(f.code)] > kFindingsPerCode) {
             continue;
         }
-        out += file + ":" + util::formatInt(f.line) + ": " + label(f.severity) + ": " + f.message + " [" + f.code +
+        out += file + ":" + util::formatInt(f.line) + ": " + label(f.severity) + ": " + f.message + " [" + checks::codeName(f.code) +
                "]\n";
     }
     for (const auto& [code, count] : perCode) {

@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     if (!options.machine.empty()) {
         // A profile that cannot be used stops here: no run on the wrong machine.
         try {
-            settings.machine = machine::loadMachineProfile(options.machine);
+            settings.machine = run::loadMachineProfile(options.machine);
         } catch (const machine::MachineProfileError& error) {
             std::fprintf(stderr, "brelvane-cli: %s\n", error.what());
             return 2;

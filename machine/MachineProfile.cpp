@@ -1,6 +1,5 @@
 #include "machine/MachineProfile.h"
 
-#include "checks/Finding.h"
 #include "util/File.h"
 #include "util/Number.h"
 
@@ -94,7 +93,7 @@ std::array<double, 3> axes(const toml::node& node, const std::string& file, cons
 
 }  // namespace
 
-MachineProfile parseMachineProfile(std::string_view text, const std::string& file)
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file, CheckCodeTest isCheckCode)
 {
     toml::table root;
     try {
@@ -146,7 +145,7 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                     }
                     for (const toml::node& code : *codes) {
                         const auto* text = code.as_string();
-                        if (!text || !checks::isCheckCode(text->get())) {
+                        if (!text || (isCheckCode && !isCheckCode(text->get()))) {
                             fail(file, code.source(), full, "not a check code");
                         }
                         profile.checkIgnore.push_back(text->get());
@@ -205,7 +204,7 @@ std::string machineProfilePath(const std::string& programDir)
     return {};
 }
 
-MachineProfile loadMachineProfile(const std::string& path)
+MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheckCode)
 {
     std::ifstream in(util::nativePath(path), std::ios::binary);
     if (!util::isFile(path) || !in) {
@@ -216,7 +215,7 @@ MachineProfile loadMachineProfile(const std::string& path)
     if (in.bad()) {
         throw MachineProfileError(path + ": cannot be read");
     }
-    return parseMachineProfile(text.str(), path);
+    return parseMachineProfile(text.str(), path, isCheckCode);
 }
 
 }  // namespace machine

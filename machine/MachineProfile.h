@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -47,8 +48,12 @@ public:
     using util::UserError::UserError;
 };
 
-// Reads and checks a profile; throws MachineProfileError.
-MachineProfile loadMachineProfile(const std::string& path);
+// Tells a check code from text that names none; the checks own the list of codes.
+using CheckCodeTest = bool (*)(std::string_view);
+
+// Reads and checks a profile; throws MachineProfileError. With `isCheckCode`, a check
+// code it does not know is an error.
+MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheckCode = nullptr);
 
 // The profile the window uses: machine.toml in the user's configuration folder
 // ($XDG_CONFIG_HOME/brelvane, else ~/.config/brelvane), else beside the program
@@ -56,6 +61,6 @@ MachineProfile loadMachineProfile(const std::string& path);
 std::string machineProfilePath(const std::string& programDir);
 
 // Reads a profile from text (`file` names it in errors).
-MachineProfile parseMachineProfile(std::string_view text, const std::string& file);
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file, CheckCodeTest isCheckCode = nullptr);
 
 }  // namespace machine

@@ -169,17 +169,11 @@ void SectionRecorder::line(std::int64_t number, std::string_view text, const nc:
     }
 }
 
-void SectionRecorder::overcut(std::int64_t number)
-{
-    overcuts_.push_back(number);
-    ++record_.overcutCount;
-}
-
 bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
                                   std::int64_t lastLine)
 {
     bool kept = false;
-    if (sectionHoldsAnything(summary) || !holes_.empty() || !overcuts_.empty()) {
+    if (sectionHoldsAnything(summary) || !holes_.empty()) {
         SectionRecord section;
         section.index = static_cast<int>(record_.sections.size()) + 1;
         section.heading = heading;
@@ -193,7 +187,6 @@ bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int headi
         // A classic clock's time is the classic time; a machine's comes from the worker.
         section.machineTime = summary.section.totalTime;
         section.holes = std::move(holes_);
-        section.overcutLines = std::move(overcuts_);
         section.feed = facts_.feed;
         section.spindle = facts_.spindle;
         section.units = units_ == 1 ? "mm" : units_ == 2 ? "inch" : units_ == 3 ? "mixed" : "";
@@ -204,7 +197,6 @@ bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int headi
         kept = true;
     }
     holes_.clear();
-    overcuts_.clear();
     facts_ = SectionRecord{};
     units_ = 0;
     firstLine_ = lastLine + 1;

@@ -29,12 +29,10 @@ public:
     void motion(const nc::Motion& motion) override;
     // After the line is interpreted, before its section may end.
     void line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& analyzer);
-    // The line's entry carried the over-cut line.
-    void overcut(std::int64_t number);
     // The report folded a section that ends at line `lastLine`; `heading` is the number
     // of the open section's tool heading (0 before any) and `anchor` its listing anchor.
-    // True when the section is one of the sheet's (it took time, or holds holes or
-    // over-cut lines).
+    // True when the section is one of the sheet's (it took time or holds holes; an
+    // over-cut is on an arc, which takes time).
     bool sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
                        std::int64_t lastLine);
     void finish(const report::RunSummary& summary);
@@ -45,7 +43,6 @@ private:
     // The open section.
     std::int64_t firstLine_ = 1;
     std::map<int, std::int64_t> holes_;
-    std::vector<std::int64_t> overcuts_;
     std::string description_;
     bool awaitingComment_ = false;  // no comment on the tool change: the next comment line names it
     bool toolChangeLine_ = false;   // the line just read is an M06

@@ -125,7 +125,7 @@ std::string summaryJson(const ProgramRecord& record)
     }
     json findings = json::array();
     for (const checks::Finding& f : record.findings) {
-        findings.push_back({{"code", f.code},
+        findings.push_back({{"code", checks::codeName(f.code)},
                             {"severity", checks::severityName(f.severity)},
                             {"line", f.line},
                             {"message", f.message}});

@@ -311,6 +311,7 @@ void BlockEntries::overcutCheck(const nc::IsoNcAnalyzer& a, EntryText& out)
     if (a.motionCode() == insideDirection && radiusCache_.compToolDiameter * 0.5 >= a.arcRadius()) {
         out += t_.overcut;
         overcutShown_ = true;
+        overcut_ = {d, radiusCache_.compToolDiameter * 0.5, a.arcRadius()};
     }
 }
 

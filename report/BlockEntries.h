@@ -42,8 +42,14 @@ public:
     void cycleHoleEntry(const nc::IsoNcAnalyzer& a, EntryText& out);
     void holeCountEntry(EntryText& out);
 
-    // Whether the last entry carries the over-cut line.
-    bool lastEntryOvercut() const { return overcutShown_; }
+    // The over-cut the last entry shows: the D number, its tool radius and the arc's
+    // radius; none when the entry shows no over-cut line.
+    struct Overcut {
+        int dNumber = 0;
+        double toolRadius = 0.0;
+        double arcRadius = 0.0;
+    };
+    const Overcut* lastOvercut() const { return overcutShown_ ? &overcut_ : nullptr; }
 
     // The over-cut line for an arc or circle that the compensated tool cannot cut, else
     // nothing. Shows the radius prompt once for each new D number.
@@ -59,6 +65,7 @@ private:
     EntryText entry_;       // the last entry, reused from line to line
     std::string rendered_;  // and as text
     bool overcutShown_ = false;  // in entry_
+    Overcut overcut_;            // what it shows, with overcutShown_
 
     // The labels in code page 932, made once for every entry writer of the process.
     struct Texts {

@@ -269,8 +269,8 @@ private:
 
         // 4. The entry cell, its non-empty lines separated by line breaks.
         const report::EntryText& entry = entries_.entry(analyzer_, line);
-        if (entries_.lastEntryOvercut()) {
-            stream_.overcut(lineNumber_);
+        if (const report::BlockEntries::Overcut* overcut = entries_.lastOvercut()) {
+            stream_.overcut(lineNumber_, overcut->dNumber, overcut->toolRadius, overcut->arcRadius);
         }
         if (analyzer_.isCutterCompActive()) {
             out += skeleton_.compensatedEntryCellStart;

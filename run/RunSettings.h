@@ -23,4 +23,8 @@ struct RunSettings {
     bool operator==(const RunSettings&) const = default;
 };
 
+// A machine profile as a run takes it: its check codes must be the checks' own.
+// Throws machine::MachineProfileError.
+machine::MachineProfile loadMachineProfile(const std::string& path);
+
 }  // namespace run

@@ -1,5 +1,7 @@
 #include "run/RunStream.h"
 
+#include <algorithm>
+
 namespace run {
 
 namespace {
@@ -8,8 +10,14 @@ namespace {
 checks::CheckSettings checkSettings(const RunSettings& settings)
 {
     checks::CheckSettings result;
-    result.ignore = settings.machine.checkIgnore;
-    result.ignore.insert(result.ignore.end(), settings.ignoreChecks.begin(), settings.ignoreChecks.end());
+    // The names were checked where they were read; one that names no check leaves nothing out.
+    for (const auto* names : {&settings.machine.checkIgnore, &settings.ignoreChecks}) {
+        for (const std::string& name : *names) {
+            if (const auto code = checks::checkCodeOf(name)) {
+                result.ignore.push_back(*code);
+            }
+        }
+    }
     result.arcTolerance = settings.machine.arcTolerance;
     result.limits = settings.machine.limits;
     result.wholeUnits = settings.machine.wholeUnits;
@@ -51,6 +59,18 @@ void RunStream::finish(const report::RunSummary& summary, bool completed, std::i
     recorder_.finish(summary);
     checks_.finish(completed, lastLine);
     record_.findings = checks_.takeFindings();
+    // The over-cut lines of each section are its over-cut findings.
+    for (record::SectionRecord& section : record_.sections) {
+        const auto [begin, end] = checks::findingsOn(record_.findings, section.firstLine, section.lastLine);
+        for (auto f = begin; f != end; ++f) {
+            if (f->code == checks::CheckCode::Overcut) {
+                section.overcutLines.push_back(f->line);
+            }
+        }
+    }
+    record_.overcutCount = std::count_if(record_.findings.begin(), record_.findings.end(), [](const checks::Finding& f) {
+        return f.code == checks::CheckCode::Overcut;
+    });
     worker_.finish();
     if (clock_.isClassic()) {
         return;

@@ -34,7 +34,11 @@ public:
         checks_.line(number, text, analyzer);
         emitter_.block(analyzer, number);
     }
-    void overcut(std::int64_t number) { recorder_.overcut(number); }
+    // The classic report flagged an over-cut on line `number`: a finding like the checks'.
+    void overcut(std::int64_t number, int dNumber, double toolRadius, double arcRadius)
+    {
+        checks_.overcut(number, dNumber, toolRadius, arcRadius);
+    }
     // The report folded a section ending at `lastLine`: its heading number, tool and
     // anchor; `toolAfter` is the tool of the section that opens.
     void sectionEnded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,

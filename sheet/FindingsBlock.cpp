@@ -31,7 +31,7 @@ void appendFinding(std::string& out, const checks::Finding& f)
     out += "</td><td>";
     report::appendEscapedHtml(out, f.message);
     out += " <code>";
-    out += f.code;
+    out += checks::codeName(f.code);
     out += "</code></td></tr>\n";
 }
 
@@ -57,8 +57,9 @@ void appendFindingsBlock(std::string& out, const std::vector<checks::Finding>& f
             if (f.severity != severity) {
                 continue;
             }
-            if (++shown[f.code] > kMaxFindingsShown) {
-                ++left[f.code];
+            const std::string code = checks::codeName(f.code);
+            if (++shown[code] > kMaxFindingsShown) {
+                ++left[code];
                 continue;
             }
             appendFinding(out, f);

@@ -259,8 +259,9 @@ TEST_F(Window, StartRunsAndOpensTheReport)
     EXPECT_EQ(fakes.shell.opened, std::vector<std::string>{dir.file("Result/index.html")});
     EXPECT_EQ(fakes.radius.asked, std::vector<std::string>{"D01 = ?"});
     EXPECT_TRUE(form.isEnabled());
-    // The program never starts the spindle: the window says there is an error.
-    EXPECT_EQ(form.Panel1->text(), QString::fromUtf8("NCデータをドロップ\n\nチェック: エラー 1 件"));
+    // The program never starts the spindle, and a 5 mm radius over-cuts the arc of 5:
+    // the window says there are errors.
+    EXPECT_EQ(form.Panel1->text(), QString::fromUtf8("NCデータをドロップ\n\nチェック: エラー 2 件"));
 
     // A second run keeps the radius cache: the same D number is not asked again.
     fakes.messages.answers = {util::MessageBoxService::Result::Ok};

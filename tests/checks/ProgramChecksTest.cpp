@@ -53,8 +53,8 @@ TEST_P(Checks, FindWhatTheyShouldAndNothingElse)
     std::vector<std::string> found;
     for (const checks::Finding& f : findingsOf(c.program, c.settings)) {
         EXPECT_FALSE(f.message.empty());
-        if (f.code == c.code) {
-            found.push_back(f.code + "@" + util::formatInt(f.line));
+        if (checks::codeName(f.code) == c.code) {
+            found.push_back(c.code + "@" + util::formatInt(f.line));
         }
     }
     EXPECT_EQ(found, c.expected);
@@ -130,8 +130,19 @@ TEST(Checks, MessagesNameTheWordsAndCountLines)
 TEST(Checks, IgnoredCodesAreLeftOut)
 {
     checks::CheckSettings settings;
-    settings.ignore = {"no-program-end", "spindle-stopped"};
+    settings.ignore = {checks::CheckCode::NoProgramEnd, checks::CheckCode::SpindleStopped};
     EXPECT_TRUE(findingsOf("F100\nG01 X1.", settings).empty());
+}
+
+TEST(Checks, EveryCodeIsItsOwnNameAndNoOtherTextIsACode)
+{
+    for (const checks::CheckInfo& info : checks::allChecks()) {
+        EXPECT_EQ(checks::checkCodeOf(info.name), info.code) << info.name;
+        EXPECT_STREQ(checks::codeName(info.code), info.name);
+    }
+    for (const char* typo : {"", "no_feed", "No-Feed", "no-feed ", "overcuts", "unread"}) {
+        EXPECT_FALSE(checks::checkCodeOf(typo).has_value()) << typo;
+    }
 }
 
 }  // namespace
