@@ -1,5 +1,6 @@
 #include "checks/ProgramChecks.h"
 
+#include "nc/IsoNcBlock.h"
 #include "nc/Markers.h"
 #include "util/Cp932.h"
 #include "util/Number.h"
@@ -164,20 +165,19 @@ void ProgramChecks::overcut(std::int64_t line, int dNumber, double toolRadius, d
             " 以上です: 切込過ぎ");
 }
 
-void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
+void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
 {
-    bool unread = unreadText(number, text, block);
+    bool unread = unreadText(number, block);
 
     // One pass over the words: points and numbers without one, codes not followed, a
     // feed given again (it arms the feed check), an arc by centre offsets (checked when
     // its motion comes), compensation codes (they wait for the tool's next move).
-    const auto& words = block.readWords();
+    const auto& words = *block.words;
     bool dwell = false;
     for (const nc::ReadWord& w : words) {
         dwell = dwell || (w.letter == 'G' && !w.noNumber && w.value == 4.0);
     }
-    const bool arcBlock = (block.motionCode() == 2 || block.motionCode() == 3) &&
-                          block.wordValue(nc::WordSlot::GCycle) == 80.0;
+    const bool arcBlock = (block.motionCode == 2 || block.motionCode == 3) && block.cycleOff;
     bool offsets = false;
     bool radius = false;
     bool pointless = false;
@@ -248,7 +248,7 @@ void ProgramChecks::line(std::int64_t number, std::string_view text, const nc::I
         }
         ++u.lines;
     }
-    arcByOffsets_ = (block.motionCode() == 2 || block.motionCode() == 3) && offsets && !radius;
+    arcByOffsets_ = (block.motionCode == 2 || block.motionCode == 3) && offsets && !radius;
 }
 
 bool ProgramChecks::isUnfollowed(char letter, int code)
@@ -272,8 +272,9 @@ bool ProgramChecks::isUnfollowed(char letter, int code)
     return false;
 }
 
-bool ProgramChecks::unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block)
+bool ProgramChecks::unreadText(std::int64_t number, const nc::WrittenBlock& block)
 {
+    const std::string_view text = block.text;
     std::size_t start = 0;
     while (start < text.size() && text[start] == ' ') {
         ++start;
@@ -295,8 +296,8 @@ bool ProgramChecks::unreadText(std::int64_t number, std::string_view text, const
         }
         return true;
     }
-    if (block.scanEnd() < text.size()) {
-        const std::string_view left = text.substr(block.scanEnd());
+    if (block.scanEnd < text.size()) {
+        const std::string_view left = text.substr(block.scanEnd);
         const std::size_t unread = firstLetterOrDigit(left);
         if (unread != std::string_view::npos) {
             // Named from its first letter or digit: "G01 X10. (CUT) Y5." names "Y5.".
@@ -315,6 +316,9 @@ bool ProgramChecks::unreadText(std::int64_t number, std::string_view text, const
 void ProgramChecks::motion(const nc::Motion& m)
 {
     switch (m.kind) {
+    case MotionKind::Block:
+        block(m.line, *m.block);
+        return;
     case MotionKind::Spindle:
         spindleRunning_ = m.spindle != nc::SpindleState::Stopped;
         if (spindleRunning_) {

@@ -1,10 +1,9 @@
 // The program checks: what a careful setter would catch before running a program. They
-// read each line's words as the block reader scanned them (how the program is written)
-// and the motion stream (what the machine does), and nothing of the interpreter's state.
+// read the motion stream alone: each block as it is written (its words as the block
+// reader scanned them) and what the machine does.
 #pragma once
 
 #include "checks/Finding.h"
-#include "nc/IsoNcBlock.h"
 #include "nc/Motion.h"
 
 #include <array>
@@ -20,9 +19,7 @@ class ProgramChecks : public nc::MotionSink {
 public:
     explicit ProgramChecks(CheckSettings settings);
 
-    // After the block reader has read line `number` (from 1), before its motions.
-    void line(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
-    // The line's motions, in order.
+    // The stream's motions, in order.
     void motion(const nc::Motion& motion) override;
     // The end of the program: `completed` when the run read it to its last line
     // (`lastLine`). Findings that need the whole program are made here.
@@ -38,8 +35,10 @@ public:
 private:
     void add(CheckCode code, std::int64_t line, std::string message);
 
+    // How line `number` is written, before its motions.
+    void block(std::int64_t number, const nc::WrittenBlock& block);
     // Lines and text the reader does not take; true when the line is done with.
-    bool unreadText(std::int64_t number, std::string_view text, const nc::IsoNcBlock& block);
+    bool unreadText(std::int64_t number, const nc::WrittenBlock& block);
     // G and M codes whose effect is not followed; notes the first work offset.
     bool isUnfollowed(char letter, int code);
     void cutting(const nc::Motion& motion);

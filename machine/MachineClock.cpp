@@ -105,9 +105,10 @@ void MachineClock::motion(const nc::Motion& m)
         planner.stop();  // the machine comes to rest; the operator's time is not counted
         break;
     case nc::MotionKind::SectionEnd: {
+        // Named by their number: the record finds its sections' minutes by it.
         const double minutes = foldSection();
         if (m.keep) {
-            sectionMinutes_.push_back(minutes);
+            sectionMinutes_.emplace_back(m.section, minutes);
         }
         break;
     }

@@ -27,8 +27,8 @@ public:
 
     void motion(const nc::Motion& motion) override;
 
-    // The minutes of each section the sheet keeps, in order.
-    const std::vector<double>& sectionMinutes() const { return sectionMinutes_; }
+    // The minutes of each section the sheet keeps, with the stream's number of it, in order.
+    const std::vector<std::pair<int, double>>& sectionMinutes() const { return sectionMinutes_; }
     // Minutes of the whole run so far, the moves brought to rest. Not for the classic model.
     double totalMinutes();
     // Holes met while no feed was given and no feed came after them: not in the times.
@@ -42,7 +42,7 @@ private:
     std::optional<MotionPlanner> planner_;  // none for a classic profile
     bool inHole_ = false;                   // the last motions were a hole's
     double foldedSeconds_ = 0.0;
-    std::vector<double> sectionMinutes_;
+    std::vector<std::pair<int, double>> sectionMinutes_;
     std::vector<std::pair<Vec3, Vec3>> pendingHoleMoves_;  // mm; waiting for a feed
     std::int64_t untimedHoles_ = 0;
 };

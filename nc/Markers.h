@@ -33,6 +33,17 @@ inline constexpr double kRapidRateInch = kRapidRate / 25.4;
 // How far half an arc's chord may exceed its R (program units) before it is an error.
 inline constexpr double kArcRadiusTolerance = 0.001;
 
+// The classic report consumes a tool change once its section has ended: it reads this
+// block, and the M slot then holds kConsumedToolChange, so the next line does not read
+// the M06 again.
+inline constexpr const char* kConsumedToolChangeBlock = "M99998";
+inline constexpr double kConsumedToolChange = 99997.0;
+
+// A dwell, stop or optional stop the classic report has written its entry for: the
+// slot is set to these so the lines after it do not repeat it.
+inline constexpr double kConsumedDwell = 11.0;  // in the non-modal G slot
+inline constexpr double kConsumedStop = 9999.0; // in the M slot
+
 inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kRadPerDeg = 0.017453292519943295;
 inline constexpr double kDegPerRad = 57.29577951308232;

@@ -1,7 +1,8 @@
 // The stream of machine motions: what the machine does, block by block, as the
 // interpreter reads the program. Every consumer beyond the classic report (the machine
-// clock, the toolpath pictures, the section record) reads this stream and nothing of the
-// interpreter's state, so what a block means is decided once, in MotionEmitter.
+// clock, the toolpath pictures, the section record, the program checks) reads this stream
+// and nothing of the interpreter's state, so what a block means is decided once, in
+// MotionEmitter: where the tool goes, when a tool changes and where a tool section ends.
 //
 // Positions are X, Y, Z in the program's units (see `inch`), where the tool really is: a
 // canned cycle's hole is expanded into the moves the control makes, and after it the
@@ -10,10 +11,35 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace nc {
 
 using Point3 = std::array<double, 3>;
+
+struct ReadWord;
+
+// A block as it is written, for consumers that judge the writing (the checks).
+struct WrittenBlock {
+    std::string_view text;                    // the NC line, code page 932 bytes
+    const std::vector<ReadWord>* words = nullptr;  // its words in order, as the reader scanned them
+    std::size_t scanEnd = 0;                  // where the word scan stopped in `text`
+    int motionCode = 0;                       // G00 to G03 (or 33) in force after the block
+    bool cycleOff = true;                     // G80 in force: no canned cycle
+};
+
+// A tool section as the classic report books it (its INFO block): lengths and times in
+// the program's units and minutes; extents keep their start markers on an axis the
+// section never reached.
+struct SectionFigures {
+    double cutLength = 0.0;
+    double cutTime = 0.0;
+    double rapidTime = 0.0;
+    double totalTime = 0.0;
+    double minX = 0.0, minY = 0.0, minZ = 0.0;
+    double maxX = 0.0, maxY = 0.0, maxZ = 0.0;
+};
 
 enum class MotionKind : std::uint8_t {
     Start,         // the run's start point, in `to`; before anything else
@@ -23,14 +49,22 @@ enum class MotionKind : std::uint8_t {
     Hole,          // a canned-cycle hole at `to` (X, Y, bottom Z), R level in `level`; its
                    // moves follow as Rapid, Feed and Dwell motions
     Dwell,         // the machine waits `seconds`
-    ToolChange,    // M06: `tool` comes in (after the SectionEnd of the tool it replaces)
+    ToolChange,    // M06: `tool` comes in (after the SectionEnd of the tool it replaces);
+                   // `text`: how the program describes it (the comment on its T line or on
+                   // the comment line before, else on the M06 line)
     Spindle,       // M03 / M04 / M05 or a new S: `speed`, `spindle`
     Coolant,       // M07 / M08 on, M09 off: `on`
     ProgramStop,   // M00
     OptionalStop,  // M01
     ProgramEnd,    // M02 / M30
     Units,         // G20 / G21: `inch` is the new unit
-    SectionEnd,    // the report folded a tool section; `keep`: the sheet shows it
+    SectionEnd,    // a tool section ends (at M06, and at every line after M02/M30): its
+                   // classic `figures`, `keep` when it took time or drilled (the sheet shows
+                   // it), `section` its number from 0, `nextTool` the tool of the next
+    Block,         // a block begins: `block` is how it is written; before its other motions
+    Comment,       // the line's comment in `text`; `commentLine`: the line is only that
+    WorkOffset,    // G54 to G59 (or another G of that group) in `number`
+    ProgramNumber, // an O word: `number`
 };
 
 enum class SpindleState : std::uint8_t { Stopped, Clockwise, CounterClockwise };
@@ -65,6 +99,15 @@ struct Motion {
     SpindleState spindle = SpindleState::Stopped;
     bool on = false;             // Coolant
     bool keep = false;           // SectionEnd
+    int nextTool = 0;            // SectionEnd
+    int number = 0;              // WorkOffset, ProgramNumber
+    bool commentLine = false;    // Comment
+
+    // Valid only while a consumer's motion() runs: one that keeps them copies them. The
+    // stream worker hands none of them to its thread. Texts are UTF-8.
+    std::string_view text;                    // Comment, ToolChange
+    const WrittenBlock* block = nullptr;      // Block
+    const SectionFigures* figures = nullptr;  // SectionEnd
 };
 
 // A consumer of the stream. Motions arrive in program order.

@@ -34,6 +34,13 @@ void field(std::string& out, const char* name, double value)
     number(out, value);
 }
 
+void quoted(std::string& out, std::string_view text)
+{
+    out += " \"";
+    out += text;
+    out += '"';
+}
+
 const char* kindName(MotionKind kind)
 {
     switch (kind) {
@@ -51,6 +58,10 @@ const char* kindName(MotionKind kind)
     case MotionKind::ProgramEnd: return "end";
     case MotionKind::Units: return "units";
     case MotionKind::SectionEnd: return "section-end";
+    case MotionKind::Block: return "block";
+    case MotionKind::Comment: return "comment";
+    case MotionKind::WorkOffset: return "work-offset";
+    case MotionKind::ProgramNumber: return "program";
     }
     return "?";
 }
@@ -100,6 +111,7 @@ std::string dumpLine(const Motion& m)
     case MotionKind::ToolChange:
         out += " T";
         out += util::formatInt(m.tool);
+        quoted(out, m.text);
         break;
     case MotionKind::Spindle:
         out += m.spindle == SpindleState::Stopped ? " stop" : m.spindle == SpindleState::Clockwise ? " cw" : " ccw";
@@ -115,6 +127,22 @@ std::string dumpLine(const Motion& m)
         out += ' ';
         out += util::formatInt(m.section);
         out += m.keep ? " kept" : "";
+        out += " next T";
+        out += util::formatInt(m.nextTool);
+        break;
+    case MotionKind::Block:
+        break;
+    case MotionKind::Comment:
+        out += m.commentLine ? " line" : "";
+        quoted(out, m.text);
+        break;
+    case MotionKind::WorkOffset:
+        out += " G";
+        out += util::formatInt(m.number);
+        break;
+    case MotionKind::ProgramNumber:
+        out += " O";
+        out += util::formatInt(m.number);
         break;
     case MotionKind::ProgramStop:
     case MotionKind::OptionalStop:
@@ -130,6 +158,10 @@ std::string dumpLine(const Motion& m)
 
 void MotionDump::motion(const Motion& m)
 {
+    // Every line has its block: the dump shows what the lines make the machine do.
+    if (m.kind == MotionKind::Block) {
+        return;
+    }
     text_ += dumpLine(m);
     text_ += '\n';
 }

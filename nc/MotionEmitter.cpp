@@ -1,5 +1,7 @@
 #include "nc/MotionEmitter.h"
 
+#include "nc/LineComment.h"
+#include "util/Cp932.h"
 #include "util/Kazu.h"
 
 #include <algorithm>
@@ -42,7 +44,6 @@ struct MCodes {
     bool stop = false;
     bool optionalStop = false;
     bool end = false;
-    bool toolChange = false;
 };
 
 MCodes mCodesOf(const IsoNcBlock& block)
@@ -60,7 +61,6 @@ MCodes mCodesOf(const IsoNcBlock& block)
         case 3: codes.spindleSet = true; codes.spindle = SpindleState::Clockwise; break;
         case 4: codes.spindleSet = true; codes.spindle = SpindleState::CounterClockwise; break;
         case 5: codes.spindleSet = true; codes.spindle = SpindleState::Stopped; break;
-        case 6: codes.toolChange = true; break;
         case 7:
         case 8: codes.coolant = 1; break;
         case 9: codes.coolant = -1; break;
@@ -160,11 +160,65 @@ void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Point3& from, Poi
     }
 }
 
+void MotionEmitter::written(const IsoNcAnalyzer& a)
+{
+    // How the block is written, for the checks; then what it names.
+    written_.text = a.lineView();
+    written_.words = &a.readWords();
+    written_.scanEnd = a.scanEnd();
+    written_.motionCode = a.motionCode();
+    written_.cycleOff = a.wordValue(WordSlot::GCycle) == 80.0;
+    Motion block;
+    block.kind = MotionKind::Block;
+    block.block = &written_;
+    emit(block);
+
+    if (a.isWordGiven(WordSlot::O)) {
+        Motion m;
+        m.kind = MotionKind::ProgramNumber;
+        m.number = util::truncToInt(a.wordValue(WordSlot::O));
+        emit(m);
+    }
+    if (a.isWordGiven(WordSlot::GWork)) {
+        Motion m;
+        m.kind = MotionKind::WorkOffset;
+        m.number = util::truncToInt(a.wordValue(WordSlot::GWork));
+        emit(m);
+    }
+
+    // Most lines hold no comment: they cost one search.
+    const std::string_view text = a.lineView();
+    const bool parenthesis = text.find('(') != std::string_view::npos;
+    const std::string_view comment = parenthesis ? lineComment(text) : std::string_view();
+    const bool commentLine = parenthesis && isCommentLine(text);
+    // The tool's description: the comment on its T line, or on the comment line right
+    // before it (as most programs name the tool), or on the M06 line.
+    if (a.isWordGiven(WordSlot::T)) {
+        toolComment_ = util::cp932ToUtf8(!comment.empty() ? comment : std::string_view(previousLineComment_));
+    }
+    if (commentLine) {
+        previousLineComment_.assign(comment);
+    } else if (!previousLineComment_.empty()) {
+        previousLineComment_.clear();
+    }
+    lineComment_.clear();
+    if (!comment.empty()) {
+        lineComment_ = util::cp932ToUtf8(comment);
+        Motion m;
+        m.kind = MotionKind::Comment;
+        m.text = lineComment_;
+        m.commentLine = commentLine;
+        emit(m);
+    }
+}
+
 void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
 {
     line_ = line;
-    // 1. A tool change that no section end followed goes out in the section it was read in.
-    emitPendingToolChange();
+    toolChanged_ = false;
+    sectionEnded_ = false;
+    // 1. The block as written, its program number, work offset and comment.
+    written(a);
 
     // 2. Units first: the block's own positions are in the unit it ends with.
     if (a.isInchMode() != inch_) {
@@ -278,12 +332,17 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         }
     }
 
-    // 6. A tool change waits for the section end the run makes of it.
-    if (codes.toolChange) {
-        pendingToolChange_ = true;
-        pendingTool_ = util::truncToInt(a.wordValue(WordSlot::T));
-        pendingToolLine_ = line;
-        pendingToolSpindleStart_ = codes.spindleSet && codes.spindle != SpindleState::Stopped;
+    // 6. The tool section ends at a tool change, and at every line from the program end
+    // on; the tool that comes in, after it. The line's last M code decides, as the
+    // classic report reads it (the M slot keeps the last).
+    const double lastM = a.wordValue(WordSlot::M);
+    toolChanged_ = a.isWordGiven(WordSlot::M) && lastM == 6.0;
+    programEnded_ = programEnded_ || lastM == 2.0 || lastM == 30.0;
+    if (toolChanged_ || programEnded_) {
+        endSection(a);
+    }
+    if (toolChanged_) {
+        toolChange(a, codes.spindleSet && codes.spindle != SpindleState::Stopped);
     }
 }
 
@@ -305,6 +364,7 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a)
 {
     const BlockMotion& bm = a.blockMotion();
     const int code = bm.cycleCode;
+    ++sectionHoles_;
     Motion marker;
     marker.kind = MotionKind::Hole;
     marker.to = {bm.holeX, bm.holeY, bm.holeBottom};
@@ -379,34 +439,46 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a)
     heldAt_[2] = back;
 }
 
-void MotionEmitter::endSection(bool keep, int tool)
+void MotionEmitter::endSection(const IsoNcAnalyzer& a)
 {
+    sectionEnded_ = true;
+    figures_ = {a.cutLengthSum(), a.cutTimeSum(), a.rapidTimeSum(), a.totalTimeSum(),
+                a.minX(), a.minY(), a.minZ(), a.maxX(), a.maxY(), a.maxZ()};
     Motion m;
     m.kind = MotionKind::SectionEnd;
-    m.keep = keep;
+    m.figures = &figures_;
+    // A section that took no time (the lines after the program end, an arc code that
+    // moved nothing) is none of the sheet's, whatever extents its blocks touched.
+    m.keep = figures_.cutLength != 0.0 || figures_.totalTime != 0.0 || sectionHoles_ > 0;
+    m.nextTool = util::truncToInt(a.wordValue(WordSlot::T));
     emit(m);
     ++section_;
-    tool_ = tool;
-    emitPendingToolChange();
+    tool_ = m.nextTool;
+    sectionHoles_ = 0;
 }
 
-void MotionEmitter::emitPendingToolChange()
+void MotionEmitter::toolChange(const IsoNcAnalyzer& a, bool spindleStartsToo)
 {
-    if (!pendingToolChange_) {
-        return;
-    }
-    pendingToolChange_ = false;
+    // Named by the comment of its T line (or the comment line before), else of this line.
+    description_ = !toolComment_.empty() ? toolComment_ : lineComment_;
+    toolComment_.clear();
     Motion change;
     change.kind = MotionKind::ToolChange;
-    change.tool = pendingTool_;
-    const std::int64_t line = line_;
-    line_ = pendingToolLine_;  // the line of the M06, whenever it goes out
+    change.tool = util::truncToInt(a.wordValue(WordSlot::T));
+    change.text = description_;
     emit(change);
-    line_ = line;
     // The spindle stops for the change, unless the line of the M06 starts it too: a
     // later M03 with the same speed is a start again.
-    if (!pendingToolSpindleStart_) {
+    if (!spindleStartsToo) {
         spindle_ = SpindleState::Stopped;
+    }
+}
+
+void MotionEmitter::finish(const IsoNcAnalyzer& a, std::int64_t lastLine)
+{
+    if (!programEnded_) {
+        line_ = lastLine;
+        endSection(a);
     }
 }
 

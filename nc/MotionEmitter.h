@@ -1,6 +1,7 @@
 // Turns each interpreted block into the machine motions it stands for and hands them to
-// the consumers. The one place that decides what a block does to the machine; the
-// classic booking of the analyzer is left as it is.
+// the consumers. The one place that decides what a block does to the machine, when a
+// tool changes and where a tool section ends; the classic booking of the analyzer is left
+// as it is, and the classic report asks here where its sections end.
 #pragma once
 
 #include "nc/IsoNcAnalyzer.h"
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace nc {
@@ -22,14 +24,22 @@ public:
     // After `analyzer` has read line `line` (from 1), before the run consumes any of
     // its one-shot codes.
     void block(const IsoNcAnalyzer& analyzer, std::int64_t line);
-    // The report folded a tool section after the last block; `keep`: the sheet shows it.
-    // `tool` is the tool of the section that opens. A tool change read in the last block
-    // follows, so its time belongs to the new section.
-    void endSection(bool keep, int tool);
+    // The program is read, to its end or up to line `lastLine` where the run stopped: the
+    // open section ends, unless the program end has ended every section.
+    void finish(const IsoNcAnalyzer& analyzer, std::int64_t lastLine);
+
+    // What the last block did: its M06 changed the tool (the line's last M code is 6,
+    // as the classic report reads it); it ended a tool section (a tool change, or any
+    // line from the program end on); an M02 or M30 was read on it or before.
+    bool toolChanged() const { return toolChanged_; }
+    bool sectionEnded() const { return sectionEnded_; }
+    bool programEnded() const { return programEnded_; }
 
 private:
     void emit(Motion& motion);
-    void emitPendingToolChange();
+    void written(const IsoNcAnalyzer& analyzer);
+    void endSection(const IsoNcAnalyzer& analyzer);
+    void toolChange(const IsoNcAnalyzer& analyzer, bool spindleStartsToo);
     void move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode = 0);
     void hole(const IsoNcAnalyzer& analyzer);
     // Where the tool is before this block's move: the interpreter's last position, but
@@ -45,10 +55,18 @@ private:
     int section_ = 0;
     int tool_ = 0;
     bool inch_ = false;
-    bool pendingToolChange_ = false;  // an M06 read, waiting for its section end
-    int pendingTool_ = 0;
-    std::int64_t pendingToolLine_ = 0;
-    bool pendingToolSpindleStart_ = false;  // the M06's line also gives M03 or M04
+    bool toolChanged_ = false;        // of the last block, see toolChanged()
+    bool sectionEnded_ = false;
+    bool programEnded_ = false;
+    int sectionHoles_ = 0;            // holes drilled in the open section
+    // How the program names the tool that comes next: the comment on the last T line, or
+    // on the comment line right before it (UTF-8).
+    std::string toolComment_;
+    std::string previousLineComment_;  // of the line before, when it is only a comment (code page 932)
+    std::string lineComment_;          // of the line just read (UTF-8)
+    std::string description_;          // of the tool change going out
+    WrittenBlock written_;
+    SectionFigures figures_;
     double cycleDwell_ = 0.0;         // P (ms) of the cycle in force; 0 without one
     double cycleDepth_ = 0.0;         // the Z increment of a cycle under G91
     // Axes on which the tool is not where the interpreter's words say: Z at a cycle's

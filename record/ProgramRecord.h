@@ -18,6 +18,7 @@ namespace record {
 
 struct SectionRecord {
     int index = 0;              // 1, 2, ... in order
+    int sequence = 0;           // the stream's number of the section: every section end counts, from 0
     int heading = 0;            // the tool heading it belongs to in the listing; 0 before any
     int tool = 0;
     std::string description;    // the tool's comment

@@ -1,62 +1,12 @@
 #include "record/SectionRecorder.h"
 
-#include "util/Cp932.h"
+#include "report/ReportSkeleton.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
 
 #include <algorithm>
 
 namespace record {
-
-using nc::WordSlot;
-
-namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// A line that is a comment and nothing else.
-bool isCommentLine(std::string_view line)
-{
-    line = trimmed(line);
-    return !line.empty() && line.front() == '(';
-}
-
-// A section that took no time (the lines after the program end, an arc code that moved
-// nothing) is no tool section of the sheet, whatever extents its blocks touched.
-bool sectionHoldsAnything(const report::RunSummary& summary)
-{
-    return summary.sectionCutLength != 0.0 || summary.section.totalTime != 0.0;
-}
-
-}  // namespace
-
-std::string_view lineComment(std::string_view line)
-{
-    const std::size_t open = line.find('(');
-    if (open == std::string_view::npos) {
-        return {};
-    }
-    std::string_view inside = line.substr(open + 1);
-    const std::size_t close = inside.find(')');
-    if (close != std::string_view::npos) {
-        inside = inside.substr(0, close);
-    }
-    return trimmed(inside);
-}
 
 namespace {
 
@@ -68,6 +18,21 @@ void widen(std::optional<std::pair<double, double>>& range, double value)
         range->first = std::min(range->first, value);
         range->second = std::max(range->second, value);
     }
+}
+
+report::Figures figuresOf(const nc::SectionFigures& f)
+{
+    report::Figures figures;
+    figures.xMax = f.maxX;
+    figures.yMax = f.maxY;
+    figures.zMax = f.maxZ;
+    figures.xMin = f.minX;
+    figures.yMin = f.minY;
+    figures.zMin = f.minZ;
+    figures.cutTime = f.cutTime;
+    figures.rapidTime = f.rapidTime;
+    figures.totalTime = f.totalTime;
+    return figures;
 }
 
 }  // namespace
@@ -103,6 +68,49 @@ void SectionRecorder::motion(const nc::Motion& m)
     case nc::MotionKind::Spindle:
         speed_ = m.speed;
         return;
+    case nc::MotionKind::Block:
+        record_.lines = m.line;
+        lineComment_.clear();
+        return;
+    case nc::MotionKind::ProgramNumber:
+        programNumberLine_ = m.line;
+        if (record_.name.empty()) {
+            std::string name = "O";
+            if (m.number >= 0) {
+                util::appendUnsigned(name, static_cast<std::uint32_t>(m.number), 4, true);
+            } else {
+                name += util::formatInt(m.number);
+            }
+            record_.name = name;
+        }
+        return;
+    case nc::MotionKind::WorkOffset:
+        if (m.number >= 54 && m.number <= 59) {
+            workOffset_ = m.number;
+        }
+        return;
+    case nc::MotionKind::Comment:
+        lineComment_.assign(m.text);
+        // The program's comment: the first on a comment line or on the program number's line.
+        if (!commentSeen_ && (m.commentLine || programNumberLine_ == m.line)) {
+            record_.comment.assign(m.text);
+            commentSeen_ = true;
+        }
+        if (m.commentLine) {
+            pendingOperation_.assign(m.text);
+            if (awaitingComment_) {
+                description_.assign(m.text);
+                awaitingComment_ = false;
+            }
+        }
+        return;
+    case nc::MotionKind::ToolChange:
+        description_.assign(m.text);
+        awaitingComment_ = description_.empty();
+        return;
+    case nc::MotionKind::SectionEnd:
+        sectionEnded(m);
+        return;
     case nc::MotionKind::ProgramStop:
     case nc::MotionKind::OptionalStop:
         facts_.stops.push_back({m.line, m.kind == nc::MotionKind::OptionalStop, lineComment_});
@@ -112,80 +120,26 @@ void SectionRecorder::motion(const nc::Motion& m)
     }
 }
 
-void SectionRecorder::line(std::int64_t number, std::string_view text, const nc::IsoNcAnalyzer& a)
+void SectionRecorder::sectionEnded(const nc::Motion& end)
 {
-    record_.lines = number;
-    if (a.isWordGiven(WordSlot::GWork)) {
-        const int work = util::truncToInt(a.wordValue(WordSlot::GWork));
-        if (work >= 54 && work <= 59) {
-            workOffset_ = work;
-        }
-    }
-    // Most lines hold no comment: they cost one search.
-    const bool parenthesis = text.find('(') != std::string_view::npos;
-    const std::string_view comment = parenthesis ? lineComment(text) : std::string_view();
-    const bool commentLine = parenthesis && isCommentLine(text);
-    if (record_.name.empty() && a.isWordGiven(WordSlot::O)) {
-        std::string name = "O";
-        const int value = util::truncToInt(a.wordValue(WordSlot::O));
-        if (value >= 0) {
-            util::appendUnsigned(name, static_cast<std::uint32_t>(value), 4, true);
-        } else {
-            name += util::formatInt(value);
-        }
-        record_.name = name;
-    }
-    // The program's comment: the first on a comment line or on the program number's line.
-    if (!commentSeen_ && !comment.empty() && (commentLine || a.isWordGiven(WordSlot::O))) {
-        record_.comment = util::cp932ToUtf8(comment);
-        commentSeen_ = true;
-    }
-
-    // The tool's description: the comment on the T line, or on the comment line right
-    // before it (as most programs name the tool), or on the M06 line; else the first
-    // comment line after the change.
-    if (a.isWordGiven(WordSlot::T)) {
-        tComment_ = util::cp932ToUtf8(!comment.empty() ? comment : std::string_view(previousLineComment_));
-    }
-    if (commentLine) {
-        previousLineComment_.assign(comment);
-    } else if (!previousLineComment_.empty()) {
-        previousLineComment_.clear();
-    }
-    lineComment_.clear();
-    if (!comment.empty()) {
-        lineComment_ = util::cp932ToUtf8(comment);
-        if (commentLine) {
-            pendingOperation_ = lineComment_;
-        }
-    }
-    toolChangeLine_ = a.wordValue(WordSlot::M) == 6.0;
-    if (toolChangeLine_) {
-        nextDescription_ = !tComment_.empty() ? tComment_ : util::cp932ToUtf8(comment);
-        tComment_.clear();
-    } else if (awaitingComment_ && commentLine) {
-        description_ = util::cp932ToUtf8(comment);
-        awaitingComment_ = false;
-    }
-}
-
-bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
-                                  std::int64_t lastLine)
-{
-    bool kept = false;
-    if (sectionHoldsAnything(summary) || !holes_.empty()) {
+    const nc::SectionFigures& f = *end.figures;
+    const report::Figures figures = figuresOf(f);
+    // The program's figures fold every section, kept or not, as the final report does.
+    report::foldFigures(record_.total, figures);
+    if (end.keep) {
         SectionRecord section;
         section.index = static_cast<int>(record_.sections.size()) + 1;
-        section.heading = heading;
-        section.tool = tool;
+        section.sequence = end.section;
+        section.heading = heading_;
+        section.tool = end.tool;
         section.description = description_;
-        section.anchor = anchor;
+        section.anchor = heading_ > 0 ? report::anchorName(end.tool, heading_) : std::string();
         section.firstLine = firstLine_;
-        section.lastLine = lastLine;
-        section.figures = summary.section;
-        section.cutLength = summary.sectionCutLength;
+        section.lastLine = end.line;
+        section.figures = figures;
+        section.cutLength = f.cutLength;
         // A classic clock's time is the classic time; a machine's comes from the worker.
-        section.machineTime = summary.section.totalTime;
+        section.machineTime = figures.totalTime;
         section.holes = std::move(holes_);
         section.feed = facts_.feed;
         section.spindle = facts_.spindle;
@@ -194,25 +148,16 @@ bool SectionRecorder::sectionFolded(const report::RunSummary& summary, int headi
         section.stops = std::move(facts_.stops);
         section.operations = std::move(facts_.operations);
         record_.sections.push_back(std::move(section));
-        kept = true;
+    }
+    if (end.nextTool != end.tool) {
+        ++heading_;
     }
     holes_.clear();
     facts_ = SectionRecord{};
     units_ = 0;
-    firstLine_ = lastLine + 1;
-    if (toolChangeLine_) {
-        description_ = nextDescription_;
-        awaitingComment_ = description_.empty();
-        toolChangeLine_ = false;
-    }
-    return kept;
-}
-
-void SectionRecorder::finish(const report::RunSummary& summary)
-{
-    record_.total = summary.program;
+    firstLine_ = end.line + 1;
     // The classic times, until a machine clock gives its own.
-    record_.machineTotal = summary.program.totalTime;
+    record_.machineTotal = record_.total.totalTime;
 }
 
 }  // namespace record

@@ -164,17 +164,17 @@ const EntryText& BlockEntries::entry(nc::IsoNcAnalyzer& a, std::string_view line
     if (dwell) {
         entry_.clear();
         dwellEntry(entry_);
-        a.setWordValue(WordSlot::GNonModal, 11.0);
+        a.setWordValue(WordSlot::GNonModal, nc::kConsumedDwell);
     }
     if (stop) {
         entry_.clear();
         stopEntry(entry_);
-        a.setWordValue(WordSlot::M, 9999.0);
+        a.setWordValue(WordSlot::M, nc::kConsumedStop);
     }
     if (optionalStop) {
         entry_.clear();
         optionalStopEntry(entry_);
-        a.setWordValue(WordSlot::M, 9999.0);
+        a.setWordValue(WordSlot::M, nc::kConsumedStop);
     }
 
     // 4. An R that cannot reach the arc's end point is flagged whatever the entry shows.

@@ -28,22 +28,26 @@ void foldSection(RunSummary& summary, const nc::IsoNcAnalyzer& a)
 {
     summary.sectionCutLength = a.cutLengthSum();
     Figures& s = summary.section;
-    Figures& p = summary.program;
     s.xMax = a.maxX();
     s.yMax = a.maxY();
     s.zMax = a.maxZ();
     s.xMin = a.minX();
     s.yMin = a.minY();
     s.zMin = a.minZ();
+    s.cutTime = a.cutTimeSum();
+    s.rapidTime = a.rapidTimeSum();
+    s.totalTime = a.totalTimeSum();
+    foldFigures(summary.program, s);
+}
+
+void foldFigures(Figures& p, const Figures& s)
+{
     p.xMax = util::maxOf(s.xMax, p.xMax);
     p.yMax = util::maxOf(s.yMax, p.yMax);
     p.zMax = util::maxOf(s.zMax, p.zMax);
     p.xMin = util::minOf(s.xMin, p.xMin);
     p.yMin = util::minOf(s.yMin, p.yMin);
     p.zMin = util::minOf(s.zMin, p.zMin);
-    s.cutTime = a.cutTimeSum();
-    s.rapidTime = a.rapidTimeSum();
-    s.totalTime = a.totalTimeSum();
     p.cutTime += s.cutTime;
     p.rapidTime += s.rapidTime;
     p.totalTime += s.totalTime;

@@ -34,6 +34,8 @@ void resetForRun(RunSummary& summary);
 // Takes the analyzer's section sums and extents as the last section and folds them into
 // the program figures.
 void foldSection(RunSummary& summary, const nc::IsoNcAnalyzer& analyzer);
+// Folds a section's figures into the program's: the extents widen, the times add.
+void foldFigures(Figures& program, const Figures& section);
 
 enum class LinesFor { InfoBlock, FinalReport };
 

@@ -240,34 +240,27 @@ private:
         // 1. Interpret, then the line's text cell.
         ++lineNumber_;
         analyzer_.setLine(line);
-        stream_.line(lineNumber_, line, analyzer_);
-        bool lineEndsSection = false;
+        stream_.line(lineNumber_, analyzer_);
         std::string& out = listing_->buffer();
         out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
         appendLineText(out, line);
         out += skeleton_.textCellEnd;
 
-        // 2. Tool change and program end. The injected block makes M stop reading 6, so
-        // one M06 ends one section.
+        // 2. The stream says where tool sections end: at a tool change, and at every line
+        // from the program end on. The injected block makes M stop reading 6, so one M06
+        // ends one section.
         const int newTool = util::truncToInt(analyzer_.wordValue(WordSlot::T));
         const bool toolChanged = newTool != currentTool_;
-        if (analyzer_.wordValue(WordSlot::M) == 6.0) {
+        if (stream_.toolChanged()) {
             toolChangeSeen_ = true;
-            lineEndsSection = true;
-            analyzer_.setLine("M99998");
-            analyzer_.setWordValue(WordSlot::M, 99997.0);
+            analyzer_.setLine(nc::kConsumedToolChangeBlock);
+            analyzer_.setWordValue(WordSlot::M, nc::kConsumedToolChange);
         }
-        const double m = analyzer_.wordValue(WordSlot::M);
-        if (m == 2.0 || m == 30.0) {
-            programEndSeen_ = true;
-        }
-
-        // 3. After the program end every line ends a section.
-        if (lineEndsSection || programEndSeen_) {
+        if (stream_.sectionEnded()) {
             endSection(newTool, toolChanged, out);
         }
 
-        // 4. The entry cell, its non-empty lines separated by line breaks.
+        // 3. The entry cell, its non-empty lines separated by line breaks.
         const report::EntryText& entry = entries_.entry(analyzer_, line);
         if (const report::BlockEntries::Overcut* overcut = entries_.lastOvercut()) {
             stream_.overcut(lineNumber_, overcut->dNumber, overcut->toolRadius, overcut->arcRadius);
@@ -286,8 +279,6 @@ private:
     void endSection(int newTool, bool toolChanged, std::string& out)
     {
         report::foldSection(state_.summary, analyzer_);
-        stream_.sectionEnded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_,
-                             toolChanged ? newTool : currentTool_);
         out += skeleton_.sectionCellStart;
         if (toolChangeSeen_) {
             out += skeleton_.sectionRowBreak;
@@ -310,15 +301,7 @@ private:
 
     // The record of a run that ends early: the section it was in counts, so the totals
     // are the sums of the sections read.
-    void recordWhatWasRead()
-    {
-        report::RunSummary summary = state_.summary;
-        if (!programEndSeen_) {
-            report::foldSection(summary, analyzer_);
-            stream_.sectionEnded(summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_, currentTool_);
-        }
-        stream_.finish(summary, false, lineNumber_);
-    }
+    void recordWhatWasRead() { stream_.finish(analyzer_, false, lineNumber_); }
 
     // The sheet of a run that ended early, when the run writes one: what was read, and why
     // it ended. A sheet that cannot be written is no further error.
@@ -346,12 +329,10 @@ private:
     void finish()
     {
         // 1. The open section counts unless the program end has folded it already.
-        if (!programEndSeen_) {
+        if (!stream_.programEnded()) {
             report::foldSection(state_.summary, analyzer_);
-            stream_.sectionEnded(state_.summary, sectionNumber_, currentTool_, currentAnchor(), lineNumber_,
-                                 currentTool_);
         }
-        stream_.finish(state_.summary, true, lineNumber_);
+        stream_.finish(analyzer_, true, lineNumber_);
 
         // 2. Final report and index, then the page ends.
         std::string& out = listing_->buffer();
@@ -390,11 +371,6 @@ public:
     const std::string& sheetPath() const { return sheetPath_; }
 
 private:
-    std::string currentAnchor() const
-    {
-        return sectionNumber_ > 0 ? anchors_[static_cast<std::size_t>(sectionNumber_ - 1)] : std::string();
-    }
-
     const RunSettings& settings_;
     AppState& state_;
     const Services& services_;
@@ -419,7 +395,6 @@ private:
     std::vector<std::string> anchors_;  // anchor names of the tool headings, in order
     bool shadeFirst_ = true;
     bool toolChangeSeen_ = false;       // an M06 line was seen
-    bool programEndSeen_ = false;       // an M02 or M30 line was seen
 };
 
 }  // namespace

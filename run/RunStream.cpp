@@ -46,17 +46,10 @@ RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record,
     }
 }
 
-void RunStream::sectionEnded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
-                             std::int64_t lastLine, int toolAfter)
-{
-    const bool kept = recorder_.sectionFolded(summary, heading, tool, anchor, lastLine);
-    emitter_.endSection(kept, toolAfter);
-}
-
-void RunStream::finish(const report::RunSummary& summary, bool completed, std::int64_t lastLine)
+void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine)
 {
     finished_ = true;
-    recorder_.finish(summary);
+    emitter_.finish(analyzer, lastLine);
     checks_.finish(completed, lastLine);
     record_.findings = checks_.takeFindings();
     // The over-cut lines of each section are its over-cut findings.
@@ -77,9 +70,16 @@ void RunStream::finish(const report::RunSummary& summary, bool completed, std::i
     }
     record_.machineTotal = clock_.totalMinutes();
     record_.machineUntimedHoles = clock_.untimedHoles();
-    const std::vector<double>& minutes = clock_.sectionMinutes();
-    for (std::size_t i = 0; i < record_.sections.size() && i < minutes.size(); ++i) {
-        record_.sections[i].machineTime = minutes[i];
+    // Both lists are in the stream's order of sections: each section finds its own.
+    const auto& minutes = clock_.sectionMinutes();
+    auto next = minutes.begin();
+    for (record::SectionRecord& section : record_.sections) {
+        while (next != minutes.end() && next->first < section.sequence) {
+            ++next;
+        }
+        if (next != minutes.end() && next->first == section.sequence) {
+            section.machineTime = next->second;
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 // The motion stream of one run and its consumers: the section record and the program
 // checks on the run's thread, the pictures and the machine clock on a worker's. The run
-// tells it each line and each section end; it keeps the record's stream-made figures.
+// hands it each interpreted line; the stream says where tool sections end.
 #pragma once
 
 #include "checks/ProgramChecks.h"
@@ -9,7 +9,6 @@
 #include "nc/MotionEmitter.h"
 #include "record/ProgramRecord.h"
 #include "record/SectionRecorder.h"
-#include "report/RunSummary.h"
 #include "run/RunSettings.h"
 #include "run/StreamWorker.h"
 #include "sheet/SheetPictures.h"
@@ -28,24 +27,19 @@ public:
     void start(double x, double y, double z) { emitter_.start(x, y, z); }
     // After the interpreter has read line `number`, before the run consumes any of its
     // one-shot codes.
-    void line(std::int64_t number, const std::string& text, const nc::IsoNcAnalyzer& analyzer)
-    {
-        recorder_.line(number, text, analyzer);
-        checks_.line(number, text, analyzer);
-        emitter_.block(analyzer, number);
-    }
+    void line(std::int64_t number, const nc::IsoNcAnalyzer& analyzer) { emitter_.block(analyzer, number); }
+    // What the last line did to the tool sections (see nc::MotionEmitter).
+    bool toolChanged() const { return emitter_.toolChanged(); }
+    bool sectionEnded() const { return emitter_.sectionEnded(); }
+    bool programEnded() const { return emitter_.programEnded(); }
     // The classic report flagged an over-cut on line `number`: a finding like the checks'.
     void overcut(std::int64_t number, int dNumber, double toolRadius, double arcRadius)
     {
         checks_.overcut(number, dNumber, toolRadius, arcRadius);
     }
-    // The report folded a section ending at `lastLine`: its heading number, tool and
-    // anchor; `toolAfter` is the tool of the section that opens.
-    void sectionEnded(const report::RunSummary& summary, int heading, int tool, const std::string& anchor,
-                      std::int64_t lastLine, int toolAfter);
-    // The program is read: `completed` when to its end; `summary` holds every section.
-    // Waits for the worker and takes its figures into the record.
-    void finish(const report::RunSummary& summary, bool completed, std::int64_t lastLine);
+    // The program is read up to line `lastLine`: `completed` when to its end. The open
+    // section ends; waits for the worker and takes its figures into the record.
+    void finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine);
     bool finished() const { return finished_; }
 
     // After finish().

@@ -23,10 +23,23 @@ public:
 
     void motion(const nc::Motion& motion) override
     {
+        // What the writing says is for the consumers on the run's thread; what the worker
+        // keeps must not point into the run's buffers.
+        switch (motion.kind) {
+        case nc::MotionKind::Block:
+        case nc::MotionKind::Comment:
+        case nc::MotionKind::WorkOffset:
+        case nc::MotionKind::ProgramNumber:
+            return;
+        default:
+            break;
+        }
         if (filling_.empty()) {
             filling_.reserve(kBatch);
         }
         filling_.push_back(motion);
+        filling_.back().text = {};
+        filling_.back().figures = nullptr;
         if (filling_.size() >= kBatch) {
             handOff_.handOver(filling_);
         }

@@ -1,5 +1,5 @@
 // Each check on lines that must find something and lines that must not; a program runs
-// through the interpreter, the motion stream and the checks as a run does.
+// through the interpreter and the motion stream into the checks as a run does.
 #include "checks/ProgramChecks.h"
 #include "nc/IsoNcAnalyzer.h"
 #include "nc/MotionEmitter.h"
@@ -35,11 +35,7 @@ std::vector<checks::Finding> findingsOf(const std::string& program, const checks
         const std::string line = program.substr(start, end - start);
         start = end + 1;
         analyzer.setLine(line);
-        checks.line(++number, line, analyzer);
-        emitter.block(analyzer, number);
-        if (analyzer.wordValue(nc::WordSlot::M) == 6.0) {
-            emitter.endSection(true, 0);
-        }
+        emitter.block(analyzer, ++number);
     }
     checks.finish(true, number);
     return checks.takeFindings();

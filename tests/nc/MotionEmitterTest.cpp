@@ -39,6 +39,10 @@ std::string describe(const nc::Motion& m)
     case MotionKind::ProgramEnd: text = "end"; break;
     case MotionKind::Units: text = m.inch ? "inch" : "mm"; break;
     case MotionKind::SectionEnd: text = m.keep ? "section end, kept" : "section end"; break;
+    case MotionKind::Block:
+    case MotionKind::Comment:
+    case MotionKind::WorkOffset:
+    case MotionKind::ProgramNumber: text = "writing"; break;
     }
     return text + (m.inch && m.kind != MotionKind::Units ? " (inch)" : "") + " @" + std::to_string(m.line) + "/s" +
            std::to_string(m.section);
@@ -47,10 +51,16 @@ std::string describe(const nc::Motion& m)
 class Recorder : public nc::MotionSink {
 public:
     std::vector<std::string> seen;
-    void motion(const nc::Motion& m) override { seen.push_back(describe(m)); }
+    void motion(const nc::Motion& m) override
+    {
+        if (m.kind != MotionKind::Block && m.kind != MotionKind::Comment && m.kind != MotionKind::WorkOffset &&
+            m.kind != MotionKind::ProgramNumber) {
+            seen.push_back(describe(m));
+        }
+    }
 };
 
-// Reads the lines as a run does: each block into the emitter, and an M06 ends the section.
+// Reads the lines as a run does: each block into the emitter, which ends the sections.
 std::vector<std::string> motionsOf(std::initializer_list<std::string_view> lines)
 {
     nc::IsoNcAnalyzer analyzer;
@@ -63,9 +73,6 @@ std::vector<std::string> motionsOf(std::initializer_list<std::string_view> lines
     for (const std::string_view line : lines) {
         analyzer.setLine(line);
         emitter.block(analyzer, ++number);
-        if (analyzer.wordValue(nc::WordSlot::M) == 6.0) {
-            emitter.endSection(true, 2);
-        }
     }
     return recorder.seen;
 }
@@ -100,6 +107,8 @@ TEST(MotionEmitter, ExpandsCyclesAndFollowsTheToolThroughArcsUnitsDwellsAndToolC
         "tool change T2 (inch) @12/s1",
         "coolant on (inch) @13/s1",
         "end (inch) @14/s1",
+        // The program end ends the section (the analyzer's sums were never folded here).
+        "section end, kept (inch) @14/s1",
     };
     EXPECT_EQ(motionsOf({"G90 G00 X10. Y10. Z50. S1000 M03",
                          "G98 G81 X10. Y10. Z-5. R2. F100",

@@ -1,3 +1,4 @@
+#include "nc/LineComment.h"
 #include "record/SectionRecorder.h"
 
 #include <gtest/gtest.h>
@@ -19,30 +20,78 @@ TEST(LineComment, IsTheTextInsideTheFirstParentheses)
         {"()", ""},
     };
     for (const auto& [line, comment] : cases) {
-        EXPECT_EQ(record::lineComment(line), comment) << line;
+        EXPECT_EQ(nc::lineComment(line), comment) << line;
     }
 }
 
-// Holes come from the motion stream, counted per cycle into the section that holds them.
-TEST(SectionRecorder, CountsHolesOfTheStreamIntoTheirSection)
+nc::Motion motion(nc::MotionKind kind, std::int64_t line)
+{
+    nc::Motion m;
+    m.kind = kind;
+    m.line = line;
+    return m;
+}
+
+nc::Motion sectionEnd(std::int64_t line, int section, int tool, int nextTool, const nc::SectionFigures& figures,
+                      bool keep)
+{
+    nc::Motion m = motion(nc::MotionKind::SectionEnd, line);
+    m.section = section;
+    m.tool = tool;
+    m.nextTool = nextTool;
+    m.figures = &figures;
+    m.keep = keep;
+    return m;
+}
+
+// The record is made of the stream alone: holes counted per cycle into their section, a
+// section kept only when the stream says so, headings numbered at each new tool, the
+// tool named by its change or else by the next comment line, and the program's figures
+// folded from every section end, kept or not.
+TEST(SectionRecorder, BuildsTheSectionsFromTheStream)
 {
     record::ProgramRecord record;
     record::SectionRecorder recorder(record);
-    nc::Motion hole;
-    hole.kind = nc::MotionKind::Hole;
+    nc::SectionFigures first;
+    first.cutLength = 5.0;
+    first.totalTime = 1.5;
+    first.minZ = -3.0;
+    first.maxZ = 10.0;
+    nc::SectionFigures empty;
+    empty.totalTime = 0.25;  // a tool change's time: the program counts it, the sheet does not
+
+    nc::Motion hole = motion(nc::MotionKind::Hole, 3);
     for (const int code : {81, 81, 83}) {
         hole.cycleCode = code;
         recorder.motion(hole);
     }
-    nc::Motion feed;
-    feed.kind = nc::MotionKind::Feed;
-    recorder.motion(feed);
-    report::RunSummary summary;
-    EXPECT_TRUE(recorder.sectionFolded(summary, 1, 3, "T3_1", 10));
-    EXPECT_FALSE(recorder.sectionFolded(summary, 1, 3, "T3_1", 12));  // nothing in it
-    ASSERT_EQ(record.sections.size(), 1u);
+    recorder.motion(sectionEnd(4, 0, 0, 3, first, true));
+    nc::Motion change = motion(nc::MotionKind::ToolChange, 4);
+    change.tool = 3;
+    recorder.motion(change);  // no description: the next comment line gives it
+    nc::Motion comment = motion(nc::MotionKind::Comment, 5);
+    comment.text = "DRILL 5";
+    comment.commentLine = true;
+    recorder.motion(comment);
+    recorder.motion(sectionEnd(9, 1, 3, 3, empty, false));
+    recorder.motion(sectionEnd(12, 2, 3, 4, first, true));
+
+    ASSERT_EQ(record.sections.size(), 2u);
     EXPECT_EQ(record.sections[0].holes, (std::map<int, std::int64_t>{{81, 2}, {83, 1}}));
-    EXPECT_EQ(record.sections[0].lastLine, 10);
+    EXPECT_EQ(record.sections[0].heading, 0);
+    EXPECT_EQ(record.sections[0].anchor, "");
+    EXPECT_EQ(record.sections[0].lastLine, 4);
+    const record::SectionRecord& drill = record.sections[1];
+    EXPECT_EQ(drill.sequence, 2);
+    EXPECT_EQ(drill.heading, 1);
+    EXPECT_EQ(drill.tool, 3);
+    EXPECT_EQ(drill.description, "DRILL 5");
+    EXPECT_EQ(drill.firstLine, 10);
+    EXPECT_EQ(drill.lastLine, 12);
+    EXPECT_TRUE(drill.holes.empty());
+    EXPECT_EQ(record.total.totalTime, 1.5 + 0.25 + 1.5);
+    EXPECT_EQ(record.total.zMin, -3.0);
+    EXPECT_EQ(record.machineTotal, record.total.totalTime);
 }
 
 }  // namespace
