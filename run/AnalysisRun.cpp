@@ -1,22 +1,17 @@
 #include "run/AnalysisRun.h"
 
 #include "nc/IsoNcAnalyzer.h"
-#include "report/BlockEntries.h"
-#include "report/ReportSkeleton.h"
-#include "report/ReportWriter.h"
+#include "report/ClassicReport.h"
 #include "run/Messages.h"
 #include "run/ProgramReader.h"
 #include "run/RunStream.h"
 #include "sheet/SheetPage.h"
-#include "util/Cp932.h"
 #include "util/File.h"
-#include "util/Kazu.h"
 #include "util/Number.h"
 #include "util/UserError.h"
 
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -24,22 +19,7 @@ namespace run {
 
 namespace {
 
-using nc::WordSlot;
 using util::MessageBoxService;
-
-// The header template's link to the setup sheet, for a run that writes none: no page
-// links to a file that is not there. The line that holds it goes whole.
-void withoutSheetLink(std::string& header)
-{
-    const std::size_t link = header.find("href=\"sheet.html\"");
-    if (link == std::string::npos) {
-        return;
-    }
-    const std::size_t start = header.rfind('\n', link);
-    const std::size_t lineStart = start == std::string::npos ? 0 : start + 1;
-    const std::size_t end = header.find('\n', link);
-    header.erase(lineStart, end == std::string::npos ? std::string::npos : end + 1 - lineStart);
-}
 
 std::string startNumber(double value)
 {
@@ -49,21 +29,6 @@ std::string startNumber(double value)
         text += ".0";
     }
     return text;
-}
-
-// "&#x1F600;" for U+1F600.
-void appendCharacterReference(std::string& out, char32_t codePoint)
-{
-    constexpr char kHex[] = "0123456789ABCDEF";
-    out += "&#x";
-    int shift = 28;
-    while (shift > 0 && ((codePoint >> shift) & 0xF) == 0) {
-        shift -= 4;
-    }
-    for (; shift >= 0; shift -= 4) {
-        out += kHex[(codePoint >> shift) & 0xF];
-    }
-    out += ';';
 }
 
 // The message services of a run, noting every text shown for the run's record.
@@ -109,21 +74,19 @@ std::string localDateTime()
     return text;
 }
 
-// The line loop and everything it writes; owns the open files, so leaving early by an
-// exception closes them with what was written so far.
+// One run's reading: the NC file line by line through the interpreter into the motion
+// stream and the classic report, then the sheet. Owns the open files, so leaving early by
+// an exception closes them with what was written so far.
 class ReportRun {
 public:
     ReportRun(const RunSettings& settings, AppState& state, const Services& services, report::ReportOutput& output,
               const std::string& resultDir, record::ProgramRecord& record)
         : settings_(settings),
-          state_(state),
           services_(services),
           output_(output),
-          dataPath_(util::joinPath(resultDir, "data.html")),
-          jumpPath_(util::joinPath(resultDir, "jump.html")),
           sheetPath_(util::joinPath(resultDir, "sheet.html")),
-          skeleton_(dataPath_),
-          entries_(state.entryState, state.radiusCache, services.radius, settings.offsetCheck),
+          classic_({resultDir, headerTemplatePath(state), settings.writeSheet, settings.offsetCheck}, state.summary,
+                   state.entryState, state.radiusCache, services.radius, output, services.messages),
           record_(record),
           stream_(settings, record, services.motions)
     {
@@ -169,21 +132,10 @@ public:
         }
         reader_.emplace(std::move(nc), settings_.ncFile, services_.progress);
 
-        // 4. Both files begin with the header template.
-        std::unique_ptr<report::OutputFile> jumpFile = startFromHeader(jumpPath_);
-        if (!jumpFile) {
+        // 4. Both pages begin with the header template; the first section starts empty.
+        if (!classic_.open()) {
             return false;
         }
-        jump_.emplace(std::move(jumpFile), jumpPath_);
-        std::unique_ptr<report::OutputFile> dataFile = startFromHeader(dataPath_);
-        if (!dataFile) {
-            return false;
-        }
-        listing_.emplace(std::move(dataFile), dataPath_, skeleton_.lineBreak, true);
-
-        // 5. The table start, and the first section starts empty.
-        listing_->write(skeleton_.tableStart);
-        jump_->write(skeleton_.tableStart);
         analyzer_.resetExtents();
         analyzer_.resetSums();
 
@@ -201,102 +153,21 @@ public:
         return true;
     }
 
+    bool sheetWritten() const { return sheetWritten_; }
+    const std::string& sheetPath() const { return sheetPath_; }
+
 private:
-    // Creates or empties the file and writes the header template into it. Without the
-    // template the file still starts empty, so no earlier run's content stays in front.
-    std::unique_ptr<report::OutputFile> startFromHeader(const std::string& path)
-    {
-        std::optional<std::string> header = util::readWholeFile(headerTemplatePath(state_), services_.messages);
-        if (header && !settings_.writeSheet) {
-            withoutSheetLink(*header);
-        }
-        std::unique_ptr<report::OutputFile> out = output_.create(path);
-        if (!out) {
-            services_.messages.showMessage(util::openErrorText(path), util::kOpenErrorCaption,
-                                           util::MessageBoxService::Buttons::Ok);
-            return nullptr;
-        }
-        if (header && !out->write(*header)) {
-            throw util::WriteError(path);
-        }
-        return out;
-    }
-
-    // The line's text: each character code page 932 cannot hold as a numeric character
-    // reference where the interpreter saw "?".
-    void appendLineText(std::string& out, std::string_view line) const
-    {
-        std::size_t start = 0;
-        for (const util::UnmappedCharacter& character : reader_->unmapped()) {
-            report::appendEscapedHtml(out, line.substr(start, character.position - start));
-            appendCharacterReference(out, character.codePoint);
-            start = character.position + 1;
-        }
-        report::appendEscapedHtml(out, line.substr(start));
-    }
-
     void processLine(const std::string& line)
     {
-        // 1. Interpret, then the line's text cell.
+        // The interpreter reads the line, the stream says what it does (and where sections
+        // end), the classic report writes its row; an over-cut it shows is a finding too.
         ++lineNumber_;
         analyzer_.setLine(line);
         stream_.line(lineNumber_, analyzer_);
-        std::string& out = listing_->buffer();
-        out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
-        appendLineText(out, line);
-        out += skeleton_.textCellEnd;
-
-        // 2. The stream says where tool sections end: at a tool change, and at every line
-        // from the program end on. The injected block makes M stop reading 6, so one M06
-        // ends one section.
-        const int newTool = util::truncToInt(analyzer_.wordValue(WordSlot::T));
-        const bool toolChanged = newTool != currentTool_;
-        if (stream_.toolChanged()) {
-            toolChangeSeen_ = true;
-            analyzer_.setLine(nc::kConsumedToolChangeBlock);
-            analyzer_.setWordValue(WordSlot::M, nc::kConsumedToolChange);
-        }
-        if (stream_.sectionEnded()) {
-            endSection(newTool, toolChanged, out);
-        }
-
-        // 3. The entry cell, its non-empty lines separated by line breaks.
-        const report::EntryText& entry = entries_.entry(analyzer_, line);
-        if (const report::BlockEntries::Overcut* overcut = entries_.lastOvercut()) {
+        classic_.line(line, reader_->unmapped(), analyzer_, stream_.toolChanged(), stream_.sectionEnded());
+        if (const report::BlockEntries::Overcut* overcut = classic_.lastOvercut()) {
             stream_.overcut(lineNumber_, overcut->dNumber, overcut->toolRadius, overcut->arcRadius);
         }
-        if (analyzer_.isCutterCompActive()) {
-            out += skeleton_.compensatedEntryCellStart;
-        } else {
-            out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
-        }
-        shadeFirst_ = !shadeFirst_;
-        listing_->entry(entry);
-        out += skeleton_.entryCellEnd;
-        listing_->flushIfFull();
-    }
-
-    void endSection(int newTool, bool toolChanged, std::string& out)
-    {
-        report::foldSection(state_.summary, analyzer_);
-        out += skeleton_.sectionCellStart;
-        if (toolChangeSeen_) {
-            out += skeleton_.sectionRowBreak;
-        }
-        if (state_.summary.sectionCutLength != 0.0) {
-            skeleton_.appendInfoBlockStart(out, sectionNumber_, currentTool_);
-            report::appendExtentsAndTimeLines(out, state_.summary.section, report::LinesFor::InfoBlock);
-            out += skeleton_.infoBlockEnd;
-        }
-        if (toolChanged) {
-            ++sectionNumber_;
-            currentTool_ = newTool;
-            anchors_.push_back(report::anchorName(currentTool_, sectionNumber_));
-            skeleton_.appendToolHeading(out, currentTool_, anchors_.back(), sectionNumber_);
-        }
-        out += skeleton_.sectionEnd;
-        analyzer_.resetExtents();
-        analyzer_.resetSums();
     }
 
     // The record of a run that ends early: the section it was in counts, so the totals
@@ -328,35 +199,15 @@ private:
 
     void finish()
     {
-        // 1. The open section counts unless the program end has folded it already.
-        if (!stream_.programEnded()) {
-            report::foldSection(state_.summary, analyzer_);
-        }
+        // 1. The open section counts unless the program end has ended every section.
+        classic_.writeEnd(analyzer_, !stream_.programEnded());
         stream_.finish(analyzer_, true, lineNumber_);
 
-        // 2. Final report and index, then the page ends.
-        std::string& out = listing_->buffer();
-        out += skeleton_.finalReportStart;
-        report::appendExtentsAndTimeLines(out, state_.summary.program, report::LinesFor::FinalReport);
-        out += skeleton_.finalReportEnd;
-        out += skeleton_.listingIndexCellStart;
-        skeleton_.appendIndexLinks(out, anchors_);
-        out += skeleton_.indexCellEnd;
-        std::string& index = jump_->buffer();
-        index += skeleton_.toolIndexCellStart;
-        skeleton_.appendIndexLinks(index, anchors_);
-        index += skeleton_.indexCellEnd;
-        listing_->write(skeleton_.tableEnd);
-        jump_->write(skeleton_.tableEnd);
-        listing_->write(skeleton_.pageEnd);
-        jump_->write(skeleton_.pageEnd);
-
-        // 3. Close; a write that fails here still ends the run as failed.
+        // 2. Close; a write that fails here still ends the run as failed.
         reader_->close();
-        jump_->close();
-        listing_->close();
+        classic_.close();
 
-        // 4. The setup sheet, once the report is complete.
+        // 3. The setup sheet, once the report is complete.
         if (settings_.writeSheet) {
             const std::unique_ptr<report::OutputFile> sheet = output_.create(sheetPath_);
             if (!sheet || !sheet->write(sheet::sheetPage(record_, stream_.pictures())) || !sheet->close()) {
@@ -366,35 +217,17 @@ private:
         }
     }
 
-public:
-    bool sheetWritten() const { return sheetWritten_; }
-    const std::string& sheetPath() const { return sheetPath_; }
-
-private:
     const RunSettings& settings_;
-    AppState& state_;
     const Services& services_;
     report::ReportOutput& output_;
-    std::string dataPath_;
-    std::string jumpPath_;
     std::string sheetPath_;
-    report::ReportSkeleton skeleton_;
-    report::BlockEntries entries_;
+    report::ClassicReport classic_;
     nc::IsoNcAnalyzer analyzer_;
     record::ProgramRecord& record_;
     RunStream stream_;
     std::int64_t lineNumber_ = 0;       // NC lines read, from 1
     bool sheetWritten_ = false;
-
     std::optional<ProgramReader> reader_;
-    std::optional<report::ReportWriter> jump_;
-    std::optional<report::ReportWriter> listing_;
-
-    int currentTool_ = 0;
-    int sectionNumber_ = 0;             // tool headings written so far
-    std::vector<std::string> anchors_;  // anchor names of the tool headings, in order
-    bool shadeFirst_ = true;
-    bool toolChangeSeen_ = false;       // an M06 line was seen
 };
 
 }  // namespace
@@ -493,7 +326,7 @@ RunResult runAnalysis(const RunSettings& settings, AppState& state, const Servic
         return result;
     }
 
-    // 6. Hand the index page to the desktop.
+    // 5. Hand the index page to the desktop.
     result.outcome = RunOutcome::Completed;
     result.opened = services.shell.openDocument(result.indexPage);
     return result;

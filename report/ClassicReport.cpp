@@ -1,0 +1,192 @@
+#include "report/ClassicReport.h"
+
+#include "util/File.h"
+#include "util/Kazu.h"
+#include "util/UserError.h"
+
+namespace report {
+
+namespace {
+
+using nc::WordSlot;
+
+// The header template's link to the setup sheet, for a run that writes none: no page
+// links to a file that is not there. The line that holds it goes whole.
+void withoutSheetLink(std::string& header)
+{
+    const std::size_t link = header.find("href=\"sheet.html\"");
+    if (link == std::string::npos) {
+        return;
+    }
+    const std::size_t start = header.rfind('\n', link);
+    const std::size_t lineStart = start == std::string::npos ? 0 : start + 1;
+    const std::size_t end = header.find('\n', link);
+    header.erase(lineStart, end == std::string::npos ? std::string::npos : end + 1 - lineStart);
+}
+
+// "&#x1F600;" for U+1F600.
+void appendCharacterReference(std::string& out, char32_t codePoint)
+{
+    constexpr char kHex[] = "0123456789ABCDEF";
+    out += "&#x";
+    int shift = 28;
+    while (shift > 0 && ((codePoint >> shift) & 0xF) == 0) {
+        shift -= 4;
+    }
+    for (; shift >= 0; shift -= 4) {
+        out += kHex[(codePoint >> shift) & 0xF];
+    }
+    out += ';';
+}
+
+// The line's text: each character code page 932 cannot hold as a numeric character
+// reference where the interpreter saw "?".
+void appendLineText(std::string& out, std::string_view line, const std::vector<util::UnmappedCharacter>& unmapped)
+{
+    std::size_t start = 0;
+    for (const util::UnmappedCharacter& character : unmapped) {
+        appendEscapedHtml(out, line.substr(start, character.position - start));
+        appendCharacterReference(out, character.codePoint);
+        start = character.position + 1;
+    }
+    appendEscapedHtml(out, line.substr(start));
+}
+
+}  // namespace
+
+ClassicReport::ClassicReport(ClassicReportSetup setup, RunSummary& summary, EntryState& entryState,
+                             RadiusCache& radiusCache, RadiusPrompt& prompt, ReportOutput& output,
+                             util::MessageBoxService& messages)
+    : setup_(std::move(setup)),
+      summary_(summary),
+      output_(output),
+      messages_(messages),
+      dataPath_(util::joinPath(setup_.resultDir, "data.html")),
+      jumpPath_(util::joinPath(setup_.resultDir, "jump.html")),
+      skeleton_(dataPath_),
+      entries_(entryState, radiusCache, prompt, setup_.offsetCheck)
+{
+}
+
+std::unique_ptr<OutputFile> ClassicReport::startFromHeader(const std::string& path)
+{
+    // Created or emptied, then the header template. Without the template the file still
+    // starts empty, so no earlier run's content stays in front.
+    std::optional<std::string> header = util::readWholeFile(setup_.headerTemplate, messages_);
+    if (header && !setup_.linksSheet) {
+        withoutSheetLink(*header);
+    }
+    std::unique_ptr<OutputFile> out = output_.create(path);
+    if (!out) {
+        messages_.showMessage(util::openErrorText(path), util::kOpenErrorCaption, util::MessageBoxService::Buttons::Ok);
+        return nullptr;
+    }
+    if (header && !out->write(*header)) {
+        throw util::WriteError(path);
+    }
+    return out;
+}
+
+bool ClassicReport::open()
+{
+    std::unique_ptr<OutputFile> jumpFile = startFromHeader(jumpPath_);
+    if (!jumpFile) {
+        return false;
+    }
+    jump_.emplace(std::move(jumpFile), jumpPath_);
+    std::unique_ptr<OutputFile> dataFile = startFromHeader(dataPath_);
+    if (!dataFile) {
+        return false;
+    }
+    listing_.emplace(std::move(dataFile), dataPath_, skeleton_.lineBreak, true);
+    listing_->write(skeleton_.tableStart);
+    jump_->write(skeleton_.tableStart);
+    return true;
+}
+
+void ClassicReport::line(std::string_view text, const std::vector<util::UnmappedCharacter>& unmapped,
+                         nc::IsoNcAnalyzer& analyzer, bool toolChanged, bool sectionEnded)
+{
+    // 1. The line's text cell.
+    std::string& out = listing_->buffer();
+    out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
+    appendLineText(out, text, unmapped);
+    out += skeleton_.textCellEnd;
+
+    // 2. Where the stream ended a section, a tool heading when the tool is another. The
+    // injected block makes M stop reading 6, so one M06 ends one section.
+    const int newTool = util::truncToInt(analyzer.wordValue(WordSlot::T));
+    if (toolChanged) {
+        toolChangeSeen_ = true;
+        analyzer.setLine(nc::kConsumedToolChangeBlock);
+        analyzer.setWordValue(WordSlot::M, nc::kConsumedToolChange);
+    }
+    if (sectionEnded) {
+        endSection(newTool, newTool != currentTool_, analyzer, out);
+    }
+
+    // 3. The entry cell, its non-empty lines separated by line breaks.
+    const EntryText& entry = entries_.entry(analyzer, text);
+    if (analyzer.isCutterCompActive()) {
+        out += skeleton_.compensatedEntryCellStart;
+    } else {
+        out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
+    }
+    shadeFirst_ = !shadeFirst_;
+    listing_->entry(entry);
+    out += skeleton_.entryCellEnd;
+    listing_->flushIfFull();
+}
+
+void ClassicReport::endSection(int newTool, bool toolChanged, nc::IsoNcAnalyzer& analyzer, std::string& out)
+{
+    foldSection(summary_, analyzer);
+    out += skeleton_.sectionCellStart;
+    if (toolChangeSeen_) {
+        out += skeleton_.sectionRowBreak;
+    }
+    if (summary_.sectionCutLength != 0.0) {
+        skeleton_.appendInfoBlockStart(out, sectionNumber_, currentTool_);
+        appendExtentsAndTimeLines(out, summary_.section, LinesFor::InfoBlock);
+        out += skeleton_.infoBlockEnd;
+    }
+    if (toolChanged) {
+        ++sectionNumber_;
+        currentTool_ = newTool;
+        anchors_.push_back(anchorName(currentTool_, sectionNumber_));
+        skeleton_.appendToolHeading(out, currentTool_, anchors_.back(), sectionNumber_);
+    }
+    out += skeleton_.sectionEnd;
+    analyzer.resetExtents();
+    analyzer.resetSums();
+}
+
+void ClassicReport::writeEnd(const nc::IsoNcAnalyzer& analyzer, bool foldOpenSection)
+{
+    if (foldOpenSection) {
+        foldSection(summary_, analyzer);
+    }
+    std::string& out = listing_->buffer();
+    out += skeleton_.finalReportStart;
+    appendExtentsAndTimeLines(out, summary_.program, LinesFor::FinalReport);
+    out += skeleton_.finalReportEnd;
+    out += skeleton_.listingIndexCellStart;
+    skeleton_.appendIndexLinks(out, anchors_);
+    out += skeleton_.indexCellEnd;
+    std::string& index = jump_->buffer();
+    index += skeleton_.toolIndexCellStart;
+    skeleton_.appendIndexLinks(index, anchors_);
+    index += skeleton_.indexCellEnd;
+    listing_->write(skeleton_.tableEnd);
+    jump_->write(skeleton_.tableEnd);
+    listing_->write(skeleton_.pageEnd);
+    jump_->write(skeleton_.pageEnd);
+}
+
+void ClassicReport::close()
+{
+    jump_->close();
+    listing_->close();
+}
+
+}  // namespace report
