@@ -99,22 +99,23 @@ ArcOffsets offsetsFromRadius(double s1, double s2, double e1, double e2, double 
 void IsoNcAnalyzer::recordArc(WordSlot first, WordSlot second, double plane, double sweep)
 {
     const auto axisOf = [](WordSlot axis) { return axis == WordSlot::X ? 0 : axis == WordSlot::Y ? 1 : 2; };
-    motion_.arc = true;
-    motion_.rapid = rapidMove_;
+    measured_ = true;
+    move_.kind = MotionKind::Arc;
+    move_.cycleCode = 0;
     for (const WordSlot axis : {WordSlot::X, WordSlot::Y, WordSlot::Z}) {
         const auto i = static_cast<std::size_t>(axisOf(axis));
-        motion_.start[i] = previousWordValue(axis);
-        motion_.end[i] = wordValue(axis);
+        move_.from[i] = previousWordValue(axis);
+        move_.to[i] = wordValue(axis);
     }
-    motion_.axis1 = axisOf(first);
-    motion_.axis2 = axisOf(second);
-    motion_.centre1 = arcCenterX_;
-    motion_.centre2 = arcCenterY_;
-    motion_.radius = arcRadius_;
-    motion_.startAngle = arcStartAngle_;
-    motion_.sweep = sweep;
+    move_.axis1 = static_cast<std::int8_t>(axisOf(first));
+    move_.axis2 = static_cast<std::int8_t>(axisOf(second));
+    move_.centre1 = arcCenterX_;
+    move_.centre2 = arcCenterY_;
+    move_.radius = arcRadius_;
+    move_.startAngle = arcStartAngle_;
+    move_.sweep = sweep;
     // The sweep runs as the length was measured: G18 exchanges the angles.
-    motion_.angleIncreasing = (motionCode() == 2) == (plane == 18.0);
+    move_.angleIncreasing = (motionCode() == 2) == (plane == 18.0);
 }
 
 double IsoNcAnalyzer::analyseArc()

@@ -17,7 +17,7 @@ void IsoNcAnalyzer::interpretBlock()
     // 1. Per block: the unit of the rapid rate, and no arc radius error yet.
     rapidRate_ = isInchMode() ? kRapidRateInch : kRapidRate;
     arcRadiusError_ = false;
-    motion_.line = motion_.arc = motion_.hole = false;
+    measured_ = false;
 
     // 2. A comment line names the tool's diameter (its first number after "DIA",
     // or its first number at all).

@@ -5,6 +5,7 @@
 
 #include "nc/IsoNcBlock.h"
 #include "nc/Markers.h"
+#include "nc/Motion.h"
 
 namespace nc {
 
@@ -27,33 +28,6 @@ struct ArcOffsets {
     double o2 = 0.0;
 };
 ArcOffsets offsetsFromRadius(double s1, double s2, double e1, double e2, double radius, bool angleIncreasing);
-
-// What the last block measured, for views that draw the tool's path: the same moves
-// whose lengths and times were booked. Points are X, Y, Z as the measurement took them.
-struct BlockMotion {
-    bool line = false;  // a straight move (rapid or feed) was measured
-    bool arc = false;   // an arc or circle was measured
-    bool hole = false;  // a canned-cycle hole was booked (also one waiting for a feed)
-    bool rapid = false; // the line or arc was booked as rapid
-    double start[3] = {0.0, 0.0, 0.0};
-    double end[3] = {0.0, 0.0, 0.0};
-    // The arc: the plane's two axes (0 = X, 1 = Y, 2 = Z), centre and radius on them, the
-    // angle of the start point, the sweep and its direction on those axes.
-    int axis1 = 0;
-    int axis2 = 1;
-    double centre1 = 0.0;
-    double centre2 = 0.0;
-    double radius = 0.0;
-    double startAngle = 0.0;
-    double sweep = 0.0;
-    bool angleIncreasing = true;
-    // The hole: its X, Y, bottom Z, R level and cycle code.
-    double holeX = 0.0;
-    double holeY = 0.0;
-    double holeBottom = 0.0;
-    double holeTop = 0.0;
-    int cycleCode = 0;
-};
 
 class IsoNcAnalyzer : public IsoNcBlock {
 public:
@@ -91,7 +65,6 @@ public:
     double returnLevel() const { return returnLevel_; }
     double toolDiameter() const { return toolDiameter_; }
     double feedRate() const { return feedRate_; }
-    double rapidRate() const { return rapidRate_; }
     double moveLength() const { return moveLength_; }
     double moveTime() const { return moveTime_; }
     double cutLengthSum() const { return cutLengthSum_; }
@@ -101,8 +74,6 @@ public:
     double arcCenterX() const { return arcCenterX_; }
     double arcCenterY() const { return arcCenterY_; }
     double arcRadius() const { return arcRadius_; }
-    double arcStartAngle() const { return arcStartAngle_; }
-    double arcEndAngle() const { return arcEndAngle_; }
     double minX() const { return minX_; }
     double minY() const { return minY_; }
     double minZ() const { return minZ_; }
@@ -111,19 +82,20 @@ public:
     double maxZ() const { return maxZ_; }
     bool isCycleActive() const { return cycleActive_; }
     bool isCutterCompActive() const { return cutterCompActive_; }
-    bool isRapidMove() const { return rapidMove_; }
     // The block's arc gave an R too short to reach its end point.
     bool isArcRadiusError() const { return arcRadiusError_; }
-    const BlockMotion& blockMotion() const { return motion_; }
+    // The move this block measured, in the stream's terms: Rapid or Feed for a straight
+    // move, Arc, or Hole (X, Y and the bottom in `to`, R in `level`); the points are where
+    // the words put them (the emitter knows where the tool is). None when the block
+    // measured no move; a hole wins over the rapid a cycle block also measures.
+    const Motion* measuredMove() const { return measured_ ? &move_ : nullptr; }
     // The dwell this block gives (G04 with P in milliseconds or X in seconds), else 0.
     double dwellSeconds() const { return dwellSeconds_; }
     double initialLevel() const { return initialLevel_; }
     double pendingCycleLength() const { return pendingCycleLength_; }
-    double cycleRLevel() const { return cycleRLevel_; }
     double peckDepth() const { return peckDepth_; }
     double holeX() const { return holeX_; }
     double holeY() const { return holeY_; }
-    double holeZ() const { return holeZ_; }
 
 private:
     // Change of each axis word in this block, with no replacement of unknown positions.
@@ -173,12 +145,12 @@ private:
     double arcStartAngle_ = 0.0;
     double arcEndAngle_ = 0.0;
     bool arcRadiusError_ = false;  // this block's R cannot reach its end point
-    BlockMotion motion_;           // what this block measured
+    bool measured_ = false;        // this block measured a move: move_
+    Motion move_;
     double dwellSeconds_ = 0.0;    // this block's dwell
 
     // Section totals and extents.
     double cutLengthSum_ = 0.0;
-    double rapidLengthSum_ = 0.0;
     double cutTimeSum_ = 0.0;
     double rapidTimeSum_ = 0.0;
     double totalTimeSum_ = 0.0;

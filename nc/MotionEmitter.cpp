@@ -15,19 +15,16 @@ namespace {
 // Pecks of one hole at most: a tiny Q on a deep hole would otherwise flood the stream.
 constexpr int kMaxPecks = 100000;
 
-bool usable(const double* p)
+// A coordinate the interpreter knows: the words of an axis no block has given hold the
+// unknown marker, and arithmetic on huge words can leave no number at all.
+bool known(double v)
 {
-    for (int k = 0; k < 3; ++k) {
-        if (!std::isfinite(p[k]) || p[k] == kUnknownPosition) {
-            return false;
-        }
-    }
-    return true;
+    return std::isfinite(v) && v != kUnknownPosition;
 }
 
-Point3 pointOf(const double* p)
+bool known(const Point3& p)
 {
-    return {p[0], p[1], p[2]};
+    return known(p[0]) && known(p[1]) && known(p[2]);
 }
 
 // Dwell at the bottom of the hole, for the cycles that have one: P in milliseconds.
@@ -118,45 +115,31 @@ void MotionEmitter::start(double x, double y, double z)
     Motion m;
     m.kind = MotionKind::Start;
     m.from = m.to = {x, y, z};
+    position_ = m.to;
     emit(m);
 }
 
-Point3 MotionEmitter::position(const IsoNcAnalyzer& a) const
+void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Motion& move) const
 {
-    const Point3 words{knownOr(a.previousWordValue(WordSlot::X), kFallbackStartX),
-                       knownOr(a.previousWordValue(WordSlot::Y), kFallbackStartY),
-                       knownOr(a.previousWordValue(WordSlot::Z), kFallbackStartZ)};
-    Point3 p;
-    for (std::size_t k = 0; k < 3; ++k) {
-        p[k] = held_[k] ? heldAt_[k] : words[k];
-    }
-    return p;
-}
-
-void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Point3& from, Point3& to, Motion* arc) const
-{
-    // Where the tool is held apart from the interpreter's words: an axis the block does not
-    // give stays there, an incremental one counts from there; an arc's centre goes along
-    // on the axes of its plane.
-    if (!held_[0] && !held_[1] && !held_[2]) {
-        return;  // as a rule the tool is where the words say
-    }
+    // The words measured the move from where they put the tool. Where the tool stands
+    // apart from them (a hole's return level, an axis a G10 or G52 gave), the move starts
+    // where the tool is; an axis the block does not give, or gives incrementally, ends
+    // that far apart too, and an arc's centre goes along on the axes of its plane.
     constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
     const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
     for (std::size_t k = 0; k < 3; ++k) {
-        if (!held_[k]) {
-            continue;
-        }
-        const double shift = heldAt_[k] - from[k];
-        from[k] = heldAt_[k];
-        if (!a.isWordGiven(kAxes[k]) || incremental) {
-            to[k] += shift;
-            if (arc && static_cast<std::size_t>(arc->axis1) == k) {
-                arc->centre1 += shift;
-            } else if (arc && static_cast<std::size_t>(arc->axis2) == k) {
-                arc->centre2 += shift;
+        const double apart = position_[k] - move.from[k];
+        if (apart != 0.0 && (!a.isWordGiven(kAxes[k]) || incremental)) {
+            // From where the tool is by what the words travel: an axis the block leaves
+            // alone stays exactly where it is, however the difference would round.
+            move.to[k] = position_[k] + (move.to[k] - move.from[k]);
+            if (move.kind == MotionKind::Arc && static_cast<std::size_t>(move.axis1) == k) {
+                move.centre1 += apart;
+            } else if (move.kind == MotionKind::Arc && static_cast<std::size_t>(move.axis2) == k) {
+                move.centre2 += apart;
             }
         }
+        move.from[k] = position_[k];
     }
 }
 
@@ -263,56 +246,41 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
 
     // 4. The move. Inside a cycle the holes are the moves: the straight line the
     // interpreter measures from one hole's bottom to the next is none of the machine's.
-    const BlockMotion& bm = a.blockMotion();
+    const Motion* measured = a.measuredMove();
     // A block that sets a coordinate system or an offset moves nothing, though the
     // interpreter books the change of its positions as a move.
     const int nonModal = a.isWordGiven(WordSlot::GNonModal) ? util::truncToInt(a.wordValue(WordSlot::GNonModal)) : 0;
     const bool setsCoordinates =
         nonModal == 92 || nonModal == 52 || (a.isWordGiven(WordSlot::GOther) && givesG10(a));
-    if (bm.hole) {
-        hole(a);
+    constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
+    if (measured && measured->kind == MotionKind::Hole) {
+        hole(a, *measured);
     } else if (setsCoordinates) {
-        // Nothing moves. The words G10 and G52 give are no positions: the tool stays
-        // where it is while the interpreter's words say otherwise.
-        if (nonModal != 92) {
-            const Point3 here = position(a);
-            constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
+        // Nothing moves. G92 names where the tool is on the axes it gives; the words G10
+        // and G52 give are no positions, and the tool stays where it is.
+        if (nonModal == 92) {
             for (std::size_t k = 0; k < 3; ++k) {
-                if (a.isWordGiven(kAxes[k])) {
-                    held_[k] = true;
-                    heldAt_[k] = here[k];
+                if (a.isWordGiven(kAxes[k]) && known(a.wordValue(kAxes[k]))) {
+                    position_[k] = a.wordValue(kAxes[k]);
                 }
             }
-        } else {
-            held_ = {false, false, false};  // G92 names where the tool is
         }
-    } else if (bm.line && !a.isCycleActive()) {
-        Point3 from = pointOf(bm.start);
-        Point3 to = pointOf(bm.end);
-        fromWhereTheToolIs(a, from, to, nullptr);
-        move(bm.rapid ? MotionKind::Rapid : MotionKind::Feed, from, to, a.feedRate());
-        releaseGivenAxes(a);
-    } else if (bm.arc && usable(bm.start) && usable(bm.end) && a.moveLength() != 0.0) {
-        Motion m;
-        m.kind = MotionKind::Arc;
-        m.from = pointOf(bm.start);
-        m.to = pointOf(bm.end);
-        m.centre1 = bm.centre1;
-        m.centre2 = bm.centre2;
-        m.axis1 = static_cast<std::int8_t>(bm.axis1);
-        m.axis2 = static_cast<std::int8_t>(bm.axis2);
-        fromWhereTheToolIs(a, m.from, m.to, &m);
-        releaseGivenAxes(a);
+    } else if (measured && !a.isCycleActive() &&
+               (measured->kind != MotionKind::Arc || (known(measured->to) && a.moveLength() != 0.0))) {
+        // Most motions are moves: one is kept and refilled rather than built anew.
+        Motion& m = moveScratch_;
+        m = *measured;
+        fromWhereTheToolIs(a, m);
         m.feed = a.feedRate();
-        m.angleIncreasing = bm.angleIncreasing;
-        m.radius = bm.radius;
-        m.startAngle = bm.startAngle;
-        m.sweep = bm.sweep;
-        emit(m);
-    }
-    // A Z given outside a cycle puts the tool where the program says.
-    if (zGiven && !a.isCycleActive() && !setsCoordinates) {
-        held_[2] = false;
+        // A line that goes nowhere is no motion of the machine; a full circle ends
+        // where it starts.
+        if (m.from != m.to || m.kind == MotionKind::Arc) {
+            emit(m);
+        }
+        position_ = m.to;
+    } else if (zGiven && !a.isCycleActive() && known(a.wordValue(WordSlot::Z))) {
+        // A Z given outside a cycle puts the tool where the program says.
+        position_[2] = a.wordValue(WordSlot::Z);
     }
 
     // 5. Dwell, stops and the end, after the move.
@@ -346,38 +314,19 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     }
 }
 
-void MotionEmitter::releaseGivenAxes(const IsoNcAnalyzer& a)
+void MotionEmitter::hole(const IsoNcAnalyzer& a, const Motion& measured)
 {
-    // An absolute word puts the tool where the program says, and the words agree again.
-    if ((!held_[0] && !held_[1] && !held_[2]) || a.wordValue(WordSlot::GDistance) == 91.0) {
-        return;
-    }
-    constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
-    for (std::size_t k = 0; k < 3; ++k) {
-        if (a.isWordGiven(kAxes[k])) {
-            held_[k] = false;
-        }
-    }
-}
-
-void MotionEmitter::hole(const IsoNcAnalyzer& a)
-{
-    const BlockMotion& bm = a.blockMotion();
-    const int code = bm.cycleCode;
+    const int code = measured.cycleCode;
     ++sectionHoles_;
-    Motion marker;
-    marker.kind = MotionKind::Hole;
-    marker.to = {bm.holeX, bm.holeY, bm.holeBottom};
-    marker.from = position(a);
-    marker.level = bm.holeTop;
-    marker.cycleCode = code;
+    Motion marker = measured;
+    marker.from = position_;
     marker.feed = a.feedRate();
     emit(marker);
 
-    const double x = bm.holeX;
-    const double y = bm.holeY;
-    double r = bm.holeTop;
-    double bottom = bm.holeBottom;
+    const double x = measured.to[0];
+    const double y = measured.to[1];
+    double r = measured.level;
+    double bottom = measured.to[2];
     double back = a.returnLevel();
     // Under G91 the R word counts from the initial level and Z from R (the interpreter
     // books the hole's depth from the words as given).
@@ -392,14 +341,14 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a)
         back = a.wordValue(WordSlot::GReturn) == 99.0 ? r : a.initialLevel();
     }
     for (const double v : {x, y, r, bottom, back}) {
-        if (!std::isfinite(v) || v == kUnknownPosition) {
+        if (!known(v)) {
             return;  // no drawable, timeable hole: the marker alone
         }
     }
     const double feed = a.feedRate();
 
     // 1. Over the hole at the height the tool is at, then down to R.
-    const Point3 here = position(a);
+    const Point3 here = position_;
     const Point3 over{x, y, here[2]};
     move(MotionKind::Rapid, here, over, 0.0, code);
     move(MotionKind::Rapid, over, {x, y, r}, 0.0, code);
@@ -435,8 +384,7 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a)
     // Boring cycles feed out, and so do tapping cycles (the spindle reverses at the bottom).
     const bool feedOut = code == 85 || code == 89 || code == 74 || code == 84;
     move(feedOut ? MotionKind::Feed : MotionKind::Rapid, {x, y, bottom}, {x, y, back}, feed, code);
-    held_ = {false, false, true};
-    heldAt_[2] = back;
+    position_ = {x, y, back};
 }
 
 void MotionEmitter::endSection(const IsoNcAnalyzer& a)

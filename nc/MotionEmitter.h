@@ -41,13 +41,9 @@ private:
     void endSection(const IsoNcAnalyzer& analyzer);
     void toolChange(const IsoNcAnalyzer& analyzer, bool spindleStartsToo);
     void move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode = 0);
-    void hole(const IsoNcAnalyzer& analyzer);
-    // Where the tool is before this block's move: the interpreter's last position, but
-    // where the tool is held apart from it.
-    Point3 position(const IsoNcAnalyzer& analyzer) const;
+    void hole(const IsoNcAnalyzer& analyzer, const Motion& measured);
     // A move measured from the words, made to start where the tool is.
-    void fromWhereTheToolIs(const IsoNcAnalyzer& analyzer, Point3& from, Point3& to, Motion* arc) const;
-    void releaseGivenAxes(const IsoNcAnalyzer& analyzer);
+    void fromWhereTheToolIs(const IsoNcAnalyzer& analyzer, Motion& move) const;
 
     std::vector<MotionSink*> sinks_;
     Motion moveScratch_;  // every move goes out in it; only the fields of a move change
@@ -69,11 +65,11 @@ private:
     SectionFigures figures_;
     double cycleDwell_ = 0.0;         // P (ms) of the cycle in force; 0 without one
     double cycleDepth_ = 0.0;         // the Z increment of a cycle under G91
-    // Axes on which the tool is not where the interpreter's words say: Z at a cycle's
-    // return level after a hole, the axes a G10 or G52 block gives; until a block puts it
-    // where the program says.
-    std::array<bool, 3> held_{false, false, false};
-    Point3 heldAt_{};
+    // Where the tool is, the one account of it: the start point, then the end of every
+    // move. The interpreter's words say where the program puts the tool; the two part on
+    // the axes a hole's return level, a G10 or a G52 leaves apart, until a block gives
+    // the axis absolutely.
+    Point3 position_{kFallbackStartX, kFallbackStartY, kFallbackStartZ};
     SpindleState spindle_ = SpindleState::Stopped;
     double speed_ = 0.0;
 };

@@ -41,14 +41,14 @@ double IsoNcAnalyzer::analyseLine()
         slopeRatio_ = std::fabs(sz - ez) / lxy;  // the angle only when an entry shows it
     }
     moveLength_ = std::sqrt(lxy * lxy + (sz - ez) * (sz - ez));
-    motion_.line = true;
-    motion_.rapid = rapidMove_;
-    motion_.start[0] = sx;
-    motion_.start[1] = sy;
-    motion_.start[2] = sz;
-    motion_.end[0] = ex;
-    motion_.end[1] = ey;
-    motion_.end[2] = ez;
+    // A hole the same block books is the machine's move.
+    if (!measured_ || move_.kind != MotionKind::Hole) {
+        measured_ = true;
+        move_.kind = rapidMove_ ? MotionKind::Rapid : MotionKind::Feed;
+        move_.cycleCode = 0;
+        move_.from = {sx, sy, sz};
+        move_.to = {ex, ey, ez};
+    }
     accountMove();
     return moveLength_;
 }
@@ -57,7 +57,6 @@ void IsoNcAnalyzer::accountMove()
 {
     if (rapidMove_) {
         const double rate = rapidRate_ == 0.0 ? 1.0 : rapidRate_;
-        rapidLengthSum_ += moveLength_;
         moveTime_ = moveLength_ / rate;
         rapidTimeSum_ += moveTime_;
     } else {
@@ -116,12 +115,11 @@ void IsoNcAnalyzer::cycleHoleStep()
     hasLastHole_ = true;
     lastHoleX_ = holeX_;
     lastHoleY_ = holeY_;
-    motion_.hole = true;
-    motion_.holeX = holeX_;
-    motion_.holeY = holeY_;
-    motion_.holeBottom = holeZ_;
-    motion_.holeTop = cycleRLevel_;
-    motion_.cycleCode = cycleCode_;
+    measured_ = true;
+    move_.kind = MotionKind::Hole;
+    move_.to = {holeX_, holeY_, holeZ_};
+    move_.level = cycleRLevel_;
+    move_.cycleCode = cycleCode_;
 
     const double depth = std::fabs(holeZ_ - cycleRLevel_);
     if (feedRate_ == 0.0) {
@@ -166,7 +164,7 @@ void IsoNcAnalyzer::resetExtents()
 
 void IsoNcAnalyzer::resetSums()
 {
-    cutLengthSum_ = rapidLengthSum_ = 0.0;
+    cutLengthSum_ = 0.0;
     cutTimeSum_ = rapidTimeSum_ = totalTimeSum_ = 0.0;
 }
 

@@ -59,10 +59,11 @@ inline ArcPiece arcPiece(PathSimplifier::Point from, PathSimplifier::Point to, d
     return arc;
 }
 
-// Below kLargestCoordinate in size, which no NaN or infinity is.
+// Below kLargestCoordinate in size, which no NaN or infinity is. The stream carries no
+// position it does not know: from the start point on, the tool is always somewhere.
 inline bool usable(double v)
 {
-    return std::fabs(v) < kLargestCoordinate && v != nc::kUnknownPosition;
+    return std::fabs(v) < kLargestCoordinate;
 }
 
 inline bool usable(const double* p)

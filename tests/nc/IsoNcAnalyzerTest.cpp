@@ -30,7 +30,8 @@ TEST(IsoNcAnalyzer, RapidFromTheStartBlock)
     EXPECT_DOUBLE_EQ(a.moveTime(), 0.002);
     EXPECT_DOUBLE_EQ(a.rapidTimeSum(), 0.002);
     EXPECT_EQ(a.maxX(), 10.0);
-    EXPECT_TRUE(a.isRapidMove());
+    ASSERT_NE(a.measuredMove(), nullptr);
+    EXPECT_EQ(a.measuredMove()->kind, nc::MotionKind::Rapid);
 }
 
 // Rapids of an inch program run at 5000 mm/min expressed in inches; feeds as written.

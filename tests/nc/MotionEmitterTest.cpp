@@ -166,4 +166,15 @@ TEST(MotionEmitter, CycleDwellTappingIncrementalAndCoordinateSetting)
               (std::vector<std::string>{"rapid 100,100,0 > 110,100,0 @4/s0"}));
 }
 
+// The emitter alone knows where the tool is. Words that a G10 moves away from the tool
+// leave it where it is, and lines that move nothing add no motion, however the
+// difference rounds (it once gave a rapid of 1e-15 mm on every line after it).
+TEST(MotionEmitter, WordsMovedAwayFromTheToolMoveNothing)
+{
+    EXPECT_EQ(motionsOf({"G00 X33.306 Y-11.01 Z0.002", "G10 L2 P2 X0. Y-101.6 Z0.", "(POCKETS)", "(TOOL)", "G04 P100",
+                         "G00 X3.061"}),
+              (std::vector<std::string>{"start 0,0,50 @0/s0", "rapid 0,0,50 > 33.306,-11.01,0.002 @1/s0",
+                                        "dwell 0.1 @5/s0", "rapid 33.306,-11.01,0.002 > 3.061,-11.01,0.002 @6/s0"}));
+}
+
 }  // namespace
