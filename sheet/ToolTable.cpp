@@ -1,7 +1,6 @@
 #include "sheet/ToolTable.h"
 
 #include "report/BlockEntries.h"
-#include "sheet/SheetPage.h"
 #include "util/Number.h"
 
 namespace sheet {

@@ -1,5 +1,5 @@
-// Toolpath pictures of the setup sheet: a top view (XY) and a front view (XZ) of the
-// motion stream, within a byte budget; when a picture outgrows it, it is coarsened and
+// Toolpath pictures of the setup sheet: a top view (XY), a front view (XZ) and a right
+// side view (YZ) of the motion stream, within a byte budget; when a picture outgrows it, it is coarsened and
 // goes on.
 #pragma once
 

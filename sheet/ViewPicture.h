@@ -1,4 +1,4 @@
-// One view of a toolpath (top or front), kept small while the program streams past:
+// One view of a toolpath (top, front or side), kept small while the program streams past:
 // points that add nothing at the picture's scale are dropped as they come.
 #pragma once
 
