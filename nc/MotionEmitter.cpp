@@ -125,6 +125,9 @@ void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Motion& move) con
     // apart from them (a hole's return level, an axis a G10 or G52 gave), the move starts
     // where the tool is; an axis the block does not give, or gives incrementally, ends
     // that far apart too, and an arc's centre goes along on the axes of its plane.
+    if (position_ == move.from) {
+        return;  // as a rule the tool is where the words say
+    }
     constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
     const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
     for (std::size_t k = 0; k < 3; ++k) {
@@ -151,10 +154,10 @@ void MotionEmitter::written(const IsoNcAnalyzer& a)
     written_.scanEnd = a.scanEnd();
     written_.motionCode = a.motionCode();
     written_.cycleOff = a.wordValue(WordSlot::GCycle) == 80.0;
-    Motion block;
-    block.kind = MotionKind::Block;
-    block.block = &written_;
-    emit(block);
+    // One a line: kept and sent again rather than built anew.
+    blockScratch_.kind = MotionKind::Block;
+    blockScratch_.block = &written_;
+    emit(blockScratch_);
 
     if (a.isWordGiven(WordSlot::O)) {
         Motion m;

@@ -47,6 +47,7 @@ private:
 
     std::vector<MotionSink*> sinks_;
     Motion moveScratch_;  // every move goes out in it; only the fields of a move change
+    Motion blockScratch_;  // every block's writing goes out in it
     std::int64_t line_ = 0;
     int section_ = 0;
     int tool_ = 0;
