@@ -51,9 +51,9 @@ public:
 // Tells a check code from text that names none; the checks own the list of codes.
 using CheckCodeTest = bool (*)(std::string_view);
 
-// Reads and checks a profile; throws MachineProfileError. With `isCheckCode`, a check
-// code it does not know is an error.
-MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheckCode = nullptr);
+// Reads and checks a profile; throws MachineProfileError. A check code `isCheckCode`
+// does not know is an error (nullptr: every text is taken, for the fuzzer).
+MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheckCode);
 
 // The profile the window uses: machine.toml in the user's configuration folder
 // ($XDG_CONFIG_HOME/brelvane, else ~/.config/brelvane), else beside the program
@@ -61,6 +61,6 @@ MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheck
 std::string machineProfilePath(const std::string& programDir);
 
 // Reads a profile from text (`file` names it in errors).
-MachineProfile parseMachineProfile(std::string_view text, const std::string& file, CheckCodeTest isCheckCode = nullptr);
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file, CheckCodeTest isCheckCode);
 
 }  // namespace machine

@@ -33,9 +33,9 @@ inline constexpr double kRapidRateInch = kRapidRate / 25.4;
 // How far half an arc's chord may exceed its R (program units) before it is an error.
 inline constexpr double kArcRadiusTolerance = 0.001;
 
-// The classic report consumes a tool change once its section has ended: it reads this
-// block, and the M slot then holds kConsumedToolChange, so the next line does not read
-// the M06 again.
+// The classic report consumes a tool change before it writes the M06 line's entry: it
+// reads this block, and the M slot then holds kConsumedToolChange. The line's entry is
+// the one of that block, as the classic pages have always shown it.
 inline constexpr const char* kConsumedToolChangeBlock = "M99998";
 inline constexpr double kConsumedToolChange = 99997.0;
 

@@ -58,9 +58,10 @@ enum class MotionKind : std::uint8_t {
     OptionalStop,  // M01
     ProgramEnd,    // M02 / M30
     Units,         // G20 / G21: `inch` is the new unit
-    SectionEnd,    // a tool section ends (at M06, and at every line after M02/M30): its
-                   // classic `figures`, `keep` when it took time or drilled (the sheet shows
-                   // it), `section` its number from 0, `nextTool` the tool of the next
+    SectionEnd,    // a tool section ends (at M06, on the M02/M30 line and every line after,
+                   // and where the program ends): its classic `figures`, `keep` when it took
+                   // time or drilled (the sheet shows it), `section` its number from 0,
+                   // `nextTool` the T in force (the tool of the next section, if any)
     Block,         // a block begins: `block` is how it is written; before its other motions
     Comment,       // the line's comment in `text`; `commentLine`: the line is only that
     WorkOffset,    // G54 to G59 (or another G of that group) in `number`
@@ -104,7 +105,8 @@ struct Motion {
     bool commentLine = false;    // Comment
 
     // Valid only while a consumer's motion() runs: one that keeps them copies them. The
-    // stream worker hands none of them to its thread. Texts are UTF-8.
+    // stream worker hands none of them to its thread. `text` is UTF-8 (the written
+    // block's text stays code page 932).
     std::string_view text;                    // Comment, ToolChange
     const WrittenBlock* block = nullptr;      // Block
     const SectionFigures* figures = nullptr;  // SectionEnd

@@ -15,6 +15,8 @@ namespace {
 // Pecks of one hole at most: a tiny Q on a deep hole would otherwise flood the stream.
 constexpr int kMaxPecks = 100000;
 
+constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
+
 // A coordinate the interpreter knows: the words of an axis no block has given hold the
 // unknown marker, and arithmetic on huge words can leave no number at all.
 bool known(double v)
@@ -128,14 +130,15 @@ void MotionEmitter::fromWhereTheToolIs(const IsoNcAnalyzer& a, Motion& move) con
     if (position_ == move.from) {
         return;  // as a rule the tool is where the words say
     }
-    constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
     const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
     for (std::size_t k = 0; k < 3; ++k) {
         const double apart = position_[k] - move.from[k];
         if (apart != 0.0 && (!a.isWordGiven(kAxes[k]) || incremental)) {
             // From where the tool is by what the words travel: an axis the block leaves
-            // alone stays exactly where it is, however the difference would round.
-            move.to[k] = position_[k] + (move.to[k] - move.from[k]);
+            // alone stays exactly where it is, however the difference would round (and
+            // whatever a word that is no number would make of it).
+            const double travel = move.to[k] - move.from[k];
+            move.to[k] = position_[k] + (std::isfinite(travel) ? travel : 0.0);
             if (move.kind == MotionKind::Arc && static_cast<std::size_t>(move.axis1) == k) {
                 move.centre1 += apart;
             } else if (move.kind == MotionKind::Arc && static_cast<std::size_t>(move.axis2) == k) {
@@ -188,7 +191,9 @@ void MotionEmitter::written(const IsoNcAnalyzer& a)
         previousLineComment_.clear();
     }
     lineComment_.clear();
-    if (!comment.empty()) {
+    // An empty comment line counts too: after a tool change with no name, "()" says the
+    // tool has none.
+    if (!comment.empty() || commentLine) {
         lineComment_ = util::cp932ToUtf8(comment);
         Motion m;
         m.kind = MotionKind::Comment;
@@ -203,7 +208,7 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     line_ = line;
     toolChanged_ = false;
     sectionEnded_ = false;
-    // 1. The block as written, its program number, work offset and comment.
+    // 1. The block as written goes first: the checks judge the writing before its motions.
     written(a);
 
     // 2. Units first: the block's own positions are in the unit it ends with.
@@ -255,7 +260,6 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     const int nonModal = a.isWordGiven(WordSlot::GNonModal) ? util::truncToInt(a.wordValue(WordSlot::GNonModal)) : 0;
     const bool setsCoordinates =
         nonModal == 92 || nonModal == 52 || (a.isWordGiven(WordSlot::GOther) && givesG10(a));
-    constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
     if (measured && measured->kind == MotionKind::Hole) {
         hole(a, *measured);
     } else if (setsCoordinates) {
@@ -269,18 +273,22 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
             }
         }
     } else if (measured && !a.isCycleActive() &&
-               (measured->kind != MotionKind::Arc || (known(measured->to) && a.moveLength() != 0.0))) {
-        // Most motions are moves: one is kept and refilled rather than built anew.
+               (measured->kind != MotionKind::Arc ||
+                (known(measured->from) && known(measured->to) && a.moveLength() != 0.0))) {
         Motion& m = moveScratch_;
         m = *measured;
         fromWhereTheToolIs(a, m);
         m.feed = a.feedRate();
-        // A line that goes nowhere is no motion of the machine; a full circle ends
-        // where it starts.
+        // A full circle ends where it starts; a line that goes nowhere is no motion.
         if (m.from != m.to || m.kind == MotionKind::Arc) {
             emit(m);
         }
-        position_ = m.to;
+        // An end that is no number leaves the tool where it was, not everywhere after.
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (std::isfinite(m.to[k])) {
+                position_[k] = m.to[k];
+            }
+        }
     } else if (zGiven && !a.isCycleActive() && known(a.wordValue(WordSlot::Z))) {
         // A Z given outside a cycle puts the tool where the program says.
         position_[2] = a.wordValue(WordSlot::Z);

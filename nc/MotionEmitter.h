@@ -19,7 +19,7 @@ public:
     // Consumers get every motion in order; they must outlive the emitter's use.
     void addSink(MotionSink& sink) { sinks_.push_back(&sink); }
 
-    // The start point, where the tool is before the first line.
+    // The start point, where the tool is before the first line; before anything else.
     void start(double x, double y, double z);
     // After `analyzer` has read line `line` (from 1), before the run consumes any of
     // its one-shot codes.
@@ -46,7 +46,7 @@ private:
     void fromWhereTheToolIs(const IsoNcAnalyzer& analyzer, Motion& move) const;
 
     std::vector<MotionSink*> sinks_;
-    Motion moveScratch_;  // every move goes out in it; only the fields of a move change
+    Motion moveScratch_;  // most motions are moves: one is kept and refilled rather than built anew
     Motion blockScratch_;  // every block's writing goes out in it
     std::int64_t line_ = 0;
     int section_ = 0;

@@ -92,12 +92,14 @@ void SectionRecorder::motion(const nc::Motion& m)
     case nc::MotionKind::Comment:
         lineComment_.assign(m.text);
         // The program's comment: the first on a comment line or on the program number's line.
-        if (!commentSeen_ && (m.commentLine || programNumberLine_ == m.line)) {
+        if (!commentSeen_ && !m.text.empty() && (m.commentLine || programNumberLine_ == m.line)) {
             record_.comment.assign(m.text);
             commentSeen_ = true;
         }
         if (m.commentLine) {
-            pendingOperation_.assign(m.text);
+            if (!m.text.empty()) {
+                pendingOperation_.assign(m.text);
+            }
             if (awaitingComment_) {
                 description_.assign(m.text);
                 awaitingComment_ = false;

@@ -107,14 +107,15 @@ bool ClassicReport::open()
 void ClassicReport::line(std::string_view text, const std::vector<util::UnmappedCharacter>& unmapped,
                          nc::IsoNcAnalyzer& analyzer, bool toolChanged, bool sectionEnded)
 {
-    // 1. The line's text cell.
     std::string& out = listing_->buffer();
     out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
     appendLineText(out, text, unmapped);
     out += skeleton_.textCellEnd;
 
-    // 2. Where the stream ended a section, a tool heading when the tool is another. The
-    // injected block makes M stop reading 6, so one M06 ends one section.
+    // The tool change is consumed before the entry is made: the M06 line's entry has
+    // always been the one of the injected block, and the classic pages keep it. The
+    // sections themselves end where the stream says (the figures it sent are the ones
+    // folded here: re-reading the injected block books nothing).
     const int newTool = util::truncToInt(analyzer.wordValue(WordSlot::T));
     if (toolChanged) {
         toolChangeSeen_ = true;
@@ -125,7 +126,6 @@ void ClassicReport::line(std::string_view text, const std::vector<util::Unmapped
         endSection(newTool, newTool != currentTool_, analyzer, out);
     }
 
-    // 3. The entry cell, its non-empty lines separated by line breaks.
     const EntryText& entry = entries_.entry(analyzer, text);
     if (analyzer.isCutterCompActive()) {
         out += skeleton_.compensatedEntryCellStart;

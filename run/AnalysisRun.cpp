@@ -159,8 +159,8 @@ public:
 private:
     void processLine(const std::string& line)
     {
-        // The interpreter reads the line, the stream says what it does (and where sections
-        // end), the classic report writes its row; an over-cut it shows is a finding too.
+        // The stream decides where sections end, so it reads the line before the classic
+        // report writes its row; an over-cut the row shows is a finding too.
         ++lineNumber_;
         analyzer_.setLine(line);
         stream_.line(lineNumber_, analyzer_);
@@ -170,8 +170,6 @@ private:
         }
     }
 
-    // The record of a run that ends early: the section it was in counts, so the totals
-    // are the sums of the sections read.
     void recordWhatWasRead() { stream_.finish(analyzer_, false, lineNumber_); }
 
     // The sheet of a run that ended early, when the run writes one: what was read, and why

@@ -39,6 +39,7 @@ public:
         }
         filling_.push_back(motion);
         filling_.back().text = {};
+        filling_.back().block = nullptr;
         filling_.back().figures = nullptr;
         if (filling_.size() >= kBatch) {
             handOff_.handOver(filling_);

@@ -130,6 +130,26 @@ INSTANTIATE_TEST_SUITE_P(
                                "1: decimal_point_input: \"thousandths\" or \"whole\" is needed"}),
     [](const auto& info) { return info.param.name; });
 
+// Each section's machine time is its own: a tool section the sheet leaves out (it only
+// changes the tool again) keeps its minutes, and the next section does not take them.
+TEST(MachineTime, SectionsKeepTheirOwnMinutes)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), "T1 M06\nG01 X100. F600\nT2 M06\nT3 M06\nG01 X0.\nM30\n");
+    testsupport::writeFile(dir.file("m.toml"), std::string("tool_change = 5.0\n") + kProfile);
+    const auto r = runProgram(kCli, {"-q", "--no-sheet", "--machine", dir.file("m.toml"), "--json", "-", dir.file("p.nc")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto summary = nlohmann::json::parse(r.out);
+    const auto& sections = summary["sections"];
+    ASSERT_EQ(sections.size(), 2u);
+    // Each tool's change, then its cut; T2's change stays with T2's section.
+    EXPECT_EQ(sections[0]["tool"], 1);
+    EXPECT_NEAR(sections[0]["machine_time_min"].get<double>() * 60, 5.0 + kStraight, 1e-6);
+    EXPECT_EQ(sections[1]["tool"], 3);
+    EXPECT_NEAR(sections[1]["machine_time_min"].get<double>() * 60, 5.0 + kStraight, 1e-6);
+    EXPECT_NEAR(summary["total"]["machine_time_min"].get<double>() * 60, 3 * 5.0 + 2 * kStraight, 1e-6);
+}
+
 TEST(MachineProfile, UnreadableOrNotTomlIsAClearError)
 {
     testsupport::TempDir dir;

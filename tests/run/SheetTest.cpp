@@ -44,7 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
                         {"T1 FACE MILL DIA 50."}},
         DescriptionCase{"FirstCommentLineAfterTheChange", "T3 M06\nG00 X1.\n(CHAMFER 90)\n(OTHER)\nG00 X10.\nM30\n",
                         {"CHAMFER 90"}},
-        DescriptionCase{"NoneAtAll", "T4 M06\nG00 X10.\nM30\n", {""}}),
+        DescriptionCase{"NoneAtAll", "T4 M06\nG00 X10.\nM30\n", {""}},
+        // An empty comment line after the change says the tool has no name.
+        DescriptionCase{"AnEmptyCommentLineEndsTheWait", "T5 M06\n()\n(ROUGH POCKET)\nG00 X10.\nM30\n", {""}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(Sheet, RecordHoldsProgramHolesAndOvercuts)
