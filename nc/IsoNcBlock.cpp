@@ -146,11 +146,18 @@ IsoNcBlock::IsoNcBlock()
     reset();
 }
 
+void IsoNcBlock::rememberAxes()
+{
+    for (std::size_t k = 0; k < previousAxes_.size(); ++k) {
+        previousAxes_[k] = words_[slotIndex(WordSlot::X) + k].value;
+    }
+}
+
 void IsoNcBlock::reset()
 {
     words_ = kDefaults;
     lineText_ = "%";
-    previousWords_ = words_;
+    rememberAxes();
     given_.reset();
     motionCode_ = 0;
     inchMode_ = false;
@@ -181,7 +188,7 @@ void IsoNcBlock::tokenize()
     for (const WordSlot offset : {WordSlot::I, WordSlot::J, WordSlot::K}) {
         words_[slotIndex(offset)].value = 0.0;
     }
-    previousWords_ = words_;
+    rememberAxes();
     const bool motionGiven = given_.test(slotIndex(WordSlot::GMotion));
     given_.reset();
     given_.set(slotIndex(WordSlot::GMotion), motionGiven);
@@ -247,7 +254,7 @@ void IsoNcBlock::tokenize()
         }
         // The G91 test is made word by word: it applies to the words after it.
         if (isIncrementalAxis(slot) && words_[slotIndex(WordSlot::GDistance)].value == 91.0) {
-            value += previousWords_[slotIndex(slot)].value;
+            value += previousWordValue(slot);
         }
         words_[slotIndex(slot)] = {letter, value};
         given_.set(slotIndex(slot));

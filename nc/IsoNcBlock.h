@@ -6,6 +6,7 @@
 #include "nc/IsoNcWord.h"
 
 #include <array>
+#include <cassert>
 #include <bitset>
 #include <string>
 #include <string_view>
@@ -53,7 +54,12 @@ public:
     std::string_view lineView() const { return lineText_; }
 
     double wordValue(WordSlot slot) const { return words_[slotIndex(slot)].value; }
-    double previousWordValue(WordSlot slot) const { return previousWords_[slotIndex(slot)].value; }
+    // Of an axis slot (X Y Z A B C): its value at the end of the previous block.
+    double previousWordValue(WordSlot slot) const
+    {
+        assert(slot >= WordSlot::X && slot <= WordSlot::C);
+        return previousAxes_[slotIndex(slot) - slotIndex(WordSlot::X)];
+    }
     const IsoNcWord& word(WordSlot slot) const { return words_[slotIndex(slot)]; }
     bool isWordGiven(WordSlot slot) const { return given_.test(slotIndex(slot)); }
     // Consumes a one-shot code (M06, G04, M00/M01) so it does not stay modal; marks it given.
@@ -79,9 +85,12 @@ protected:
     void forgetWord(WordSlot slot, double value);
 
 private:
+    void rememberAxes();
     std::string lineText_;                          // the line last set; "%" after reset
     std::array<IsoNcWord, kWordSlotCount> words_{};  // current, modal value of every slot
-    std::array<IsoNcWord, kWordSlotCount> previousWords_{};  // values at the end of the previous block
+    // X Y Z A B C at the end of the previous block: only the axes are ever asked, and
+    // all 31 slots were copied at every line for them.
+    std::array<double, 6> previousAxes_{};
     std::bitset<kWordSlotCount> given_;             // given in this block; GMotion's stays set once read
     int motionCode_ = 0;                            // truncated last GMotion code: 0, 1, 2, 3 or 33
     std::vector<ReadWord> readWords_;               // the words of the line, in order
