@@ -150,8 +150,9 @@ ProgramChecks::ProgramChecks(CheckSettings settings) : settings_(std::move(setti
 void ProgramChecks::add(CheckCode code, std::int64_t line, std::string message)
 {
     // One finding per check and line: the first cause on the line names it.
+    // Codes not followed are one finding per G or M code, so two of them may share a line.
     const auto index = static_cast<std::size_t>(code);
-    if (ignored_[index] || lastFindingLine_[index] == line) {
+    if (ignored_[index] || (lastFindingLine_[index] == line && code != CheckCode::NotFollowed)) {
         return;
     }
     lastFindingLine_[index] = line;
@@ -320,6 +321,10 @@ void ProgramChecks::motion(const nc::Motion& m)
         block(m.line, *m.block);
         return;
     case MotionKind::Spindle:
+        // What stopped a spindle that ran; one that never ran was never started.
+        if (spindleRunning_ && m.spindle == nc::SpindleState::Stopped) {
+            spindleStop_ = {SpindleStop::Why::M05, m.line};
+        }
         spindleRunning_ = m.spindle != nc::SpindleState::Stopped;
         if (spindleRunning_) {
             spindleReported_ = false;
@@ -328,6 +333,9 @@ void ProgramChecks::motion(const nc::Motion& m)
     case MotionKind::ToolChange:
         // The spindle stops for the change, unless its start stands on the same line.
         if (spindleStartLine_ != m.line) {
+            if (spindleRunning_) {
+                spindleStop_ = {SpindleStop::Why::ToolChange, m.line};
+            }
             spindleRunning_ = false;
         }
         return;
@@ -343,8 +351,10 @@ void ProgramChecks::motion(const nc::Motion& m)
     if (m.kind != MotionKind::Rapid && !isCutting(m)) {
         return;
     }
-    // Compensation must start and end on a line: the first move after the code.
-    if (compLine_ != 0 && m.kind != MotionKind::Hole) {
+    // Compensation must start and end on a line: the first move after the code that moves
+    // in the plane (XY); a move along Z alone is no start.
+    const bool inPlane = m.kind == MotionKind::Arc || m.from[0] != m.to[0] || m.from[1] != m.to[1];
+    if (compLine_ != 0 && m.kind != MotionKind::Hole && inPlane) {
         if (m.kind == MotionKind::Arc) {
             const std::string code = "G" + util::formatInt(compCode_);
             add(CheckCode::CompOnArc, m.line,
@@ -382,7 +392,14 @@ void ProgramChecks::cutting(const nc::Motion& m)
     }
     if (!spindleRunning_ && !spindleReported_) {
         spindleReported_ = true;
-        add(CheckCode::SpindleStopped, m.line, "主軸が止まったまま切削しています (M03/M04 がありません)");
+        // Say what stopped it: the setter looks there first.
+        std::string why = "M03/M04 がありません";
+        if (spindleStop_.why == SpindleStop::Why::M05) {
+            why = util::formatInt(spindleStop_.line) + " 行の M05 で停止";
+        } else if (spindleStop_.why == SpindleStop::Why::ToolChange) {
+            why = util::formatInt(spindleStop_.line) + " 行の工具交換で停止";
+        }
+        add(CheckCode::SpindleStopped, m.line, "主軸が止まったまま切削しています (" + why + ")");
     }
     if (m.kind == MotionKind::Arc && arcByOffsets_) {
         const auto a1 = static_cast<std::size_t>(m.axis1);

@@ -59,6 +59,10 @@ private:
     bool spindleRunning_ = false;
     bool spindleReported_ = false;      // spindle-stopped found, and the spindle has not run since
     std::int64_t spindleStartLine_ = 0;  // the last line that gives M03 or M04
+    struct SpindleStop {
+        enum class Why { NeverStarted, M05, ToolChange } why = Why::NeverStarted;
+        std::int64_t line = 0;
+    } spindleStop_;                     // what stopped the spindle last
     bool cut_ = false;                  // a cutting move in this tool section
     double deepestCut_ = 0.0;           // its lowest Z
     bool programEnd_ = false;

@@ -220,14 +220,19 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     }
 
     // 3. The line's M codes, every one of them (the M slot keeps only the last). The
-    // spindle starts, stops or changes speed before the block's move.
+    // spindle starts or changes speed and the coolant comes on before the block's move;
+    // M05 and M09 act after it, as a control runs them (a feed retract with M05 on its
+    // line is cut with the spindle turning).
     MCodes codes;
     if (a.isWordGiven(WordSlot::M)) {
         codes = mCodesOf(a);
     }
     const bool zGiven = a.isWordGiven(WordSlot::Z);
     const SpindleState spindle = codes.spindleSet ? codes.spindle : spindle_;
-    if (spindle != spindle_ || (a.isWordGiven(WordSlot::S) && a.wordValue(WordSlot::S) != speed_)) {
+    const bool spindleChanges =
+        spindle != spindle_ || (a.isWordGiven(WordSlot::S) && a.wordValue(WordSlot::S) != speed_);
+    const bool stopsAfterTheMove = spindleChanges && spindle == SpindleState::Stopped;
+    const auto spindleMotion = [&] {
         spindle_ = spindle;
         speed_ = a.wordValue(WordSlot::S);
         Motion m;
@@ -235,12 +240,18 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         m.spindle = spindle_;
         m.speed = speed_;
         emit(m);
-    }
-    if (codes.coolant != 0) {
+    };
+    const auto coolantMotion = [&] {
         Motion m;
         m.kind = MotionKind::Coolant;
         m.on = codes.coolant > 0;
         emit(m);
+    };
+    if (spindleChanges && !stopsAfterTheMove) {
+        spindleMotion();
+    }
+    if (codes.coolant > 0) {
+        coolantMotion();
     }
 
     // The cycle's own dwell: a P given while a cycle is in force, kept until it ends (the
@@ -294,7 +305,14 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         position_[2] = a.wordValue(WordSlot::Z);
     }
 
-    // 5. Dwell, stops and the end, after the move.
+    // 5. The spindle stop and coolant off, a dwell, stops and the end, after the move.
+    if (stopsAfterTheMove) {
+        spindleMotion();
+    }
+    if (codes.coolant < 0) {
+        coolantMotion();
+    }
+
     if (a.dwellSeconds() > 0.0) {
         Motion m;
         m.kind = MotionKind::Dwell;

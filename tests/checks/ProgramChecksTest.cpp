@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"CutBeforeTheSpindleRuns", "F100\nG01 X10.\nX20.\nM03 S500\nX30.\nM05\nX40.\nM30", {"spindle-stopped@2", "spindle-stopped@7"}, "spindle-stopped"},
         CheckCase{"SeveralMCodesOnALine", "F100\nS764 M3 M8\nG01 X10.\nM30", {}, "spindle-stopped"},
         CheckCase{"ToolChangeStopsTheSpindle", "F100\nM03 S500\nG01 X10.\nT2 M06\nG01 X20.\nM03\nX30.\nM30", {"spindle-stopped@5"}, "spindle-stopped"},
+        // M05 on a feed retract stops the spindle after the move; the next cut has none.
+        CheckCase{"StopOnTheRetractActsAfterIt", "F100\nS500 M03\nG01 Z-1.\nG01 Z5. M05\nG01 X10.\nM30", {"spindle-stopped@5"}, "spindle-stopped"},
         CheckCase{"RapidsNeedNoSpindle", "G00 X10. Y10.\nM30", {}, "spindle-stopped"},
         CheckCase{"StartOnTheToolChangeLine", "F100\nM03 S500\nG01 X10.\nT2 M03 M06\nG01 X20.\nT3 M06 S900 M03\nG00 Z5.\nG01 Z-1.\nM30", {}, "spindle-stopped"},
         CheckCase{"SameStartAfterAToolChange", "F100\nS1000 M03\nG01 X1.\nT2 M06\nX5. S1000 M03\nG01 Z-1.\nM30", {}, "spindle-stopped"},
@@ -97,6 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"RadiusArcsAndExactEnds", kRun + "G01 X0. Y0.\nG02 X10. Y0. R5.\nG02 X20. Y0. I5. J0.\nG03 X20.005 I-5.\nM30", {}, "arc-end-off-circle"},
         // comp-on-arc
         CheckCase{"CompensationOnAnArc", kRun + "G41 G02 X10. Y0. I5. D1\nG40 G01 X0.\nG42 D2\nG03 X10. I5.\nG40\nG03 X20. I5.\nM30", {"comp-on-arc@2", "comp-on-arc@5", "comp-on-arc@7"}, "comp-on-arc"},
+        CheckCase{"CompensationStartPassesAMoveAlongZ", kRun + "G41 D01\nG01 Z-1.\nG03 X10. Y10. I5.\nG40 G01 X0.\nM30", {"comp-on-arc@4"}, "comp-on-arc"},
         CheckCase{"CompensationOnALine", kRun + "G41 G01 X10. D1\nG02 X20. I5.\nG40 G01 X0.\nG42 D1\nG01 X5.\nG03 X15. I5.\nM30", {}, "comp-on-arc"},
         // rapid-at-depth
         CheckCase{"RapidAtCuttingDepth", kRun + "G00 X0. Y0. Z5.\nG01 Z-5.\nX50.\nG00 X0.\nZ5.\nX10.\nM30", {"rapid-at-depth@5"}, "rapid-at-depth"},
@@ -111,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"EndAmongOtherMCodes", kRun + "G01 X1.\nM05 M30", {}, "no-program-end"},
         // not-followed
         CheckCase{"CodesNotFollowed", kRun + "G54 G00 X0.\nG28 Z0.\nG91 G28.1 Z0.\nG55 X1.\nG56 X2.\nG55\nM98 P100\nG68.2 X0\nM30", {"not-followed@3", "not-followed@5", "not-followed@6", "not-followed@8", "not-followed@9"}, "not-followed"},
+        CheckCase{"TwoCodesOnOneLine", kRun + "G91 G28 Z0. M99\nM30", {"not-followed@2", "not-followed@2"}, "not-followed"},
         CheckCase{"OneWorkOffset", kRun + "G54 G00 X0.\nG54 X1.\nM30", {}, "not-followed"}),
     [](const auto& info) { return info.param.name; });
 
@@ -121,6 +125,25 @@ TEST(Checks, MessagesNameTheWordsAndCountLines)
     EXPECT_NE(findings[0].message.find("X31 → 0.031"), std::string::npos) << findings[0].message;
     EXPECT_NE(findings[1].message.find("G28"), std::string::npos);
     EXPECT_NE(findings[1].message.find("(2 行)"), std::string::npos) << findings[1].message;
+}
+
+// A setter looks first at what stopped the spindle.
+TEST(Checks, SpindleStoppedSaysWhatStoppedIt)
+{
+    const auto messageOf = [](const std::string& program) {
+        for (const checks::Finding& f : findingsOf(program, {})) {
+            if (f.code == checks::CheckCode::SpindleStopped) {
+                return f.message;
+            }
+        }
+        return std::string();
+    };
+    EXPECT_EQ(messageOf("F100\nG01 X1.\nM30"), "主軸が止まったまま切削しています (M03/M04 がありません)");
+    // A tool change before any start stopped nothing.
+    EXPECT_EQ(messageOf("F100\nT1 M06\nG01 X1.\nM30"), "主軸が止まったまま切削しています (M03/M04 がありません)");
+    EXPECT_EQ(messageOf("F100\nM03 S500\nG01 X1.\nM05\nX2.\nM30"), "主軸が止まったまま切削しています (4 行の M05 で停止)");
+    EXPECT_EQ(messageOf("F100\nM03 S500\nG01 X1.\nT2 M06\nX2.\nM30"),
+              "主軸が止まったまま切削しています (4 行の工具交換で停止)");
 }
 
 TEST(Checks, IgnoredCodesAreLeftOut)
