@@ -18,6 +18,7 @@ constexpr std::array<CheckInfo, kCheckCount> kChecks{{
     {CheckCode::NoProgramEnd, "no-program-end", Severity::Warning},
     {CheckCode::NotFollowed, "not-followed", Severity::Info},
     {CheckCode::Overcut, "overcut", Severity::Error},
+    {CheckCode::RunStopped, "run-stopped", Severity::Error},
 }};
 
 // The table is indexed by the enum: an entry out of place would name the wrong check.
@@ -62,6 +63,16 @@ std::optional<CheckCode> checkCodeOf(std::string_view name)
 bool isCheckCode(std::string_view name)
 {
     return checkCodeOf(name).has_value();
+}
+
+std::string checkCodeList()
+{
+    std::string list;
+    for (const CheckInfo& c : kChecks) {
+        list += list.empty() ? "" : ", ";
+        list += c.name;
+    }
+    return list;
 }
 
 const char* severityName(Severity severity)

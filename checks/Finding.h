@@ -28,8 +28,9 @@ enum class CheckCode : std::uint8_t {
     NoProgramEnd,
     NotFollowed,
     Overcut,
+    RunStopped,
 };
-inline constexpr std::size_t kCheckCount = 11;
+inline constexpr std::size_t kCheckCount = 12;
 
 struct CheckInfo {
     CheckCode code;
@@ -42,6 +43,8 @@ const CheckInfo& checkInfo(CheckCode code);
 const char* codeName(CheckCode code);
 std::optional<CheckCode> checkCodeOf(std::string_view name);
 bool isCheckCode(std::string_view name);
+// "unread-text, no-feed, …": every code, for the messages that list them.
+std::string checkCodeList();
 
 struct Finding {
     CheckCode code = CheckCode::UnreadText;

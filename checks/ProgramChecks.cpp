@@ -66,11 +66,11 @@ std::string quoted(std::string_view text)
     while (end < text.size()) {
         const std::size_t next = end + (util::isCp932LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1);
         if (next > kShownBytes) {
-            return "「" + util::cp932ToUtf8(text.substr(0, end)) + "…」";
+            return "「" + util::shownText(util::cp932ToUtf8(text.substr(0, end))) + "…」";
         }
         end = next;
     }
-    return "「" + util::cp932ToUtf8(text) + "」";
+    return "「" + util::shownText(util::cp932ToUtf8(text)) + "」";
 }
 
 std::string decimal(double value)
@@ -80,7 +80,7 @@ std::string decimal(double value)
 
 std::string word(const nc::ReadWord& w)
 {
-    return std::string(1, w.letter) + util::cp932ToUtf8(w.text);
+    return std::string(1, w.letter) + util::shownText(util::cp932ToUtf8(w.text), kShownBytes);
 }
 
 // A G or M word's code: its integer part (G28.1 is G28); 0 for what no code can be.
@@ -446,6 +446,11 @@ void ProgramChecks::finish(bool completed, std::int64_t lastLine)
             code + " は追跡していません (" + util::formatInt(u.lines) +
                 " 行): 時間と図は機械と異なることがあります");
     }
+}
+
+void ProgramChecks::stopped(std::int64_t line, const std::string& why)
+{
+    add(CheckCode::RunStopped, line, "解析はこの行で止まりました: " + why + "。図と時間はここまでの分です");
 }
 
 std::vector<Finding> ProgramChecks::takeFindings()

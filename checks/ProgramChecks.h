@@ -29,6 +29,10 @@ public:
     // `dNumber` reaches the compensated arc's radius.
     void overcut(std::int64_t line, int dNumber, double toolRadius, double arcRadius);
 
+    // The run stopped on line `line` for `why` (a message for a person, UTF-8): the
+    // figures end there, and the findings must say so.
+    void stopped(std::int64_t line, const std::string& why);
+
     // Everything found, in line order.
     std::vector<Finding> takeFindings();
 

@@ -23,9 +23,6 @@ std::string counted(std::size_t count, const char* one, const char* many)
 
 std::string findingLines(const std::string& file, const std::vector<checks::Finding>& findings)
 {
-    if (findings.empty()) {
-        return {};
-    }
     std::string out;
     std::map<std::string, std::size_t> perCode;
     const auto bySeverity = checks::countBySeverity(findings);

@@ -14,7 +14,7 @@ namespace cli {
 inline constexpr std::size_t kFindingsPerCode = 20;
 
 // "FILE:LINE: error: MESSAGE [code]" lines in line order, "… and N more [code]" for what
-// was left out, and the counts; empty when nothing was found. UTF-8.
+// was left out, and the counts (also when nothing was found). UTF-8.
 std::string findingLines(const std::string& file, const std::vector<checks::Finding>& findings);
 
 // Whether a finding of `severity` or worse is among them.

@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "util/Cp932.h"
 #include "util/Number.h"
 
 #include <charconv>
@@ -132,7 +133,7 @@ std::string apply(Options& o, const OptionInfo& info, const std::string& value)
         o.machine = value;
     } else if (name == "--ignore") {
         if (!checks::isCheckCode(value)) {
-            return "--ignore takes a check code, such as no-feed";
+            return "--ignore: \"" + util::shownText(value, 40) + "\" is not a check code (" + checks::checkCodeList() + ")";
         }
         o.settings.ignoreChecks.push_back(value);
     } else if (name == "--fail-on") {

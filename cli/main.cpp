@@ -1,4 +1,5 @@
 // brelvane-cli: analyses one NC program headless and prints where its report is.
+#include "checks/Finding.h"
 #include "cli/ConsoleServices.h"
 #include "cli/DesktopStart.h"
 #include "cli/FindingReport.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv)
     cli::Options options = parsed.options;
     if (options.help) {
         std::fputs(cli::kUsage, stdout);
+        std::printf("\nCheck codes (for --ignore; each explained in docs/checks.md):\n  %s\n",
+                    checks::checkCodeList().c_str());
         return 0;
     }
     if (options.version) {
@@ -85,8 +88,11 @@ int main(int argc, char** argv)
                             util::MessageBoxService::Buttons::Ok);
         return 1;
     }
-    // The findings are the checker's answer: printed also when quiet.
-    console.print(cli::findingLines(settings.ncFile, result.record->findings));
+    // The findings are the checker's answer: printed also when quiet, with their count
+    // also when there are none, for every run that read its program.
+    if (result.outcome == run::RunOutcome::Completed || !result.record->findings.empty()) {
+        console.print(cli::findingLines(settings.ncFile, result.record->findings));
+    }
     if (result.outcome != run::RunOutcome::Completed) {
         return 1;
     }

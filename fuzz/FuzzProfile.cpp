@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     try {
-        const machine::MachineProfile p = machine::parseMachineProfile(text, "fuzz.toml", nullptr);
+        const machine::MachineProfile p = machine::parseMachineProfile(text, "fuzz.toml", {});
         const auto positive = [](double v) { return std::isfinite(v) && v > 0.0; };
         if ((p.maxFeed && !positive(*p.maxFeed)) || !(p.toolChange >= 0.0) || !(p.junctionDeviation >= 0.0)) {
             std::abort();

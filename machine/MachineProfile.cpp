@@ -1,5 +1,6 @@
 #include "machine/MachineProfile.h"
 
+#include "util/Cp932.h"
 #include "util/File.h"
 #include "util/Number.h"
 
@@ -93,7 +94,7 @@ std::array<double, 3> axes(const toml::node& node, const std::string& file, cons
 
 }  // namespace
 
-MachineProfile parseMachineProfile(std::string_view text, const std::string& file, CheckCodeTest isCheckCode)
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file, const CheckCodes& checkCodes)
 {
     toml::table root;
     try {
@@ -145,8 +146,12 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                     }
                     for (const toml::node& code : *codes) {
                         const auto* text = code.as_string();
-                        if (!text || (isCheckCode && !isCheckCode(text->get()))) {
-                            fail(file, code.source(), full, "not a check code");
+                        if (!text) {
+                            fail(file, code.source(), full, "a list of check codes is needed");
+                        }
+                        if (checkCodes.isCode && !checkCodes.isCode(text->get())) {
+                            fail(file, code.source(), full,
+                                 "\"" + util::shownText(text->get(), 40) + "\" is not a check code (" + checkCodes.list + ")");
                         }
                         profile.checkIgnore.push_back(text->get());
                     }
@@ -204,7 +209,7 @@ std::string machineProfilePath(const std::string& programDir)
     return {};
 }
 
-MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheckCode)
+MachineProfile loadMachineProfile(const std::string& path, const CheckCodes& codes)
 {
     std::ifstream in(util::nativePath(path), std::ios::binary);
     if (!util::isFile(path) || !in) {
@@ -215,7 +220,7 @@ MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheck
     if (in.bad()) {
         throw MachineProfileError(path + ": cannot be read");
     }
-    return parseMachineProfile(text.str(), path, isCheckCode);
+    return parseMachineProfile(text.str(), path, codes);
 }
 
 }  // namespace machine

@@ -48,12 +48,16 @@ public:
     using util::UserError::UserError;
 };
 
-// Tells a check code from text that names none; the checks own the list of codes.
-using CheckCodeTest = bool (*)(std::string_view);
+// The check codes a profile may name; the checks own the list. A profile read against
+// none takes any text (the fuzzer's).
+struct CheckCodes {
+    bool (*isCode)(std::string_view) = nullptr;
+    std::string list;  // "unread-text, no-feed, …", for the message that names a wrong one
+};
 
-// Reads and checks a profile; throws MachineProfileError. A check code `isCheckCode`
-// does not know is an error (nullptr: every text is taken, for the fuzzer).
-MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheckCode);
+// Reads and checks a profile; throws MachineProfileError. A check code `codes` does not
+// know is an error that names it and lists the codes.
+MachineProfile loadMachineProfile(const std::string& path, const CheckCodes& codes);
 
 // The profile the window uses: machine.toml in the user's configuration folder
 // ($XDG_CONFIG_HOME/brelvane, else ~/.config/brelvane), else beside the program
@@ -61,6 +65,6 @@ MachineProfile loadMachineProfile(const std::string& path, CheckCodeTest isCheck
 std::string machineProfilePath(const std::string& programDir);
 
 // Reads a profile from text (`file` names it in errors).
-MachineProfile parseMachineProfile(std::string_view text, const std::string& file, CheckCodeTest isCheckCode);
+MachineProfile parseMachineProfile(std::string_view text, const std::string& file, const CheckCodes& codes);
 
 }  // namespace machine

@@ -176,7 +176,7 @@ private:
     // it ended. A sheet that cannot be written is no further error.
     void endEarly(const std::string& why)
     {
-        recordWhatWasRead();
+        stream_.finish(analyzer_, false, lineNumber_, why);
         if (!settings_.writeSheet) {
             return;
         }

@@ -6,7 +6,7 @@ namespace run {
 
 machine::MachineProfile loadMachineProfile(const std::string& path)
 {
-    return machine::loadMachineProfile(path, &checks::isCheckCode);
+    return machine::loadMachineProfile(path, {&checks::isCheckCode, checks::checkCodeList()});
 }
 
 }  // namespace run

@@ -46,10 +46,14 @@ RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record,
     }
 }
 
-void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine)
+void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine,
+                       const std::string& stopReason)
 {
     finished_ = true;
     emitter_.finish(analyzer, lastLine);
+    if (!completed && !stopReason.empty()) {
+        checks_.stopped(lastLine, stopReason);
+    }
     checks_.finish(completed, lastLine);
     record_.findings = checks_.takeFindings();
     // The over-cut lines of each section are its over-cut findings.

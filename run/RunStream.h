@@ -37,9 +37,11 @@ public:
     {
         checks_.overcut(number, dNumber, toolRadius, arcRadius);
     }
-    // The program is read up to line `lastLine`: `completed` when to its end. The open
-    // section ends; waits for the worker and takes its figures into the record.
-    void finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine);
+    // The program is read up to line `lastLine`: `completed` when to its end, else
+    // stopped there for `stopReason` (when known, a finding says so). The open section
+    // ends; waits for the worker and takes its figures into the record.
+    void finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine,
+                const std::string& stopReason = {});
     bool finished() const { return finished_; }
 
     // After finish().

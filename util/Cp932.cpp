@@ -383,4 +383,33 @@ bool Utf8LineConverter::convert(std::string_view utf8, std::string& cp932, std::
     return true;
 }
 
+std::string shownText(std::string_view utf8, std::size_t maxCharacters)
+{
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const bool startsCharacter = (c & 0xC0) != 0x80;
+        if (startsCharacter && characters++ == maxCharacters) {
+            out += "…";
+            break;
+        }
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 }  // namespace util

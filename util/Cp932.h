@@ -23,6 +23,11 @@ std::string toCp932(std::string_view utf8);
 // valid character become U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);
 
+// Text from an NC file (UTF-8) as a message may show it: control bytes written as "\t",
+// "\n", "\r" or "\x1B" (a program must not retitle a terminal), and cut after
+// `maxCharacters` characters with "…" (a 2 MB number is not echoed whole).
+std::string shownText(std::string_view utf8, std::size_t maxCharacters = 80);
+
 // A UTF-8 path as it is written into a link of the report: characters code page 932 can
 // hold are converted, the others (and bytes that are not UTF-8) are percent-encoded as
 // UTF-8, and so are the few ASCII characters that would end the attribute or the path

@@ -1,11 +1,12 @@
 #include "util/UserError.h"
 
+#include "util/Cp932.h"
 #include "util/File.h"
 
 namespace util {
 
 ConversionError::ConversionError(const std::string& text)
-    : UserError("'" + text + "' は浮動小数点数ではありません"), text_(text)
+    : UserError("'" + shownText(text) + "' は浮動小数点数ではありません"), text_(text)
 {
 }
 

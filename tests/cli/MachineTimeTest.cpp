@@ -1,5 +1,6 @@
 // Machine times through the command line with a profile, against closed forms; profiles
 // that cannot be used.
+#include "checks/Finding.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -119,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadProfile{"WideDeviation", "junction_deviation = 11\n",
                                "1: junction_deviation: must be from 0 to 10 mm"},
                     BadProfile{"UnknownCheck", "[checks]\nignore = [\"no-feed\", \"spelling\"]\n",
-                               "2: checks.ignore: not a check code"},
+                               "2: checks.ignore: \"spelling\" is not a check code (" + checks::checkCodeList() + ")"},
                     BadProfile{"NegativeTolerance", "[checks]\narc_tolerance = -1\n",
                                "2: checks.arc_tolerance: must be zero or more"},
                     BadProfile{"LimitsBackwards", "[limits]\nx = [500, 0]\n", "2: limits.x: min must be below max"},

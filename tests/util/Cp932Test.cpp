@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -117,5 +118,24 @@ INSTANTIATE_TEST_SUITE_P(
                                    "????????",
                                    {{0, 0x301C}, {1, 0x2212}, {2, 0x2014}, {3, 0xA2}, {4, 0xA3}, {5, 0xAC}, {6, 0xA5}, {7, 0x203E}}}),
     [](const auto& info) { return info.param.name; });
+
+// Text from a file as a message shows it: nothing a terminal would obey, and no more than
+// a person reads.
+TEST(ShownText, EscapesControlBytesAndCutsLongText)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"G01 X1.", "G01 X1."},
+        {"A\tB\r\n", "A\\tB\\r\\n"},
+        {"\x1B]0;title\x07", "\\x1B]0;title\\x07"},
+        {"\x7F", "\\x7F"},
+        {std::string(81, '9'), std::string(80, '9') + "…"},
+        {std::string(80, '9'), std::string(80, '9')},
+        {"工具" + std::string(79, 'x'), "工具" + std::string(78, 'x') + "…"},  // characters, not bytes
+    };
+    for (const auto& [text, shown] : cases) {
+        EXPECT_EQ(util::shownText(text), shown) << text;
+    }
+    EXPECT_EQ(util::shownText("工具径", 2), "工具…");
+}
 
 }  // namespace
