@@ -15,7 +15,7 @@ namespace {
 
 using nc::MotionKind;
 
-constexpr double kMillimetresPerInch = 25.4;
+using nc::kMillimetresPerInch;
 constexpr std::size_t kShownBytes = 40;  // of NC text quoted in a message
 
 bool isAsciiLetter(unsigned char c)

@@ -1,5 +1,7 @@
 #include "machine/MachineClock.h"
 
+#include "nc/Markers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +9,7 @@ namespace machine {
 
 namespace {
 
-constexpr double kMillimetresPerInch = 25.4;
+using nc::kMillimetresPerInch;
 // A feed of 0 (or one no machine can have) is timed at 1 per minute, as the classic times do.
 constexpr double kFeedWhenNone = 1.0;
 

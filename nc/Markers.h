@@ -27,8 +27,10 @@ inline constexpr double knownOr(double value, double fallback)
     return value == kUnknownPosition ? fallback : value;
 }
 
+inline constexpr double kMillimetresPerInch = 25.4;
+
 // Rapid traverse rate of an inch program: the same rate, per minute in inches.
-inline constexpr double kRapidRateInch = kRapidRate / 25.4;
+inline constexpr double kRapidRateInch = kRapidRate / kMillimetresPerInch;
 
 // How far half an arc's chord may exceed its R (program units) before it is an error.
 inline constexpr double kArcRadiusTolerance = 0.001;

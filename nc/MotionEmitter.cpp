@@ -84,6 +84,8 @@ bool givesG10(const IsoNcBlock& block)
 
 void MotionEmitter::emit(Motion& motion)
 {
+    moved_ = moved_ || motion.kind == MotionKind::Rapid || motion.kind == MotionKind::Feed ||
+             motion.kind == MotionKind::Arc;
     motion.line = line_;
     motion.section = section_;
     if (motion.kind != MotionKind::ToolChange) {
@@ -212,8 +214,15 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     written(a);
 
     // 2. Units first: the block's own positions are in the unit it ends with.
+    // Where the tool is does not change with the unit it is told in: 25.4 mm is 1 inch.
+    // The start point is in the program's own unit, the one it moves in first.
     if (a.isInchMode() != inch_) {
         inch_ = a.isInchMode();
+        for (double& v : position_) {
+            if (moved_) {
+                v = inch_ ? v / kMillimetresPerInch : v * kMillimetresPerInch;
+            }
+        }
         Motion m;
         m.kind = MotionKind::Units;
         emit(m);

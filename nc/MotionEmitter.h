@@ -71,6 +71,7 @@ private:
     // the axes a hole's return level, a G10 or a G52 leaves apart, until a block gives
     // the axis absolutely.
     Point3 position_{kFallbackStartX, kFallbackStartY, kFallbackStartZ};
+    bool moved_ = false;  // the tool has left the start point: a change of unit converts where it is
     SpindleState spindle_ = SpindleState::Stopped;
     double speed_ = 0.0;
 };

@@ -101,7 +101,9 @@ TEST(MotionEmitter, ExpandsCyclesAndFollowsTheToolThroughArcsUnitsDwellsAndToolC
         "arc 40,10,30 > 40,20,30 plane 12 centre 15,30 cw @8/s0",
         "dwell 0.5 @9/s0",
         "inch @10/s0",
-        "feed 40,20,30 > 2,20,30 F200 (inch) @10/s0",
+        // Where the tool is, told in inches from here on (40 mm is 1.5748 inch).
+        "feed 1.5748031496063,0.78740157480315,1.18110236220472 > 2,0.78740157480315,1.18110236220472 F200 (inch) "
+        "@10/s0",
         "spindle S1000 0 (inch) @11/s0",
         "section end, kept (inch) @12/s0",
         "tool change T2 (inch) @12/s1",
