@@ -5,6 +5,7 @@
 #include "util/Number.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -21,6 +22,9 @@ namespace {
     throw MachineProfileError(file + ":" + util::formatInt(static_cast<long long>(where.begin.line)) + ": " + key +
                               ": " + reason);
 }
+
+// A machine's name as the sheet heads its times with it: longer is no name.
+constexpr std::size_t kLongestName = 80;
 
 // What a real machine can have; anything outside is a typing error, not a machine.
 struct Range {
@@ -111,7 +115,7 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
             if (!s) {
                 fail(file, value.source(), name, "a text is needed");
             }
-            profile.name = s->get();
+            profile.name = util::shownText(s->get(), kLongestName);
         } else if (name == "max_feed") {
             profile.maxFeed = number(value, file, name, kRate);
         } else if (name == "tool_change") {
@@ -211,8 +215,21 @@ std::string machineProfilePath(const std::string& programDir)
 
 MachineProfile loadMachineProfile(const std::string& path, const CheckCodes& codes)
 {
+    // Refused before it is opened: a FIFO or a device would hold the run up, and no
+    // machine's profile is anywhere near a megabyte.
+    constexpr std::uintmax_t kLargestProfile = 1024 * 1024;
+    std::error_code error;
+    if (!util::isFile(path)) {
+        throw MachineProfileError(path + (std::filesystem::exists(util::nativePath(path), error)
+                                              ? ": not a regular file, not a machine profile"
+                                              : ": cannot be read"));
+    }
+    if (const std::uintmax_t size = std::filesystem::file_size(util::nativePath(path), error);
+        !error && size > kLargestProfile) {
+        throw MachineProfileError(path + ": larger than 1 MiB, not a machine profile");
+    }
     std::ifstream in(util::nativePath(path), std::ios::binary);
-    if (!util::isFile(path) || !in) {
+    if (!in) {
         throw MachineProfileError(path + ": cannot be read");
     }
     std::ostringstream text;

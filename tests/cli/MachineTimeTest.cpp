@@ -162,6 +162,27 @@ TEST(MachineProfile, UnreadableOrNotTomlIsAClearError)
     const auto broken = runProgram(kCli, {"--machine", dir.file("m.toml"), dir.file("p.nc")});
     EXPECT_EQ(broken.exitCode, 2);
     EXPECT_EQ(broken.err.rfind("brelvane-cli: " + dir.file("m.toml") + ":1: (file): ", 0), 0u) << broken.err;
+
+    // Refused before it is read: a folder (or a pipe), and anything far larger than a profile.
+    const auto folder = runProgram(kCli, {"--machine", dir.path(), dir.file("p.nc")});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_EQ(folder.err, "brelvane-cli: " + dir.path() + ": not a regular file, not a machine profile\n");
+    testsupport::writeFile(dir.file("big.toml"), "# " + std::string(1024 * 1024, 'x') + "\n");
+    const auto big = runProgram(kCli, {"--machine", dir.file("big.toml"), dir.file("p.nc")});
+    EXPECT_EQ(big.exitCode, 2);
+    EXPECT_EQ(big.err, "brelvane-cli: " + dir.file("big.toml") + ": larger than 1 MiB, not a machine profile\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Result")));
+}
+
+// A name is a name: cut to 80 characters, with nothing a terminal would obey.
+TEST(MachineProfile, LongNamesAreCut)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("p.nc"), "M30\n");
+    testsupport::writeFile(dir.file("m.toml"), "name = \"" + std::string(200, 'M') + "\\u001B\"\n");
+    const auto r = runProgram(kCli, {"-q", "--no-sheet", "--machine", dir.file("m.toml"), "--json", "-", dir.file("p.nc")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["machine"]["name"], std::string(80, 'M') + "…");
 }
 
 // Whole units change how the program reads, so the classic report too.
