@@ -137,10 +137,18 @@ void ViewPicture::flushLevel()
     }
     level_.active = false;
     // Out to both ends of the stretch and back to where the moves stopped: every point of
-    // it drawn, three points for any number of moves.
+    // it drawn, three points for any number of moves. The nearer end first, so that moves
+    // that only ever went one way are drawn without going back over themselves (a rapid
+    // drawn there and back reads as a solid cut).
     const double y = level_.start.y;
+    const Point low{level_.minX, y};
+    const Point high{level_.maxX, y};
+    const double x0 = level_.start.x;
+    const double x1 = lastPoint_.x;
+    const bool lowFirst = std::fabs(x0 - low.x) + (high.x - low.x) + std::fabs(high.x - x1) <=
+                          std::fabs(x0 - high.x) + (high.x - low.x) + std::fabs(x1 - low.x);
     Point previous = level_.start;
-    for (const Point p : {Point{level_.minX, y}, Point{level_.maxX, y}, lastPoint_}) {
+    for (const Point p : {lowFirst ? low : high, lowFirst ? high : low, lastPoint_}) {
         if (p != previous) {
             simplifier_.add(p, scratch_);
             previous = p;

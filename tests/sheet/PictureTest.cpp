@@ -364,4 +364,30 @@ TEST(ToolpathPicture, MovesAtOneDepthAreOneLineInTheSideViews)
     }
 }
 
+// A move drawn there and back reads as a solid cut: a move that only goes one way, in
+// any direction, is drawn one way in every view.
+TEST(ToolpathPicture, AMoveOneWayIsNeverDrawnBack)
+{
+    for (const nc::MotionKind kind : {nc::MotionKind::Rapid, nc::MotionKind::Feed}) {
+        for (const nc::Point3 to : {nc::Point3{0, 50, 10}, nc::Point3{100, 50, 10}, nc::Point3{50, 0, 10},
+                                    nc::Point3{50, 100, 10}, nc::Point3{50, 50, 0}, nc::Point3{50, 50, 20}}) {
+            sheet::ToolpathPicture picture(1 << 20);
+            addMove(picture, kind, {50, 50, 10}, to);
+            for (sheet::ViewPicture* view : {&picture.top(), &picture.front(), &picture.side()}) {
+                view->finish();
+                for (const auto& stroke : view->strokes()) {
+                    const auto& v = stroke.vertices;
+                    for (std::size_t i = 2; i < v.size(); ++i) {
+                        const double turnX = (v[i].p.x - v[i - 1].p.x) * (v[i - 1].p.x - v[i - 2].p.x);
+                        const double turnY = (v[i].p.y - v[i - 1].p.y) * (v[i - 1].p.y - v[i - 2].p.y);
+                        EXPECT_GE(turnX, 0.0) << "to " << to[0] << "," << to[1] << "," << to[2];
+                        EXPECT_GE(turnY, 0.0) << "to " << to[0] << "," << to[1] << "," << to[2];
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
+
