@@ -420,9 +420,17 @@ void ProgramChecks::limits(const nc::Motion& m)
     if (!settings_.limits[0] && !settings_.limits[1] && !settings_.limits[2]) {
         return;
     }
+    // An axis the program has not moved yet stands at the assumed start point: where the
+    // machine really is then, nobody said, so it is compared with nothing.
+    for (std::size_t k = 0; k < 3; ++k) {
+        axisMoved_[k] = axisMoved_[k] || m.from[k] != m.to[k] || m.kind == MotionKind::Arc;
+    }
     const double scale = m.inch ? kMillimetresPerInch : 1.0;
     const auto check = [&](const nc::Point3& p) {
         for (std::size_t k = 0; k < 3; ++k) {
+            if (!axisMoved_[k]) {
+                continue;
+            }
             const auto& range = settings_.limits[k];
             const double v = p[k] * scale;
             if (range && (v < range->first || v > range->second)) {

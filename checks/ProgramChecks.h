@@ -70,6 +70,7 @@ private:
     bool cut_ = false;                  // a cutting move in this tool section
     double deepestCut_ = 0.0;           // its lowest Z
     bool programEnd_ = false;
+    std::array<bool, 3> axisMoved_{};   // X, Y, Z have left the start point
     // Codes Brelvane does not follow: lines that give them, and the first of those lines.
     struct Unfollowed {
         std::int64_t firstLine = 0;

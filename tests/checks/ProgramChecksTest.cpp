@@ -67,6 +67,13 @@ checks::CheckSettings box()
     return s;
 }
 
+checks::CheckSettings lowBox()
+{
+    checks::CheckSettings s;
+    s.limits[2] = std::pair{-50.0, 50.0};
+    return s;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, Checks,
     testing::Values(
@@ -108,6 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
         // outside-limits
         CheckCase{"LeavesTheBox", kRun + "G00 X50. Z10.\nG01 X150.\nG00 X50.\nG00 Z-60.\nM30", {"outside-limits@3", "outside-limits@5"}, "outside-limits", box()},
         CheckCase{"ArcExtremeLeavesTheBox", kRun + "G00 X90. Y0. Z10.\nG02 X90. Y0. I10. J0.\nM30", {"outside-limits@3"}, "outside-limits", box()},
+        // The runs start at Z100, above this box: only where the program moves counts.
+        CheckCase{"TheAssumedStartIsNoMoveOfTheProgram", kRun + "G00 X10. Y10.\nG00 Z20.\nG00 Z80.\nM30", {"outside-limits@4"}, "outside-limits", lowBox()},
         CheckCase{"NoLimitsNoCheck", kRun + "G00 X5000.\nM30", {}, "outside-limits"},
         // no-program-end
         CheckCase{"NoEnd", kRun + "G01 X1.", {"no-program-end@2"}, "no-program-end"},
