@@ -213,13 +213,13 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     // 1. The block as written goes first: the checks judge the writing before its motions.
     written(a);
 
-    // 2. Units first: the block's own positions are in the unit it ends with.
-    // Where the tool is does not change with the unit it is told in: 25.4 mm is 1 inch.
-    // The start point is in the program's own unit, the one it moves in first.
+    // 2. Units first: the block's own positions are in the unit it ends with. Where the
+    // tool is does not change with the unit it is told in; the start point, though, is
+    // in the program's own unit, the one it moves in first.
     if (a.isInchMode() != inch_) {
         inch_ = a.isInchMode();
-        for (double& v : position_) {
-            if (moved_) {
+        if (moved_) {
+            for (double& v : position_) {
                 v = inch_ ? v / kMillimetresPerInch : v * kMillimetresPerInch;
             }
         }
