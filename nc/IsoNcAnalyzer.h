@@ -48,6 +48,12 @@ public:
     void updateYExtent(double v);
     void updateZExtent(double v);
 
+    // The open section's sums and extents, as the classic report folds them.
+    SectionFigures sectionFigures() const
+    {
+        return {cutLengthSum_, cutTimeSum_, rapidTimeSum_, totalTimeSum_, minX_, minY_, minZ_, maxX_, maxY_, maxZ_};
+    }
+
     // Section bookkeeping, called by the run at the start and at every section end.
     void resetExtents();
     void resetSums();

@@ -428,8 +428,7 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a, const Motion& measured)
 void MotionEmitter::endSection(const IsoNcAnalyzer& a)
 {
     sectionEnded_ = true;
-    figures_ = {a.cutLengthSum(), a.cutTimeSum(), a.rapidTimeSum(), a.totalTimeSum(),
-                a.minX(), a.minY(), a.minZ(), a.maxX(), a.maxY(), a.maxZ()};
+    figures_ = a.sectionFigures();
     Motion m;
     m.kind = MotionKind::SectionEnd;
     m.figures = &figures_;

@@ -20,21 +20,6 @@ void widen(std::optional<std::pair<double, double>>& range, double value)
     }
 }
 
-report::Figures figuresOf(const nc::SectionFigures& f)
-{
-    report::Figures figures;
-    figures.xMax = f.maxX;
-    figures.yMax = f.maxY;
-    figures.zMax = f.maxZ;
-    figures.xMin = f.minX;
-    figures.yMin = f.minY;
-    figures.zMin = f.minZ;
-    figures.cutTime = f.cutTime;
-    figures.rapidTime = f.rapidTime;
-    figures.totalTime = f.totalTime;
-    return figures;
-}
-
 }  // namespace
 
 void SectionRecorder::motion(const nc::Motion& m)
@@ -125,7 +110,7 @@ void SectionRecorder::motion(const nc::Motion& m)
 void SectionRecorder::sectionEnded(const nc::Motion& end)
 {
     const nc::SectionFigures& f = *end.figures;
-    const report::Figures figures = figuresOf(f);
+    const report::Figures figures = report::figuresOf(f);
     // The program's figures fold every section, kept or not, as the final report does.
     report::foldFigures(record_.total, figures);
     if (end.keep) {

@@ -24,20 +24,27 @@ void resetForRun(RunSummary& summary)
     summary = RunSummary{};
 }
 
+Figures figuresOf(const nc::SectionFigures& f)
+{
+    Figures figures;
+    figures.xMax = f.maxX;
+    figures.yMax = f.maxY;
+    figures.zMax = f.maxZ;
+    figures.xMin = f.minX;
+    figures.yMin = f.minY;
+    figures.zMin = f.minZ;
+    figures.cutTime = f.cutTime;
+    figures.rapidTime = f.rapidTime;
+    figures.totalTime = f.totalTime;
+    return figures;
+}
+
 void foldSection(RunSummary& summary, const nc::IsoNcAnalyzer& a)
 {
-    summary.sectionCutLength = a.cutLengthSum();
-    Figures& s = summary.section;
-    s.xMax = a.maxX();
-    s.yMax = a.maxY();
-    s.zMax = a.maxZ();
-    s.xMin = a.minX();
-    s.yMin = a.minY();
-    s.zMin = a.minZ();
-    s.cutTime = a.cutTimeSum();
-    s.rapidTime = a.rapidTimeSum();
-    s.totalTime = a.totalTimeSum();
-    foldFigures(summary.program, s);
+    const nc::SectionFigures f = a.sectionFigures();
+    summary.sectionCutLength = f.cutLength;
+    summary.section = figuresOf(f);
+    foldFigures(summary.program, summary.section);
 }
 
 void foldFigures(Figures& p, const Figures& s)

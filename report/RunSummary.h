@@ -31,6 +31,9 @@ struct RunSummary {
 
 void resetForRun(RunSummary& summary);
 
+// A section's figures as the INFO block prints them.
+Figures figuresOf(const nc::SectionFigures& figures);
+
 // Takes the analyzer's section sums and extents as the last section and folds them into
 // the program figures.
 void foldSection(RunSummary& summary, const nc::IsoNcAnalyzer& analyzer);
