@@ -19,6 +19,12 @@ constexpr std::array<CheckInfo, kCheckCount> kChecks{{
     {CheckCode::NotFollowed, "not-followed", Severity::Info},
     {CheckCode::Overcut, "overcut", Severity::Error},
     {CheckCode::RunStopped, "run-stopped", Severity::Error},
+    {CheckCode::SubprogramMissing, "subprogram-missing", Severity::Error},
+    {CheckCode::SubprogramRecursion, "subprogram-recursion", Severity::Error},
+    {CheckCode::CallNesting, "call-nesting", Severity::Error},
+    {CheckCode::EndlessRepeat, "endless-repeat", Severity::Info},
+    {CheckCode::CycleNoR, "cycle-no-r", Severity::Error},
+    {CheckCode::BlockLimit, "block-limit", Severity::Error},
 }};
 
 // The table is indexed by the enum: an entry out of place would name the wrong check.

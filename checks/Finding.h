@@ -29,8 +29,14 @@ enum class CheckCode : std::uint8_t {
     NotFollowed,
     Overcut,
     RunStopped,
+    SubprogramMissing,
+    SubprogramRecursion,
+    CallNesting,
+    EndlessRepeat,
+    CycleNoR,
+    BlockLimit,
 };
-inline constexpr std::size_t kCheckCount = 12;
+inline constexpr std::size_t kCheckCount = 18;
 
 struct CheckInfo {
     CheckCode code;

@@ -156,6 +156,12 @@ void ProgramChecks::add(CheckCode code, std::int64_t line, std::string message)
         return;
     }
     lastFindingLine_[index] = line;
+    // A block run away from the file's order says where it is written.
+    if (line == blockLine_ && !blockProgram_.empty()) {
+        message += "（" + blockProgram_ + " の " + util::formatInt(blockFileLine_) + " 行目）";
+    } else if (line == blockLine_ && blockFileLine_ != 0 && blockFileLine_ != line) {
+        message += "（ファイルの " + util::formatInt(blockFileLine_) + " 行目）";
+    }
     findings_.push_back({code, checkInfo(code).severity, line, std::move(message)});
 }
 
@@ -255,10 +261,10 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
 bool ProgramChecks::isUnfollowed(char letter, int code)
 {
     if (letter == 'M') {
-        return code == 98 || code == 99;
+        return false;
     }
     switch (code) {
-    case 10: case 28: case 30: case 51: case 52: case 53: case 65: case 66: case 68:
+    case 10: case 51: case 52: case 66: case 68:
         return true;
     default:
         break;
@@ -318,7 +324,13 @@ void ProgramChecks::motion(const nc::Motion& m)
 {
     switch (m.kind) {
     case MotionKind::Block:
+        blockLine_ = m.line;
+        blockProgram_.assign(m.block->program);
+        blockFileLine_ = m.block->fileLine;
         block(m.line, *m.block);
+        return;
+    case MotionKind::Call:
+        call(m);
         return;
     case MotionKind::Spindle:
         // What stopped a spindle that ran; one that never ran was never started.
@@ -345,6 +357,11 @@ void ProgramChecks::motion(const nc::Motion& m)
     case MotionKind::SectionEnd:
         cut_ = false;
         return;
+    case MotionKind::Hole:
+        if (m.noR) {
+            add(CheckCode::CycleNoR, m.line, "穴あけサイクルに R がありません: 工具は今の高さから穴をあけるものとして読みます");
+        }
+        break;
     default:
         break;
     }
@@ -453,6 +470,36 @@ void ProgramChecks::finish(bool completed, std::int64_t lastLine)
         add(CheckCode::NotFollowed, u.firstLine,
             code + " は追跡していません (" + util::formatInt(u.lines) +
                 " 行): 時間と図は機械と異なることがあります");
+    }
+}
+
+void ProgramChecks::call(const nc::Motion& m)
+{
+    const std::string label(m.text);
+    switch (m.call) {
+    case nc::CallEvent::Pass:
+        return;
+    case nc::CallEvent::Missing:
+        add(CheckCode::SubprogramMissing, m.line,
+            label == "P" ? "呼び出すプログラムの P がありません: 何も呼び出しません"
+            : label.starts_with('N')
+                ? label + " の行がありません: その呼出し・戻りはないものとして読みます"
+                : label + " が見つかりません（このファイル、NC ファイルのフォルダ、プロファイルの [programs] folders）: 呼出しは何もしません");
+        return;
+    case nc::CallEvent::Recursion:
+        add(CheckCode::SubprogramRecursion, m.line, label + " はすでに実行中です（再帰呼出し）: 呼出しは行いません");
+        return;
+    case nc::CallEvent::TooDeep:
+        add(CheckCode::CallNesting, m.line, "呼出しの入れ子が制御の上限を超えます: " + label + " は呼び出しません");
+        return;
+    case nc::CallEvent::Endless:
+        programEnd_ = true;
+        add(CheckCode::EndlessRepeat, m.line, "メインプログラムの M99: 機械は先頭から繰り返し続けます。1 回分を解析しました");
+        return;
+    case nc::CallEvent::BlockLimit:
+        add(CheckCode::BlockLimit, m.line,
+            "呼出しと繰返しで実行したブロックが " + util::formatInt(m.count) + " を超えました: 解析はここで止まりました");
+        return;
     }
 }
 

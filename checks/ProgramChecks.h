@@ -47,6 +47,7 @@ private:
     bool isUnfollowed(char letter, int code);
     void cutting(const nc::Motion& motion);
     void limits(const nc::Motion& motion);
+    void call(const nc::Motion& motion);
 
     CheckSettings settings_;
     std::vector<Finding> findings_;
@@ -78,6 +79,10 @@ private:
     };
     std::map<std::string, Unfollowed> unfollowed_;
     int firstWorkOffset_ = 0;
+    // The block being read, and where it is written.
+    std::int64_t blockLine_ = 0;
+    std::string blockProgram_;
+    std::int64_t blockFileLine_ = 0;
 };
 
 }  // namespace checks

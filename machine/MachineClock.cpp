@@ -95,6 +95,10 @@ void MachineClock::motion(const nc::Motion& m)
         planner.stop();
         inHole_ = true;
         break;
+    case nc::MotionKind::Reference:
+        planner.stop();  // a move of unknown length: the machine comes to rest at its end
+        ++untimedReferences_;
+        break;
     case nc::MotionKind::Dwell:
         planner.wait(m.seconds);
         break;

@@ -33,6 +33,8 @@ public:
     double totalMinutes();
     // Holes met while no feed was given and no feed came after them: not in the times.
     std::int64_t untimedHoles() const { return untimedHoles_; }
+    // Returns to a reference point (or G53 moves) whose end the profile does not give.
+    std::int64_t untimedReferences() const { return untimedReferences_; }
 
 private:
     // Minutes since the last fold, the moves brought to rest.
@@ -45,6 +47,7 @@ private:
     std::vector<std::pair<int, double>> sectionMinutes_;
     std::vector<std::pair<Vec3, Vec3>> pendingHoleMoves_;  // mm; waiting for a feed
     std::int64_t untimedHoles_ = 0;
+    std::int64_t untimedReferences_ = 0;
 };
 
 }  // namespace machine

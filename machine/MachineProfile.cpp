@@ -185,6 +185,71 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                 }
                 profile.limits[k] = std::pair{low, high};
             }
+        } else if (name == "machine" || name == "offsets") {
+            const toml::table* t = value.as_table();
+            if (!t) {
+                fail(file, value.source(), name, "a table is needed");
+            }
+            for (const auto& [pointKey, pointValue] : *t) {
+                const std::string key(pointKey.str());
+                const std::string full = name + "." + key;
+                const bool homeKey = name == "machine" && key == "home";
+                const bool offsetKey = name == "offsets" && key.size() == 3 && key[0] == 'G' && key[1] == '5' &&
+                                       key[2] >= '4' && key[2] <= '9';
+                if (!homeKey && !offsetKey) {
+                    fail(file, pointValue.source(), full, name == "offsets" ? "G54 to G59 are the keys" : "unknown key");
+                }
+                const toml::array* xyz = pointValue.as_array();
+                if (!xyz || xyz->size() != 3) {
+                    fail(file, pointValue.source(), full, "[x, y, z] is needed");
+                }
+                const std::array<double, 3> point{coordinate((*xyz)[0], file, full), coordinate((*xyz)[1], file, full),
+                                                  coordinate((*xyz)[2], file, full)};
+                if (homeKey) {
+                    profile.home = point;
+                } else {
+                    profile.offsets[static_cast<std::size_t>(key[2] - '4')] = point;
+                }
+            }
+        } else if (name == "control") {
+            const auto* s = value.as_string();
+            if (!s || (s->get() != "fanuc" && s->get() != "haas")) {
+                fail(file, value.source(), name, "\"fanuc\" or \"haas\" is needed");
+            }
+            profile.control = s->get() == "haas" ? nc::Control::Haas : nc::Control::Fanuc;
+        } else if (name == "max_blocks") {
+            const auto* n = value.as_integer();
+            if (!n || n->get() < 1 || n->get() > 1'000'000'000'000LL) {
+                fail(file, value.source(), name, "a whole number from 1 to 1000000000000 is needed");
+            }
+            profile.maxBlocks = n->get();
+        } else if (name == "programs") {
+            const toml::table* t = value.as_table();
+            if (!t) {
+                fail(file, value.source(), name, "a table is needed");
+            }
+            for (const auto& [programKey, programValue] : *t) {
+                const std::string full = name + "." + std::string(programKey.str());
+                const toml::array* folders = programValue.as_array();
+                if (programKey.str() != "folders") {
+                    fail(file, programValue.source(), full, "unknown key");
+                }
+                if (!folders) {
+                    fail(file, programValue.source(), full, "a list of folders is needed");
+                }
+                for (const toml::node& folder : *folders) {
+                    const auto* text = folder.as_string();
+                    if (!text || text->get().empty()) {
+                        fail(file, folder.source(), full, "a list of folders is needed");
+                    }
+                    // A relative folder is the profile's own neighbour.
+                    const std::string& given = text->get();
+                    const bool absolute = util::nativePath(given).is_absolute() || given.starts_with('/') ||
+                                          given.starts_with('\\');
+                    const std::string base = util::folderOf(file);
+                    profile.programFolders.push_back(absolute || base.empty() ? given : util::joinPath(base, given));
+                }
+            }
         } else if (name == "rapid") {
             profile.rapid = axes(value, file, name, 5000.0, kRate);
         } else if (name == "acceleration") {

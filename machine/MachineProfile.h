@@ -3,6 +3,7 @@
 // machine time is the classic time.
 #pragma once
 
+#include "nc/ProgramFlow.h"
 #include "util/UserError.h"
 
 #include <array>
@@ -32,6 +33,14 @@ struct MachineProfile {
     std::vector<std::string> checkIgnore;  // check codes left out
     double arcTolerance = 0.01;            // mm an arc's end may lie off its circle
     std::array<std::optional<std::pair<double, double>>, 3> limits;  // X, Y, Z travel, mm
+    // How the program runs.
+    nc::Control control = nc::Control::Fanuc;     // whose rules decide where controls differ
+    std::int64_t maxBlocks = 10'000'000;          // blocks run in calls and repeats before the run stops
+    std::vector<std::string> programFolders;      // where called programs are looked for
+    // Where G28 and G53 end: the reference point and the work offsets G54 to G59, in
+    // machine coordinates (mm).
+    std::optional<std::array<double, 3>> home;
+    std::array<std::optional<std::array<double, 3>>, 6> offsets{};
 
     // No key that changes how long a move takes: the classic times hold.
     bool isClassic() const

@@ -2,6 +2,7 @@
 
 #include "util/Kazu.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nc {
@@ -88,6 +89,15 @@ void IsoNcAnalyzer::interpretBlock()
     if (isWordGiven(WordSlot::Z)) {
         updateZExtent(wordValue(WordSlot::Z));
     }
+}
+
+int IsoNcAnalyzer::holeRepeats() const
+{
+    if (!cycleActive_) {
+        return 1;
+    }
+    const std::optional<int> repeats = cycleRepeats(*this, control_);
+    return repeats ? std::max(*repeats, 1) : 1;
 }
 
 double IsoNcAnalyzer::directionAngle(bool inRadians) const

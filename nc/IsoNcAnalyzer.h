@@ -6,6 +6,7 @@
 #include "nc/IsoNcBlock.h"
 #include "nc/Markers.h"
 #include "nc/Motion.h"
+#include "nc/ProgramFlow.h"
 
 namespace nc {
 
@@ -37,6 +38,15 @@ public:
     // for a number text that does not convert and util::ArithmeticError for a G83 hole
     // whose peck depth is 0.
     void setLine(std::string_view text) override;
+
+    // Whose rules decide where controls differ (the repeat count's letter).
+    void setControl(Control control) { control_ = control; }
+    // The next lines are passes of a repeat count: each books its hole, at the same
+    // place too.
+    void setRepeatPass(bool repeat) { repeatPass_ = repeat; }
+    // How often the block's hole is drilled by its repeat count (L, or K under Fanuc's
+    // reading); 1 when it gives none or books no hole.
+    int holeRepeats() const;
 
     // Measurement, called from the block interpretation (public so tests can drive the
     // geometry directly).
@@ -131,6 +141,9 @@ private:
     double lastHoleY_ = 0.0;
     double initialLevel_ = 0.0;    // the last Z given while no cycle was in force
     double pendingCycleLength_ = 0.0;  // hole lengths met while the feed was 0, not yet booked
+
+    Control control_ = Control::Fanuc;
+    bool repeatPass_ = false;
 
     // Tool, feed and compensation.
     double toolDiameter_ = 0.0;    // number after "DIA" in the last comment line

@@ -27,6 +27,10 @@ struct WrittenBlock {
     std::size_t scanEnd = 0;                  // where the word scan stopped in `text`
     int motionCode = 0;                       // G00 to G03 (or 33) in force after the block
     bool cycleOff = true;                     // G80 in force: no canned cycle
+    // Where it is written, when the flow has left the file's order: the program it
+    // belongs to ("O1000"; "" in the main file's own flow) and its line in its file.
+    std::string_view program;
+    std::int64_t fileLine = 0;
 };
 
 // A tool section as the classic report books it (its INFO block): lengths and times in
@@ -66,6 +70,22 @@ enum class MotionKind : std::uint8_t {
     Comment,       // the line's comment in `text`; `commentLine`: the line is only that
     WorkOffset,    // G54 to G59 (or another G of that group) in `number`
     ProgramNumber, // an O word: `number`
+    Reference,     // G28 / G30 / G53 whose end the machine profile does not give: the tool
+                   // goes to `to`, assumed on the axes `unknownAxes` names (bit 0 X, 1 Y,
+                   // 2 Z): Z at the top (the start point's Z), X and Y where they were;
+                   // neither drawn nor timed
+    Call,          // the flow leaves the file's order (see `call`): `text` names the program
+                   // ("O1000", "N100") or the repeated block ("L"), `pass` of `count`
+};
+
+// What a Call motion tells.
+enum class CallEvent : std::uint8_t {
+    Pass,          // a pass of a called program or of a repeated block begins
+    Missing,       // the called program (or the N a call or return names) is nowhere
+    Recursion,     // the called program is running already: the call is not made
+    TooDeep,       // the call would nest deeper than the control allows: not made
+    Endless,       // M99 in the main program: the machine would run it for ever; run once
+    BlockLimit,    // the run stopped after `count` blocks run in calls and repeats
 };
 
 enum class SpindleState : std::uint8_t { Stopped, Clockwise, CounterClockwise };
@@ -94,6 +114,7 @@ struct Motion {
     // Hole: the cycle code (73 to 89) and the R level; the moves of a hole carry the code too.
     int cycleCode = 0;
     double level = 0.0;
+    bool noR = false;            // Hole: no R was ever given; the tool drills from where it is
 
     double seconds = 0.0;        // Dwell
     double speed = 0.0;          // Spindle: S in force
@@ -103,11 +124,15 @@ struct Motion {
     int nextTool = 0;            // SectionEnd
     int number = 0;              // WorkOffset, ProgramNumber
     bool commentLine = false;    // Comment
+    std::uint8_t unknownAxes = 0;  // Reference
+    CallEvent call = CallEvent::Pass;  // Call
+    int pass = 0;                // Call
+    int count = 0;               // Call
 
     // Valid only while a consumer's motion() runs: one that keeps them copies them. The
     // stream worker hands none of them to its thread. `text` is UTF-8 (the written
     // block's text stays code page 932).
-    std::string_view text;                    // Comment, ToolChange
+    std::string_view text;                    // Comment, ToolChange, Call
     const WrittenBlock* block = nullptr;      // Block
     const SectionFigures* figures = nullptr;  // SectionEnd
 };

@@ -62,6 +62,8 @@ const char* kindName(MotionKind kind)
     case MotionKind::Comment: return "comment";
     case MotionKind::WorkOffset: return "work-offset";
     case MotionKind::ProgramNumber: return "program";
+    case MotionKind::Call: return "call";
+    case MotionKind::Reference: return "reference";
     }
     return "?";
 }
@@ -104,6 +106,7 @@ std::string dumpLine(const Motion& m)
         out += util::formatInt(m.cycleCode);
         field(out, "r", m.level);
         field(out, "f", m.feed);
+        out += m.noR ? " no-r" : "";
         break;
     case MotionKind::Dwell:
         field(out, "s", m.seconds);
@@ -144,6 +147,28 @@ std::string dumpLine(const Motion& m)
         out += " O";
         out += util::formatInt(m.number);
         break;
+    case MotionKind::Reference:
+        fromTo(out, m);
+        out += " assumed ";
+        for (int k = 0; k < 3; ++k) {
+            if ((m.unknownAxes & (1u << k)) != 0) {
+                out += "XYZ"[k];
+            }
+        }
+        break;
+    case MotionKind::Call: {
+        static constexpr const char* kEvents[] = {"pass", "missing", "recursion", "too-deep", "endless", "block-limit"};
+        out += ' ';
+        out += kEvents[static_cast<int>(m.call)];
+        quoted(out, m.text);
+        if (m.call == CallEvent::Pass || m.call == CallEvent::BlockLimit) {
+            out += ' ';
+            out += util::formatInt(m.pass);
+            out += '/';
+            out += util::formatInt(m.count);
+        }
+        break;
+    }
     case MotionKind::ProgramStop:
     case MotionKind::OptionalStop:
     case MotionKind::ProgramEnd:

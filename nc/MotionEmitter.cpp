@@ -120,6 +120,7 @@ void MotionEmitter::start(double x, double y, double z)
     m.kind = MotionKind::Start;
     m.from = m.to = {x, y, z};
     position_ = m.to;
+    topZ_ = z;
     emit(m);
 }
 
@@ -263,14 +264,8 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
         coolantMotion();
     }
 
-    // The cycle's own dwell: a P given while a cycle is in force, kept until it ends (the
-    // P slot also holds the P of G04, M98 and G10).
-    if (!a.isCycleActive()) {
-        cycleDwell_ = 0.0;
-        cycleDepth_ = 0.0;
-    } else if (a.isWordGiven(WordSlot::P)) {
-        cycleDwell_ = a.wordValue(WordSlot::P);
-    }
+    // The cycle's data, and its hole: the holes are the block's moves.
+    cycle(a);
 
     // 4. The move. Inside a cycle the holes are the moves: the straight line the
     // interpreter measures from one hole's bottom to the next is none of the machine's.
@@ -280,8 +275,10 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     const int nonModal = a.isWordGiven(WordSlot::GNonModal) ? util::truncToInt(a.wordValue(WordSlot::GNonModal)) : 0;
     const bool setsCoordinates =
         nonModal == 92 || nonModal == 52 || (a.isWordGiven(WordSlot::GOther) && givesG10(a));
-    if (measured && measured->kind == MotionKind::Hole) {
-        hole(a, *measured);
+    if (a.isCycleActive()) {
+        // Inside a cycle the holes are the moves (made above).
+    } else if (nonModal == 28 || nonModal == 30 || nonModal == 53) {
+        reference(a, nonModal);
     } else if (setsCoordinates) {
         // Nothing moves. G92 names where the tool is on the axes it gives; the words G10
         // and G52 give are no positions, and the tool stays where it is.
@@ -292,7 +289,7 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
                 }
             }
         }
-    } else if (measured && !a.isCycleActive() &&
+    } else if (measured && measured->kind != MotionKind::Hole &&
                (measured->kind != MotionKind::Arc ||
                 (known(measured->from) && known(measured->to) && a.moveLength() != 0.0))) {
         Motion& m = moveScratch_;
@@ -309,7 +306,7 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
                 position_[k] = m.to[k];
             }
         }
-    } else if (zGiven && !a.isCycleActive() && known(a.wordValue(WordSlot::Z))) {
+    } else if (zGiven && known(a.wordValue(WordSlot::Z))) {
         // A Z given outside a cycle puts the tool where the program says.
         position_[2] = a.wordValue(WordSlot::Z);
     }
@@ -352,33 +349,78 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     }
 }
 
-void MotionEmitter::hole(const IsoNcAnalyzer& a, const Motion& measured)
+void MotionEmitter::cycle(const IsoNcAnalyzer& a)
 {
-    const int code = measured.cycleCode;
+    if (!a.isCycleActive()) {
+        cycleActive_ = false;
+        cycleDwell_ = 0.0;
+        return;
+    }
+    // The initial level is where Z stands as the cycle begins (and begins again after a
+    // G80): G98 returns there.
+    const bool cycleActiveBefore = cycleActive_;
+    if (!cycleActive_) {
+        initialLevel_ = position_[2];
+        noRTold_ = false;
+        cycleActive_ = true;
+    }
+    // R and Z are modal cycle data. Under G91 R counts from the initial level and Z from
+    // R; the levels are kept, so a later block that gives neither drills the same depth.
+    const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
+    const ReadWord* rWord = nullptr;
+    const ReadWord* zWord = nullptr;
+    bool positions = false;
+    for (const ReadWord& w : a.readWords()) {
+        if (w.noNumber) {
+            continue;
+        }
+        rWord = w.letter == 'R' ? &w : rWord;
+        zWord = w.letter == 'Z' ? &w : zWord;
+        positions = positions || w.letter == 'X' || w.letter == 'Y' || w.letter == 'Z' || w.letter == 'R';
+    }
+    if (rWord && std::isfinite(rWord->value)) {
+        rLevel_ = incremental ? initialLevel_ + rWord->value : rWord->value;
+        rGiven_ = true;
+    }
+    if (!cycleActiveBefore && !zWord) {
+        bottom_ = kUnknownPosition;  // no bottom given for this cycle yet
+    }
+    if (zWord && std::isfinite(zWord->value)) {
+        bottom_ = incremental ? (rGiven_ ? rLevel_ : initialLevel_) + zWord->value : zWord->value;
+    }
+    if (a.isWordGiven(WordSlot::P) && flowOf(a).kind == FlowCommand::Kind::Next) {
+        cycleDwell_ = a.wordValue(WordSlot::P);
+    }
+    // A block that gives a position drills; L0 (K0) only keeps the data.
+    const std::optional<int> repeats = cycleRepeats(a, control_);
+    if (!positions || (repeats && *repeats == 0)) {
+        return;
+    }
+    const double x = a.wordValue(WordSlot::X);
+    const double y = a.wordValue(WordSlot::Y);
+    hole(a, known(x) ? x : position_[0], known(y) ? y : position_[1]);
+}
+
+void MotionEmitter::hole(const IsoNcAnalyzer& a, double x, double y)
+{
+    const int code = util::truncToInt(a.wordValue(WordSlot::GCycle));
     ++sectionHoles_;
-    Motion marker = measured;
+    // Without any R the tool drills from where it stands; the program is told.
+    const double r = rGiven_ ? rLevel_ : initialLevel_;
+    const double bottom = bottom_;
+    const double back = a.wordValue(WordSlot::GReturn) == 99.0 ? r : initialLevel_;
+    Motion marker;
+    marker.kind = MotionKind::Hole;
+    marker.cycleCode = code;
     marker.from = position_;
+    marker.to = {x, y, bottom};
+    marker.level = r;
     marker.feed = a.feedRate();
+    marker.noR = !rGiven_ && !noRTold_;
+    noRTold_ = noRTold_ || !rGiven_;
     emit(marker);
 
-    const double x = measured.to[0];
-    const double y = measured.to[1];
-    double r = measured.level;
-    double bottom = measured.to[2];
-    double back = a.returnLevel();
-    // Under G91 the R word counts from the initial level and Z from R (the interpreter
-    // books the hole's depth from the words as given).
-    if (a.wordValue(WordSlot::GDistance) == 91.0) {
-        for (const ReadWord& w : a.readWords()) {
-            if (w.letter == 'Z' && !w.noNumber) {
-                cycleDepth_ = w.value;
-            }
-        }
-        r = a.initialLevel() + a.wordValue(WordSlot::R);
-        bottom = r + cycleDepth_;
-        back = a.wordValue(WordSlot::GReturn) == 99.0 ? r : a.initialLevel();
-    }
-    for (const double v : {x, y, r, bottom, back}) {
+    for (const double v : {x, y, r, bottom, back, position_[2]}) {
         if (!known(v)) {
             return;  // no drawable, timeable hole: the marker alone
         }
@@ -423,6 +465,94 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a, const Motion& measured)
     const bool feedOut = code == 85 || code == 89 || code == 74 || code == 84;
     move(feedOut ? MotionKind::Feed : MotionKind::Rapid, {x, y, bottom}, {x, y, back}, feed, code);
     position_ = {x, y, back};
+}
+
+void MotionEmitter::reference(const IsoNcAnalyzer& a, int code)
+{
+    const bool incremental = a.wordValue(WordSlot::GDistance) == 91.0;
+    std::array<const ReadWord*, 3> given{};
+    for (const ReadWord& w : a.readWords()) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (!w.noNumber && w.letter == "XYZ"[k] && std::isfinite(w.value)) {
+                given[k] = &w;
+            }
+        }
+    }
+    // Where the machine's coordinates lie in the program's: the work offset in force,
+    // in the program's unit.
+    const int work = util::truncToInt(a.wordValue(WordSlot::GWork));
+    const std::optional<Point3>& offset = work >= 54 && work <= 59 ? offsets_[static_cast<std::size_t>(work - 54)]
+                                                                     : offsets_[0];
+    const double unit = inch_ ? 1.0 / kMillimetresPerInch : 1.0;
+    const double feed = a.feedRate();
+    Point3 target = position_;
+    std::uint8_t unknown = 0;
+    if (code == 53) {
+        // Machine coordinates for this block alone, always absolute.
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (!given[k]) {
+                continue;
+            }
+            if (offset) {
+                target[k] = given[k]->value - (*offset)[k] * unit;
+            } else {
+                unknown |= static_cast<std::uint8_t>(1u << k);
+            }
+        }
+    } else {
+        // G28 and G30 go through the intermediate point the words give (incremental
+        // under G91), then to the reference point on those axes.
+        Point3 via = position_;
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (given[k]) {
+                via[k] = incremental ? position_[k] + given[k]->value : given[k]->value;
+            }
+        }
+        move(MotionKind::Rapid, position_, via, feed);
+        position_ = via;
+        target = via;
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (!given[k]) {
+                continue;
+            }
+            if (code == 28 && home_ && offset) {
+                target[k] = ((*home_)[k] - (*offset)[k]) * unit;
+            } else {
+                unknown |= static_cast<std::uint8_t>(1u << k);
+            }
+        }
+    }
+    // Known on every axis it moves: a rapid like any other.
+    if (unknown == 0) {
+        move(MotionKind::Rapid, position_, target, feed);
+        position_ = target;
+        return;
+    }
+    // Z goes to the top, where the run began; X and Y stay where they were known last.
+    for (std::size_t k = 0; k < 3; ++k) {
+        if ((unknown & (1u << k)) == 0) {
+            continue;
+        }
+        target[k] = k == 2 ? topZ_ : position_[k];
+    }
+    Motion m;
+    m.kind = MotionKind::Reference;
+    m.from = position_;
+    m.to = target;
+    m.unknownAxes = unknown;
+    emit(m);
+    position_ = target;
+}
+
+void MotionEmitter::call(CallEvent event, std::string_view label, int pass, int count)
+{
+    Motion m;
+    m.kind = MotionKind::Call;
+    m.call = event;
+    m.text = label;
+    m.pass = pass;
+    m.count = count;
+    emit(m);
 }
 
 void MotionEmitter::endSection(const IsoNcAnalyzer& a)

@@ -6,8 +6,10 @@
 
 #include "nc/IsoNcAnalyzer.h"
 #include "nc/Motion.h"
+#include "nc/ProgramFlow.h"
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +29,26 @@ public:
     // The program is read, to its end or up to line `lastLine` where the run stopped: the
     // open section ends, unless the program end has ended every section.
     void finish(const IsoNcAnalyzer& analyzer, std::int64_t lastLine);
+    // The flow left the file's order before the next block (a call, a pass, a call that
+    // could not be made): `label` names the program or the repeated block.
+    void call(CallEvent event, std::string_view label, int pass, int count);
+    // Where the next block is written: its program ("" in the main file's own flow) and
+    // its line in its file; the same as the block's line while the flow keeps the file's
+    // order.
+    void setSource(std::string_view program, std::int64_t fileLine)
+    {
+        written_.program = program;
+        written_.fileLine = fileLine;
+    }
+    // Whose rules decide where controls differ.
+    void setControl(Control control) { control_ = control; }
+    // The machine as its profile gives it: the reference point in machine coordinates
+    // and the work offsets (G54 to G59, index 0 to 5); a G28 or G53 ends where they put it.
+    void setMachine(const std::optional<Point3>& home, const std::array<std::optional<Point3>, 6>& offsets)
+    {
+        home_ = home;
+        offsets_ = offsets;
+    }
 
     // What the last block did: its M06 changed the tool (the line's last M code is 6,
     // as the classic report reads it); it ended a tool section (a tool change, or any
@@ -41,7 +63,11 @@ private:
     void endSection(const IsoNcAnalyzer& analyzer);
     void toolChange(const IsoNcAnalyzer& analyzer, bool spindleStartsToo);
     void move(MotionKind kind, const Point3& from, const Point3& to, double feed, int cycleCode = 0);
-    void hole(const IsoNcAnalyzer& analyzer, const Motion& measured);
+    // The block's canned-cycle data, and its hole when it drills one.
+    void cycle(const IsoNcAnalyzer& analyzer);
+    void hole(const IsoNcAnalyzer& analyzer, double x, double y);
+    // G28 / G30 (via their intermediate point) and G53 (machine coordinates, one block).
+    void reference(const IsoNcAnalyzer& analyzer, int code);
     // A move measured from the words, made to start where the tool is.
     void fromWhereTheToolIs(const IsoNcAnalyzer& analyzer, Motion& move) const;
 
@@ -65,7 +91,18 @@ private:
     WrittenBlock written_;
     SectionFigures figures_;
     double cycleDwell_ = 0.0;         // P (ms) of the cycle in force; 0 without one
-    double cycleDepth_ = 0.0;         // the Z increment of a cycle under G91
+    // The cycle data as the control keeps it: R and the bottom as levels, whatever
+    // distance mode gave them; the initial level is where Z stood when the cycle began.
+    bool cycleActive_ = false;
+    bool rGiven_ = false;             // a cycle block has given R
+    bool noRTold_ = false;            // this cycle's holes without R have been told
+    double rLevel_ = 0.0;
+    double bottom_ = kUnknownPosition;
+    double initialLevel_ = 0.0;
+    Control control_ = Control::Fanuc;
+    std::optional<Point3> home_;
+    std::array<std::optional<Point3>, 6> offsets_{};
+    double topZ_ = kFallbackStartZ;   // the start point's Z: where Z stands after an unknown return
     // Where the tool is, the one account of it: the start point, then the end of every
     // move. The interpreter's words say where the program puts the tool; the two part on
     // the axes a hole's return level, a G10 or a G52 leaves apart, until a block gives

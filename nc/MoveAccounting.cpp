@@ -1,6 +1,7 @@
 // Lines, canned-cycle holes, their times, and the section totals and extents.
 #include "nc/IsoNcAnalyzer.h"
 
+#include "nc/ProgramFlow.h"
 #include "util/Kazu.h"
 #include "util/UserError.h"
 
@@ -106,7 +107,11 @@ void IsoNcAnalyzer::cycleHoleStep()
     holeX_ = wordValue(WordSlot::X);
     holeY_ = wordValue(WordSlot::Y);
     holeZ_ = wordValue(WordSlot::Z);
-    if (hasLastHole_ && holeX_ == lastHoleX_ && holeY_ == lastHoleY_) {
+    // A repeat drills its hole again, wherever it is; L0 drills none.
+    if (hasLastHole_ && holeX_ == lastHoleX_ && holeY_ == lastHoleY_ && !repeatPass_) {
+        return;
+    }
+    if (const std::optional<int> repeats = cycleRepeats(*this, control_); repeats && *repeats == 0) {
         return;
     }
     cycleRLevel_ = wordValue(WordSlot::R);

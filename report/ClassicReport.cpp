@@ -2,6 +2,7 @@
 
 #include "util/File.h"
 #include "util/Kazu.h"
+#include "util/Number.h"
 #include "util/UserError.h"
 
 namespace report {
@@ -134,6 +135,25 @@ void ClassicReport::line(std::string_view text, const std::vector<util::Unmapped
     }
     shadeFirst_ = !shadeFirst_;
     listing_->entry(entry);
+    out += skeleton_.entryCellEnd;
+    listing_->flushIfFull();
+}
+
+void ClassicReport::passRow(std::string_view label, int pass, int count)
+{
+    std::string& out = listing_->buffer();
+    out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
+    const std::string passes = util::formatInt(pass) + "/" + util::formatInt(count);
+    appendEscapedHtml(out, std::string(label) + " " + passes);
+    out += skeleton_.textCellEnd;
+    out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
+    shadeFirst_ = !shadeFirst_;
+    static const std::string kCall = util::toCp932("サブプログラム呼出し ");
+    static const std::string kRepeat = util::toCp932("繰返し ");
+    static const std::string kTimes = util::toCp932(" 回目");
+    out += label == "L" ? kRepeat : kCall;
+    out += passes;
+    out += kTimes;
     out += skeleton_.entryCellEnd;
     listing_->flushIfFull();
 }

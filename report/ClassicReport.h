@@ -47,6 +47,9 @@ public:
     // stream decided for this line. May consume the analyzer's one-shot codes.
     void line(std::string_view text, const std::vector<util::UnmappedCharacter>& unmapped,
               nc::IsoNcAnalyzer& analyzer, bool toolChanged, bool sectionEnded);
+    // A row before the blocks of one pass of a call or a repeat: `label` names the
+    // program ("O1000") or the repeated block ("L"), pass `pass` of `count`.
+    void passRow(std::string_view label, int pass, int count);
     // The over-cut the last line's entry shows; none when it shows none.
     const BlockEntries::Overcut* lastOvercut() const { return entries_.lastOvercut(); }
     // The final report and the tool index; `foldOpenSection` unless the program end has

@@ -3,6 +3,7 @@
 #include "nc/IsoNcAnalyzer.h"
 #include "report/ClassicReport.h"
 #include "run/Messages.h"
+#include "run/ProgramExecution.h"
 #include "run/ProgramReader.h"
 #include "run/RunStream.h"
 #include "sheet/SheetPage.h"
@@ -123,6 +124,7 @@ public:
         // 2. The start block puts the tool at the start point; a machine set up for it
         // reads numbers without a point as whole units.
         analyzer_.setWholeUnits(settings_.machine.wholeUnits);
+        analyzer_.setControl(settings_.machine.control);
         analyzer_.setLine(startBlock(x, y, z));
 
         // 3. The NC file.
@@ -130,7 +132,8 @@ public:
         if (!nc) {
             return false;
         }
-        reader_.emplace(std::move(nc), settings_.ncFile, services_.progress);
+        execution_.emplace(std::make_unique<ProgramReader>(std::move(nc), settings_.ncFile, &services_.progress),
+                           settings_.machine.programFolders, settings_.machine.maxBlocks);
 
         // 4. Both pages begin with the header template; the first section starts empty.
         if (!classic_.open()) {
@@ -140,7 +143,7 @@ public:
         analyzer_.resetSums();
 
         try {
-            reader_->readAll([this](const std::string& line) { processLine(line); });
+            runBlocks();
             finish();
         } catch (const util::UserError& error) {
             // The report links to the sheet: a run that ends early leaves one that says
@@ -157,14 +160,49 @@ public:
     const std::string& sheetPath() const { return sheetPath_; }
 
 private:
+    // The blocks in the order the control runs them: each executed block is a row of the
+    // listing and a line of the stream, numbered in that order.
+    void runBlocks()
+    {
+        std::string line;
+        while (execution_->next(line)) {
+            flowEvents();
+            processLine(line);
+            // A cycle block's repeat count drills its hole again, pass by pass.
+            const int repeats = analyzer_.holeRepeats();
+            for (int pass = 2; pass <= repeats && execution_->repeatBlock(); ++pass) {
+                classic_.passRow("L", pass, repeats);
+                stream_.call(nc::CallEvent::Pass, "L", pass, repeats);
+                analyzer_.setRepeatPass(true);
+                processLine(line);
+                analyzer_.setRepeatPass(false);
+            }
+            execution_->after(flow_, stream_.programEnded());
+            flowEvents();
+        }
+        flowEvents();
+    }
+
+    void flowEvents()
+    {
+        for (const FlowEvent& event : execution_->takeEvents()) {
+            if (event.kind == FlowEvent::Kind::Pass) {
+                classic_.passRow(event.label, event.pass, event.count);
+            }
+            stream_.call(event.kind, event.label, event.pass, event.count);
+        }
+    }
+
     void processLine(const std::string& line)
     {
         // The stream decides where sections end, so it reads the line before the classic
         // report writes its row; an over-cut the row shows is a finding too.
         ++lineNumber_;
         analyzer_.setLine(line);
+        flow_ = nc::flowOf(analyzer_);
+        stream_.source(execution_->program(), execution_->fileLine());
         stream_.line(lineNumber_, analyzer_);
-        classic_.line(line, reader_->unmapped(), analyzer_, stream_.toolChanged(), stream_.sectionEnded());
+        classic_.line(line, execution_->unmapped(), analyzer_, stream_.toolChanged(), stream_.sectionEnded());
         if (const report::BlockEntries::Overcut* overcut = classic_.lastOvercut()) {
             stream_.overcut(lineNumber_, overcut->dNumber, overcut->toolRadius, overcut->arcRadius);
         }
@@ -202,7 +240,7 @@ private:
         stream_.finish(analyzer_, true, lineNumber_);
 
         // 2. Close; a write that fails here still ends the run as failed.
-        reader_->close();
+        execution_->close();
         classic_.close();
 
         // 3. The setup sheet, once the report is complete.
@@ -223,9 +261,10 @@ private:
     nc::IsoNcAnalyzer analyzer_;
     record::ProgramRecord& record_;
     RunStream stream_;
-    std::int64_t lineNumber_ = 0;       // NC lines read, from 1
+    std::int64_t lineNumber_ = 0;       // blocks run, from 1: the NC lines while the file's order holds
     bool sheetWritten_ = false;
-    std::optional<ProgramReader> reader_;
+    std::optional<ProgramExecution> execution_;
+    nc::FlowCommand flow_;              // what the last block does to the flow
 };
 
 }  // namespace

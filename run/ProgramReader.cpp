@@ -4,8 +4,7 @@
 #include "util/File.h"
 #include "util/UserError.h"
 
-#include <array>
-#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -22,76 +21,125 @@ std::uint64_t fileSize(const std::string& path)
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-// The first line feed or carriage return in [pos, end), or null.
+// The first line feed, carriage return or end mark in [pos, end), or null.
 const char* findLineEnd(const char* pos, const char* end)
 {
-    const auto length = static_cast<std::size_t>(end - pos);
-    const auto* feed = static_cast<const char*>(std::memchr(pos, '\n', length));
-    const auto* ret = static_cast<const char*>(std::memchr(pos, '\r', feed ? static_cast<std::size_t>(feed - pos) : length));
-    return ret ? ret : feed;
+    for (const char* p = pos; p < end; ++p) {
+        const char c = *p;
+        if (c == '\n' || c == '\r' || c == kEndOfFileMark) {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+int seekTo(std::FILE* file, std::uint64_t offset)
+{
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET);
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+#endif
 }
 
 }  // namespace
 
-void ProgramReader::readAll(const std::function<void(const std::string& line)>& consume)
+ProgramReader::ProgramReader(util::FileHandle file, std::string path, Progress* progress)
+    : file_(std::move(file)),
+      path_(std::move(path)),
+      progress_(progress),
+      total_(fileSize(path_)),
+      buffer_(std::make_unique<std::array<char, 1 << 16>>())
 {
-    const std::uint64_t total = fileSize(path_);
-    std::uint64_t done = 0;
-    std::array<char, 1 << 16> buffer{};
-    std::string line;
-    bool endMark = false;
-    bool skipFeed = false;
-    while (!endMark) {
-        const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file_.get());
-        if (n == 0) {
-            if (std::ferror(file_.get()) != 0) {
-                throw util::ReadError(path_);
-            }
-            break;
-        }
-        // The encoding is decided once, from the first buffer: the file's first 64 KiB.
-        if (done == 0) {
-            utf8Program_ = util::looksLikeUtf8(std::string_view(buffer.data(), n));
-        }
-        done += n;
-        const char* pos = buffer.data();
-        const char* end = buffer.data() + n;
-        if (const void* mark = std::memchr(pos, kEndOfFileMark, n)) {
-            end = static_cast<const char*>(mark);
-            endMark = true;
-        }
-        if (skipFeed && pos < end && *pos == '\n') {
-            ++pos;  // the LF of a CR LF split across two reads
-        }
-        skipFeed = false;
-        while (pos < end) {
-            const char* stop = findLineEnd(pos, end);
-            if (!stop) {
-                line.append(pos, end);
-                break;
-            }
-            line.append(pos, stop);
-            deliver(line, consume);
-            line.clear();
-            pos = stop + 1;
-            // A CR ends a line too (files from old editors use it alone); the LF of a
-            // CR LF then belongs to the same line end.
-            if (*stop == '\r') {
-                if (pos < end) {
-                    pos += *pos == '\n' ? 1 : 0;
-                } else {
-                    skipFeed = true;
-                }
-            }
-        }
-        progress_.progress(done, total);
+}
+
+bool ProgramReader::fill()
+{
+    if (ended_ || !file_) {
+        return false;
     }
-    if (!line.empty()) {
-        deliver(line, consume);
+    const std::size_t n = std::fread(buffer_->data(), 1, buffer_->size(), file_.get());
+    if (n == 0) {
+        if (std::ferror(file_.get()) != 0) {
+            throw util::ReadError(path_);
+        }
+        return false;
+    }
+    // The encoding is decided once, from the first buffer: the file's first 64 KiB.
+    if (!decided_) {
+        decided_ = true;
+        utf8Program_ = util::looksLikeUtf8(std::string_view(buffer_->data(), n));
+    }
+    pos_ = 0;
+    length_ = n;
+    done_ += n;
+    if (progress_) {
+        progress_->progress(std::min(done_, total_), total_);
+    }
+    return true;
+}
+
+bool ProgramReader::next(std::string& line)
+{
+    line.clear();
+    place_ = {offset_, place_.line + 1};
+    if (ended_) {
+        return false;
+    }
+    for (;;) {
+        if (pos_ == length_ && !fill()) {
+            // The file ends; a last line without its line end still counts.
+            ended_ = true;
+            if (line.empty()) {
+                return false;
+            }
+            deliver(line);
+            return true;
+        }
+        const char* begin = buffer_->data() + pos_;
+        const char* end = buffer_->data() + length_;
+        const char* stop = findLineEnd(begin, end);
+        if (!stop) {
+            line.append(begin, end);
+            offset_ += static_cast<std::uint64_t>(end - begin);
+            pos_ = length_;
+            continue;
+        }
+        line.append(begin, stop);
+        offset_ += static_cast<std::uint64_t>(stop - begin) + 1;
+        pos_ += static_cast<std::size_t>(stop - begin) + 1;
+        if (*stop == kEndOfFileMark) {
+            ended_ = true;
+            if (line.empty()) {
+                return false;
+            }
+            deliver(line);
+            return true;
+        }
+        // A CR ends a line too (files from old editors use it alone); the LF of a CR LF
+        // then belongs to the same line end, even across two reads.
+        if (*stop == '\r' && (pos_ < length_ || fill()) && (*buffer_)[pos_] == '\n') {
+            ++pos_;
+            ++offset_;
+        }
+        deliver(line);
+        return true;
     }
 }
 
-void ProgramReader::deliver(std::string& line, const std::function<void(const std::string& line)>& consume)
+void ProgramReader::seek(const LinePlace& place)
+{
+    if (!file_ || seekTo(file_.get(), place.offset) != 0) {
+        throw util::ReadError(path_);
+    }
+    std::clearerr(file_.get());
+    pos_ = length_ = 0;
+    offset_ = place.offset;
+    place_ = {place.offset, place.line - 1};
+    ended_ = false;
+}
+
+void ProgramReader::deliver(std::string& line)
 {
     // Trailing blanks and control characters never reach the interpreter.
     while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') {
@@ -101,15 +149,13 @@ void ProgramReader::deliver(std::string& line, const std::function<void(const st
     // it is.
     if (utf8Program_) {
         unmapped_.clear();
-        if (atFileStart_ && std::string_view(line).starts_with(util::kUtf8ByteOrderMark)) {
+        if (place_.offset == 0 && std::string_view(line).starts_with(util::kUtf8ByteOrderMark)) {
             line.erase(0, util::kUtf8ByteOrderMark.size());
         }
         if (utf8Converter_.convert(line, converted_, unmapped_)) {
             line.swap(converted_);
         }
     }
-    atFileStart_ = false;
-    consume(line);
 }
 
 }  // namespace run

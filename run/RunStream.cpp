@@ -30,6 +30,8 @@ RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record,
     : record_(record), recorder_(record), checks_(checkSettings(settings)), clock_(settings.machine)
 {
     record_.machine = settings.machine;
+    emitter_.setControl(settings.machine.control);
+    emitter_.setMachine(settings.machine.home, settings.machine.offsets);
     if (tap) {
         emitter_.addSink(*tap);
     }
@@ -74,6 +76,7 @@ void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::i
     }
     record_.machineTotal = clock_.totalMinutes();
     record_.machineUntimedHoles = clock_.untimedHoles();
+    record_.machineUntimedReferences = clock_.untimedReferences();
     // Both lists are in the stream's order of sections: each section finds its own.
     const auto& minutes = clock_.sectionMinutes();
     auto next = minutes.begin();

@@ -28,6 +28,13 @@ public:
     // After the interpreter has read line `number`, before the run consumes any of its
     // one-shot codes.
     void line(std::int64_t number, const nc::IsoNcAnalyzer& analyzer) { emitter_.block(analyzer, number); }
+    // Where the next line is written (see nc::MotionEmitter::setSource).
+    void source(std::string_view program, std::int64_t fileLine) { emitter_.setSource(program, fileLine); }
+    // The flow left the file's order before the next line.
+    void call(nc::CallEvent event, std::string_view label, int pass, int count)
+    {
+        emitter_.call(event, label, pass, count);
+    }
     // What the last line did to the tool sections (see nc::MotionEmitter).
     bool toolChanged() const { return emitter_.toolChanged(); }
     bool sectionEnded() const { return emitter_.sectionEnded(); }

@@ -247,6 +247,11 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += util::formatInt(static_cast<long long>(record.machineUntimedHoles));
         out += " 個は機械時間に含まれていません。</p>\n";
     }
+    if (record.machineUntimedReferences > 0) {
+        out += "<p class=\"note\">機械原点への復帰など、マシンプロファイルに終点がない移動 ";
+        out += util::formatInt(static_cast<long long>(record.machineUntimedReferences));
+        out += " 回は機械時間に含まれていません（Z は開始点の高さに戻るものとして読んでいます）。</p>\n";
+    }
     if (!whole.empty()) {
         // While the moves came it may have waited above its budget for its cells to pay.
         whole.fit(SheetPictures::kPictureBudget);

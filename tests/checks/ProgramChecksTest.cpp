@@ -122,17 +122,17 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"NoEnd", kRun + "G01 X1.", {"no-program-end@2"}, "no-program-end"},
         CheckCase{"EndAmongOtherMCodes", kRun + "G01 X1.\nM05 M30", {}, "no-program-end"},
         // not-followed
-        CheckCase{"CodesNotFollowed", kRun + "G54 G00 X0.\nG28 Z0.\nG91 G28.1 Z0.\nG55 X1.\nG56 X2.\nG55\nM98 P100\nG68.2 X0\nM30", {"not-followed@3", "not-followed@5", "not-followed@6", "not-followed@8", "not-followed@9"}, "not-followed"},
-        CheckCase{"TwoCodesOnOneLine", kRun + "G91 G28 Z0. M99\nM30", {"not-followed@2", "not-followed@2"}, "not-followed"},
+        CheckCase{"CodesNotFollowed", kRun + "G54 G00 X0.\nG52 Z0.\nG91 G28.1 Z0.\nG55 X1.\nG56 X2.\nG55\nG10 L2 P1 X0.\nG68.2 X0\nM30", {"not-followed@3", "not-followed@5", "not-followed@6", "not-followed@8", "not-followed@9"}, "not-followed"},
+        CheckCase{"TwoCodesOnOneLine", kRun + "G91 G52 Z0. G68 X0\nM30", {"not-followed@2", "not-followed@2"}, "not-followed"},
         CheckCase{"OneWorkOffset", kRun + "G54 G00 X0.\nG54 X1.\nM30", {}, "not-followed"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Checks, MessagesNameTheWordsAndCountLines)
 {
-    const auto findings = findingsOf(kRun + "G01 X31.\nX31\nG28 Z0.\nG28 X0.\nM30", {});
+    const auto findings = findingsOf(kRun + "G01 X31.\nX31\nG52 Z0.\nG52 X0.\nM30", {});
     ASSERT_EQ(findings.size(), 2u);
     EXPECT_NE(findings[0].message.find("X31 → 0.031"), std::string::npos) << findings[0].message;
-    EXPECT_NE(findings[1].message.find("G28"), std::string::npos);
+    EXPECT_NE(findings[1].message.find("G52"), std::string::npos);
     EXPECT_NE(findings[1].message.find("(2 行)"), std::string::npos) << findings[1].message;
 }
 

@@ -43,6 +43,8 @@ std::string describe(const nc::Motion& m)
     case MotionKind::Comment:
     case MotionKind::WorkOffset:
     case MotionKind::ProgramNumber: text = "writing"; break;
+    case MotionKind::Reference: text = "reference " + std::to_string(m.unknownAxes); break;
+    case MotionKind::Call: text = "call " + std::string(m.text) + " " + std::to_string(m.pass) + "/" + std::to_string(m.count); break;
     }
     return text + (m.inch && m.kind != MotionKind::Units ? " (inch)" : "") + " @" + std::to_string(m.line) + "/s" +
            std::to_string(m.section);

@@ -93,6 +93,6 @@ TEST_P(ExampleMotions, MatchTheExpectedDump)
     testsupport::expectGolden("examples/" + name, "motions.txt", dump.text(), dir.file("Result"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleMotions, testing::Values("bracket", "surface"));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleMotions, testing::Values("bracket", "surface", "plate"));
 
 }  // namespace

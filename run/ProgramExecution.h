@@ -1,0 +1,103 @@
+// The order in which a control runs the program's blocks: the file from its first line,
+// into a called subprogram and back, a subprogram again for each of its passes. The run
+// takes each block from here, reads it, and says here what the block did to the flow.
+// Files are read as they run and indexed (where their programs and sequence numbers
+// start), never held whole.
+#pragma once
+
+#include "nc/Motion.h"
+#include "nc/ProgramFlow.h"
+#include "run/ProgramReader.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace run {
+
+// What came of a block's call or return, for the listing and the findings.
+struct FlowEvent {
+    using Kind = nc::CallEvent;  // Pass: `label` "O1000" begins pass `pass` of `count`
+    Kind kind = Kind::Pass;
+    std::string label;
+    int pass = 0;
+    int count = 0;
+};
+
+class ProgramExecution {
+public:
+    // Subprograms are looked for in the main file, then in its folder, then in `folders`.
+    // `maxBlocks` counts the blocks run inside calls and repeats.
+    ProgramExecution(std::unique_ptr<ProgramReader> main, std::vector<std::string> folders, std::int64_t maxBlocks);
+
+    // The next block to run into `line`; false when the program is over.
+    bool next(std::string& line);
+    // Of the block next() gave: the characters code page 932 could not hold, its line in
+    // its own file, and the program it belongs to ("" in the main file's own flow).
+    const std::vector<util::UnmappedCharacter>& unmapped() const { return current_->unmapped(); }
+    std::int64_t fileLine() const { return current_->place().line; }
+    const std::string& program() const { return frames_.back().label; }
+    bool inCall() const { return frames_.size() > 1; }
+
+    // What the block next() gave last does to the flow; `ends` when it ends the program
+    // (M02, M30).
+    void after(const nc::FlowCommand& command, bool ends);
+    // A block run once more by a repeat count: it counts against the limit. False (with
+    // its event) when the limit is reached.
+    bool repeatBlock();
+    // What came of next(), after() and repeatBlock() since the last call, in order.
+    std::vector<FlowEvent> takeEvents() { return std::exchange(events_, {}); }
+
+    void close();
+
+private:
+    struct Frame {
+        ProgramReader* reader = nullptr;  // where this program is read
+        LinePlace start;                  // its first block
+        LinePlace programStart;           // where its program begins, for sequence numbers
+        LinePlace back;                   // the caller's block after the call
+        ProgramReader* backReader = nullptr;
+        std::string label;                // "O1000", "N100"; "" for the main program
+        int number = -1;                  // the program number; -1 for the main and local calls
+        int pass = 1;
+        int count = 1;
+    };
+    struct Found {
+        ProgramReader* reader = nullptr;
+        LinePlace start;
+    };
+
+    // The program `number`: in the main file, else in a file of the folders.
+    std::optional<Found> findProgram(int number);
+    // The block with sequence number `n` from `from` on to the end of its program.
+    std::optional<LinePlace> findSequence(ProgramReader& reader, const LinePlace& from, long long n);
+    const std::map<int, LinePlace>& programsIn(ProgramReader& reader);
+    ProgramReader* openFile(const std::string& path);
+    void call(const nc::FlowCommand& command);
+    void returnToCaller(std::optional<long long> sequence);
+    bool countBlock();
+
+    ProgramReader* main_;
+    ProgramReader* current_;
+    std::vector<std::unique_ptr<ProgramReader>> readers_;
+    std::map<const ProgramReader*, std::map<int, LinePlace>> programIndex_;
+    std::map<std::string, std::vector<std::string>> folderFiles_;
+    std::vector<std::string> folders_;
+    std::vector<Frame> frames_;
+    std::int64_t maxBlocks_;
+    std::int64_t repeatedBlocks_ = 0;  // blocks run inside calls and repeats
+    std::vector<FlowEvent> events_;
+    std::map<std::tuple<const ProgramReader*, std::uint64_t, long long>, std::optional<LinePlace>> sequences_;
+    bool ended_ = false;               // the program end (or an endless M99) has been run
+    bool stopped_ = false;
+};
+
+// How deep calls may nest, as the control allows (docs/reading.md).
+inline constexpr std::size_t kMaxCallDepth = 10;
+
+}  // namespace run
