@@ -497,6 +497,7 @@ void ProgramChecks::call(const nc::Motion& m)
         add(CheckCode::EndlessRepeat, m.line, "メインプログラムの M99: 機械は先頭から繰り返し続けます。1 回分を解析しました");
         return;
     case nc::CallEvent::BlockLimit:
+        programEnd_ = true;  // the run stopped there: no end is missing
         add(CheckCode::BlockLimit, m.line,
             "呼出しと繰返しで実行したブロックが " + util::formatInt(m.count) + " を超えました: 解析はここで止まりました");
         return;

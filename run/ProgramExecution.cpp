@@ -106,8 +106,10 @@ void ProgramExecution::after(const nc::FlowCommand& command, bool ends)
 {
     using Kind = nc::FlowCommand::Kind;
     if (ends) {
-        // The end ends every call: what follows in the file is read on as the listing
-        // always has, up to a program stored behind it.
+        // The end ends every call. What follows in the file is read on as the listing
+        // always has, up to a program stored behind it; a program that has made calls
+        // stores its local subprograms there (M97), and its reading ends here.
+        stopped_ = stopped_ || (called_ && !ended_);
         ended_ = true;
         frames_.resize(1);
         return;
@@ -135,6 +137,7 @@ void ProgramExecution::after(const nc::FlowCommand& command, bool ends)
 
 void ProgramExecution::call(const nc::FlowCommand& command)
 {
+    called_ = true;
     const bool local = command.kind == nc::FlowCommand::Kind::LocalCall;
     const std::string label =
         command.number < 0 ? std::string("P") : local ? "N" + util::formatInt(command.number) : programLabel(command.number);

@@ -95,6 +95,7 @@ private:
     std::map<std::tuple<const ProgramReader*, std::uint64_t, long long>, std::optional<LinePlace>> sequences_;
     bool ended_ = false;               // the program end (or an endless M99) has been run
     bool stopped_ = false;
+    bool called_ = false;              // a call has been made
 };
 
 // How deep calls may nest, as the control allows (docs/reading.md).

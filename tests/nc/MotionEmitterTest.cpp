@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,10 @@ std::string describe(const nc::Motion& m)
                std::to_string(m.axis2) + " centre " + util::formatGeneral(m.centre1) + "," +
                util::formatGeneral(m.centre2) + (m.angleIncreasing ? " ccw" : " cw");
         break;
-    case MotionKind::Hole: text = "hole G" + std::to_string(m.cycleCode) + " " + point(m.to) + " R" + util::formatGeneral(m.level); break;
+    case MotionKind::Hole:
+        text = "hole G" + std::to_string(m.cycleCode) + " " + point(m.to) + " R" + util::formatGeneral(m.level) +
+               (m.noR ? " no R" : "");
+        break;
     case MotionKind::Dwell: text = "dwell " + util::formatGeneral(m.seconds); break;
     case MotionKind::ToolChange: text = "tool change T" + std::to_string(m.tool); break;
     case MotionKind::Spindle: text = "spindle S" + util::formatGeneral(m.speed) + " " + std::to_string(int(m.spindle)); break;
@@ -43,7 +47,7 @@ std::string describe(const nc::Motion& m)
     case MotionKind::Comment:
     case MotionKind::WorkOffset:
     case MotionKind::ProgramNumber: text = "writing"; break;
-    case MotionKind::Reference: text = "reference " + std::to_string(m.unknownAxes); break;
+    case MotionKind::Reference: text = "reference " + point(m.from) + " > " + point(m.to) + " assumed " + std::to_string(m.unknownAxes); break;
     case MotionKind::Call: text = "call " + std::string(m.text) + " " + std::to_string(m.pass) + "/" + std::to_string(m.count); break;
     }
     return text + (m.inch && m.kind != MotionKind::Units ? " (inch)" : "") + " @" + std::to_string(m.line) + "/s" +
@@ -63,11 +67,15 @@ public:
 };
 
 // Reads the lines as a run does: each block into the emitter, which ends the sections.
-std::vector<std::string> motionsOf(std::initializer_list<std::string_view> lines)
+std::vector<std::string> motionsOf(std::initializer_list<std::string_view> lines,
+                                   const std::function<void(nc::MotionEmitter&)>& setUp = {})
 {
     nc::IsoNcAnalyzer analyzer;
     nctest::startRun(analyzer, "G92X0.Y0.Z50.");
     nc::MotionEmitter emitter;
+    if (setUp) {
+        setUp(emitter);
+    }
     Recorder recorder;
     emitter.addSink(recorder);
     emitter.start(0, 0, 50);
@@ -179,6 +187,69 @@ TEST(MotionEmitter, WordsMovedAwayFromTheToolMoveNothing)
                          "G00 X3.061"}),
               (std::vector<std::string>{"start 0,0,50 @0/s0", "rapid 0,0,50 > 33.306,-11.01,0.002 @1/s0",
                                         "dwell 0.1 @5/s0", "rapid 33.306,-11.01,0.002 > 3.061,-11.01,0.002 @6/s0"}));
+}
+
+// The cycle's data as the control keeps it: R and Z are levels that later blocks keep
+// (under G91 R from the initial level, Z from R), the initial level is where Z stood as
+// the cycle began (again after a G80), a block that gives no position drills nothing,
+// L0 only stores the data, and holes without any R say so once.
+TEST(MotionEmitter, CycleDataIsKeptAsTheControlKeepsIt)
+{
+    const auto holes = [](const std::vector<std::string>& all) {
+        std::vector<std::string> out;
+        for (const std::string& m : all) {
+            if (m.starts_with("hole") || m.find("> ") != std::string::npos) {
+                out.push_back(m);
+            }
+        }
+        return out;
+    };
+    // G91: R 2 below the initial level 50, Z 5 below R; the next block keeps both.
+    EXPECT_EQ(holes(motionsOf({"G00 X0. Y0. Z50.", "G91 G98 G81 X10. R-2. Z-5. F100", "X10.", "G80"})),
+              (std::vector<std::string>{
+                  "hole G81 10,0,43 R48 @2/s0", "rapid 0,0,50 > 10,0,50 @2/s0", "rapid 10,0,50 > 10,0,48 @2/s0",
+                  "feed 10,0,48 > 10,0,43 F100 @2/s0", "rapid 10,0,43 > 10,0,50 @2/s0",
+                  "hole G81 20,0,43 R48 @3/s0", "rapid 10,0,50 > 20,0,50 @3/s0", "rapid 20,0,50 > 20,0,48 @3/s0",
+                  "feed 20,0,48 > 20,0,43 F100 @3/s0", "rapid 20,0,43 > 20,0,50 @3/s0"}));
+    // G98 after a G99 cycle and a G80 returns to where the new cycle began (R 2), not to
+    // the Z last given outside a cycle (20).
+    const auto lastMove = [](const std::vector<std::string>& all) { return all.back(); };
+    EXPECT_EQ(lastMove(motionsOf({"G00 X0. Y0. Z20.", "G99 G81 X5. Z-3. R2. F100", "G80", "G98 G81 X15. Z-3. R2."})),
+              "rapid 15,0,-3 > 15,0,2 @4/s0");
+    // L0 stores, a block without a position drills nothing, no R is told once.
+    const std::vector<std::string> stored = holes(motionsOf({"G00 X0. Y0. Z20.", "G81 X5. Z-3. R2. F100 L0", "F200", "X9."}));
+    ASSERT_EQ(stored.size(), 6u);  // the climb to Z20, then the one hole
+    EXPECT_EQ(stored[1], "hole G81 9,0,-3 R2 @4/s0");
+    const std::vector<std::string> noR = holes(motionsOf({"G00 X0. Y0. Z20.", "G81 X5. Z-3. F100", "X9.", "G80"}));
+    ASSERT_EQ(noR.size(), 9u);  // from R = the initial level: no move down to R
+    EXPECT_EQ(noR[1], "hole G81 5,0,-3 R20 no R @2/s0");
+    EXPECT_EQ(noR[5], "hole G81 9,0,-3 R20 @3/s0");
+}
+
+// G28 and G30 go through their intermediate point; where the reference point lies is
+// known only from the machine's profile, and otherwise the tool is taken to the top (the
+// start point's Z) with the assumption named. G53 is machine coordinates for its block.
+TEST(MotionEmitter, ReferenceMovesEndWhereTheMachineSays)
+{
+    const auto after = [](const std::vector<std::string>& all, std::size_t from) {
+        return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(from), all.end());
+    };
+    EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G91 G28 Z5.", "G90 G00 X0."}), 2),
+              (std::vector<std::string>{"rapid 10,5,-2 > 10,5,3 @2/s0", "reference 10,5,3 > 10,5,50 assumed 4 @2/s0",
+                                        "rapid 10,5,50 > 0,5,50 @3/s0"}));
+    const auto machine = [](nc::MotionEmitter& e) {
+        std::array<std::optional<nc::Point3>, 6> offsets{};
+        offsets[0] = nc::Point3{-400.0, -200.0, -300.0};
+        e.setMachine(nc::Point3{0.0, 0.0, 0.0}, offsets);
+    };
+    EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G91 G28 Z0.", "G90 G53 X-380. Z-100."}, machine), 2),
+              (std::vector<std::string>{"rapid 10,5,-2 > 10,5,300 @2/s0", "rapid 10,5,300 > 20,5,200 @3/s0"}));
+    // G30 names no point the profile gives; G53 without offsets is assumed too.
+    EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G30 X0. Y0.", "G53 Z0."}, machine), 2),
+              (std::vector<std::string>{"rapid 10,5,-2 > 0,0,-2 @2/s0", "reference 0,0,-2 > 0,0,-2 assumed 3 @2/s0",
+                                        "rapid 0,0,-2 > 0,0,300 @3/s0"}));
+    EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G53 Z0."}), 2),
+              (std::vector<std::string>{"reference 10,5,-2 > 10,5,50 assumed 4 @2/s0"}));
 }
 
 }  // namespace
