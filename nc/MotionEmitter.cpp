@@ -376,7 +376,9 @@ void MotionEmitter::cycle(const IsoNcAnalyzer& a)
         }
         rWord = w.letter == 'R' ? &w : rWord;
         zWord = w.letter == 'Z' ? &w : zWord;
-        positions = positions || w.letter == 'X' || w.letter == 'Y' || w.letter == 'Z' || w.letter == 'R';
+        // Haas drills where X or Y is given; Fanuc's reading, where any of X, Y, Z, R is.
+        positions = positions || w.letter == 'X' || w.letter == 'Y' ||
+                    (control_ == Control::Fanuc && (w.letter == 'Z' || w.letter == 'R'));
     }
     if (rWord && std::isfinite(rWord->value)) {
         rLevel_ = incremental ? initialLevel_ + rWord->value : rWord->value;
@@ -393,6 +395,8 @@ void MotionEmitter::cycle(const IsoNcAnalyzer& a)
     }
     // A block that gives a position drills; L0 (K0) only keeps the data.
     const std::optional<int> repeats = cycleRepeats(a, control_);
+    // The block that names the cycle drills where the tool stands, as Haas documents it.
+    positions = positions || a.isWordGiven(WordSlot::GCycle);
     if (!positions || (repeats && *repeats == 0)) {
         return;
     }
@@ -487,8 +491,16 @@ void MotionEmitter::reference(const IsoNcAnalyzer& a, int code)
     const double feed = a.feedRate();
     Point3 target = position_;
     std::uint8_t unknown = 0;
+    if (code == 28 && control_ == Control::Haas && !given[0] && !given[1] && !given[2]) {
+        // Haas: G28 without an axis sends every axis home (through no intermediate point).
+        static const ReadWord kZero{'X', true, false, false, 0.0, {}};
+        given = {&kZero, &kZero, &kZero};
+    }
     if (code == 53) {
-        // Machine coordinates for this block alone, always absolute.
+        // Machine coordinates for this block alone; under G91 the block is ignored.
+        if (incremental) {
+            return;
+        }
         for (std::size_t k = 0; k < 3; ++k) {
             if (!given[k]) {
                 continue;
@@ -505,7 +517,7 @@ void MotionEmitter::reference(const IsoNcAnalyzer& a, int code)
         Point3 via = position_;
         for (std::size_t k = 0; k < 3; ++k) {
             if (given[k]) {
-                via[k] = incremental ? position_[k] + given[k]->value : given[k]->value;
+                via[k] = incremental || given[k]->text.empty() ? position_[k] + given[k]->value : given[k]->value;
             }
         }
         move(MotionKind::Rapid, position_, via, feed);

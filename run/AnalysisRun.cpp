@@ -133,7 +133,8 @@ public:
             return false;
         }
         execution_.emplace(std::make_unique<ProgramReader>(std::move(nc), settings_.ncFile, &services_.progress),
-                           settings_.machine.programFolders, settings_.machine.maxBlocks);
+                           settings_.machine.programFolders, settings_.machine.maxBlocks,
+                           settings_.machine.control);
 
         // 4. Both pages begin with the header template; the first section starts empty.
         if (!classic_.open()) {

@@ -43,8 +43,8 @@ bool namesProgram(std::string_view name, int number)
 }  // namespace
 
 ProgramExecution::ProgramExecution(std::unique_ptr<ProgramReader> main, std::vector<std::string> folders,
-                                   std::int64_t maxBlocks)
-    : main_(main.get()), current_(main.get()), folders_(std::move(folders)), maxBlocks_(maxBlocks)
+                                   std::int64_t maxBlocks, nc::Control control)
+    : main_(main.get()), current_(main.get()), folders_(std::move(folders)), maxBlocks_(maxBlocks), control_(control)
 {
     folders_.insert(folders_.begin(), util::folderOf(main->path()));
     readers_.push_back(std::move(main));
@@ -118,6 +118,16 @@ void ProgramExecution::after(const nc::FlowCommand& command, bool ends)
     case Kind::Next:
         return;
     case Kind::Return:
+        if (command.toSequence && control_ == nc::Control::Haas && frames_.size() > 1) {
+            // Haas: M99 P jumps to that N of the program it stands in, without returning.
+            if (const auto place = findSequence(*current_, frames_.back().programStart, command.number)) {
+                current_->seek(*place);
+            } else {
+                events_.push_back({FlowEvent::Kind::Missing, "N" + util::formatInt(command.number), 0, 0});
+                returnToCaller(std::nullopt);
+            }
+            return;
+        }
         if (frames_.size() == 1) {
             // The main program's M99 starts it again, for ever: it is read once.
             events_.push_back({FlowEvent::Kind::Endless, {}, 0, 0});
@@ -154,7 +164,10 @@ void ProgramExecution::call(const nc::FlowCommand& command)
             return;
         }
     }
-    if (frames_.size() > kMaxCallDepth) {
+    // Subprogram calls and macro calls nest each to their own depth.
+    const bool macro = command.kind == nc::FlowCommand::Kind::MacroCall;
+    const auto depth = std::count_if(frames_.begin() + 1, frames_.end(), [&](const Frame& f) { return f.macro == macro; });
+    if (static_cast<std::size_t>(depth) >= kMaxCallDepth) {
         events_.push_back({FlowEvent::Kind::TooDeep, label, 0, 0});
         return;
     }
@@ -181,6 +194,7 @@ void ProgramExecution::call(const nc::FlowCommand& command)
     }
     frame.back = current_->following();
     frame.backReader = current_;
+    frame.macro = macro;
     frame.label = label;
     frame.count = command.count;
     frames_.push_back(frame);
@@ -264,10 +278,13 @@ std::optional<LinePlace> ProgramExecution::findSequence(ProgramReader& reader, c
         scan.seek(from);
         std::string line;
         int number = 0;
+        bool body = false;  // past the lines that begin the program (its "%", its O line)
         while (scan.next(line)) {
-            if (scan.place() != from && nc::startsProgram(line, number) && number >= 0) {
+            const bool programStart = nc::startsProgram(line, number);
+            if (body && programStart && number >= 0) {
                 break;  // the program ends where the next begins
             }
+            body = body || !programStart;
             if (nc::sequenceNumberOf(line) == n) {
                 found = scan.place();
                 break;

@@ -33,7 +33,8 @@ class ProgramExecution {
 public:
     // Subprograms are looked for in the main file, then in its folder, then in `folders`.
     // `maxBlocks` counts the blocks run inside calls and repeats.
-    ProgramExecution(std::unique_ptr<ProgramReader> main, std::vector<std::string> folders, std::int64_t maxBlocks);
+    ProgramExecution(std::unique_ptr<ProgramReader> main, std::vector<std::string> folders, std::int64_t maxBlocks,
+                     nc::Control control = nc::Control::Fanuc);
 
     // The next block to run into `line`; false when the program is over.
     bool next(std::string& line);
@@ -64,6 +65,7 @@ private:
         ProgramReader* backReader = nullptr;
         std::string label;                // "O1000", "N100"; "" for the main program
         int number = -1;                  // the program number; -1 for the main and local calls
+        bool macro = false;               // a G65 call
         int pass = 1;
         int count = 1;
     };
@@ -96,9 +98,11 @@ private:
     bool ended_ = false;               // the program end (or an endless M99) has been run
     bool stopped_ = false;
     bool called_ = false;              // a call has been made
+    nc::Control control_;
 };
 
-// How deep calls may nest, as the control allows (docs/reading.md).
-inline constexpr std::size_t kMaxCallDepth = 10;
+// How deep subprogram calls may nest, and macro calls apart from them, as the control
+// allows (docs/reading.md).
+inline constexpr std::size_t kMaxCallDepth = 4;
 
 }  // namespace run

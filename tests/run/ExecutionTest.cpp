@@ -69,6 +69,7 @@ struct FlowCase {
     std::vector<std::string> blocks;  // empty: not compared
     std::vector<std::string> codes;
     std::int64_t maxBlocks = 10'000'000;
+    nc::Control control = nc::Control::Fanuc;
 };
 
 class ExecutionCases : public Execution, public testing::WithParamInterface<FlowCase> {};
@@ -77,6 +78,7 @@ TEST_P(ExecutionCases, RunTheBlocksTheControlRuns)
 {
     const FlowCase& c = GetParam();
     settings.machine.maxBlocks = c.maxBlocks;
+    settings.machine.control = c.control;
     if (c.files.contains("lib/O0079")) {
         settings.machine.programFolders = {dir.file("lib")};
     }
@@ -102,10 +104,15 @@ INSTANTIATE_TEST_SUITE_P(
         FlowCase{"MissingSequence", "M97 P55\nM30", {}, {"M97 P55", "M30"}, {"subprogram-missing@1"}},
         FlowCase{"Recursion", "M98 P10\nM30\nO10\nM98 P10\nM99", {}, {"M98 P10", "O10", "M98 P10", "M99", "M30"},
                  {"subprogram-recursion@3"}},
-        FlowCase{"TooDeep",
-                 "M98 P1\nM30\nO1\nM98 P2\nM99\nO2\nM98 P3\nM99\nO3\nM98 P4\nM99\nO4\nM98 P5\nM99\nO5\nM98 P6\nM99\n"
-                 "O6\nM98 P7\nM99\nO7\nM98 P8\nM99\nO8\nM98 P9\nM99\nO9\nM98 P10\nM99\nO10\nM98 P11\nM99\nO11\nM99",
-                 {}, {}, {"call-nesting@21"}},
+        // Four levels of subprograms, and four of macro calls besides them.
+        FlowCase{"TooDeep", "M98 P1\nM30\nO1\nM98 P2\nM99\nO2\nM98 P3\nM99\nO3\nM98 P4\nM99\nO4\nM98 P5\nM99\nO5\nM99",
+                 {}, {}, {"call-nesting@9"}},
+        FlowCase{"MacroCallsNestApart",
+                 "M98 P1\nM30\nO1\nM98 P2\nM99\nO2\nM98 P3\nM99\nO3\nM98 P4\nM99\nO4\nG65 P5\nM99\nO5\nG00 X5.\nM99",
+                 {}, {}, {}},
+        // Haas: M99 P jumps within the program it stands in.
+        FlowCase{"HaasJumpsWithinTheSubprogram", "M98 P10\nM30\nO10\nM99 P20\nG00 X1.\nN20 G00 X2.\nM99", {},
+                 {"M98 P10", "O10", "M99 P20", "N20 G00 X2.", "M99", "M30"}, {}, 10'000'000, nc::Control::Haas},
         FlowCase{"EndlessMainProgram", "G00 X1.\nM99\nG00 X2.", {}, {"G00 X1.", "M99"}, {"endless-repeat@2"}},
         FlowCase{"StoredProgramsAfterTheEndAreNotRun", "G00 X1.\nM30\n%\nO20\nG00 X9.\nM99\n%", {},
                  {"G00 X1.", "M30", "%"}, {}},

@@ -71,8 +71,8 @@ TEST_P(GoldenReport, MatchesTheExpectedFilesByteForByte)
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, testing::ValuesIn(testsupport::goldenCases()),
                          testsupport::goldenCaseName);
 
-// The examples' streams, run as the command line runs them (start 0,0,200, no over-cut
-// check); their dumps live in golden/examples/<name>/expected.
+// The examples, run as the command line runs them (start 0,0,200, no over-cut check):
+// their pages and streams live in golden/examples/<name>/expected.
 class ExampleMotions : public testing::TestWithParam<std::string> {};
 
 TEST_P(ExampleMotions, MatchTheExpectedDump)
@@ -91,6 +91,10 @@ TEST_P(ExampleMotions, MatchTheExpectedDump)
     settings.writeSheet = false;
     ASSERT_EQ(run::AnalysisRun(settings, state, services).outcome, run::RunOutcome::Completed);
     testsupport::expectGolden("examples/" + name, "motions.txt", dump.text(), dir.file("Result"));
+    for (const char* file : {"index.html", "jump.html", "data.html"}) {
+        testsupport::expectGolden("examples/" + name, file, testsupport::readFile(dir.file("Result") + "/" + file),
+                                  dir.file("Result"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleMotions, testing::Values("bracket", "surface", "plate"));
