@@ -47,7 +47,12 @@ TEST_P(CliGolden, WritesTheSameReportAsTheRun)
     const testsupport::GoldenSettings golden = testsupport::goldenSettings(name);
     testsupport::TempDir dir;
     const std::string input = dir.file("input.nc");
-    std::filesystem::copy_file(testsupport::goldenRoot() / name / "input.nc", input);
+    // The programs it calls lie beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(testsupport::goldenRoot() / name)) {
+        if (entry.is_regular_file() && entry.path().filename() != "settings.txt") {
+            std::filesystem::copy_file(entry.path(), dir.file(entry.path().filename().string()));
+        }
+    }
     std::vector<std::string> args{"--templates", (testsupport::goldenRoot() / "templates").string(), "--start",
                                   golden.startX + "," + golden.startY + "," + golden.startZ};
     if (golden.offsetCheck) {
