@@ -152,6 +152,10 @@ void ProgramChecks::add(CheckCode code, std::int64_t line, std::string message)
     // One finding per check and line: the first cause on the line names it.
     // Codes not followed are one finding per G or M code, so two of them may share a line.
     const auto index = static_cast<std::size_t>(code);
+    // How a block is written is judged once, not again at every pass that runs it.
+    if (blockAgain_ && (code == CheckCode::UnreadText || code == CheckCode::PointLessNumber)) {
+        return;
+    }
     if (ignored_[index] || (lastFindingLine_[index] == line && code != CheckCode::NotFollowed)) {
         return;
     }
@@ -206,7 +210,12 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         case 'X': case 'Y': case 'Z':
             coordinate = true;
             break;
-        case 'I': case 'J': case 'K':
+        case 'K':
+            // In a canned cycle K is the repeat count (Fanuc), a whole number.
+            coordinate = block.cycleOff;
+            offsets = block.cycleOff;
+            break;
+        case 'I': case 'J':
             coordinate = true;
             offsets = true;
             break;
@@ -248,7 +257,7 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         }
         pointSeen_ = pointSeen_ || (w.point && isPointEvidence(w.letter));
     }
-    for (int k = 0; k < unfollowedCount; ++k) {
+    for (int k = 0; k < unfollowedCount && !block.again; ++k) {
         Unfollowed& u = unfollowed_[unfollowed[k].first + util::formatInt(unfollowed[k].second)];
         if (u.lines == 0) {
             u.firstLine = number;
@@ -327,6 +336,7 @@ void ProgramChecks::motion(const nc::Motion& m)
         blockLine_ = m.line;
         blockProgram_.assign(m.block->program);
         blockFileLine_ = m.block->fileLine;
+        blockAgain_ = m.block->again;
         block(m.line, *m.block);
         return;
     case MotionKind::Call:

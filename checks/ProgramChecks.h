@@ -83,6 +83,7 @@ private:
     std::int64_t blockLine_ = 0;
     std::string blockProgram_;
     std::int64_t blockFileLine_ = 0;
+    bool blockAgain_ = false;           // it has run before: its writing has been judged
 };
 
 }  // namespace checks

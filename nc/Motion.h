@@ -31,6 +31,7 @@ struct WrittenBlock {
     // belongs to ("O1000"; "" in the main file's own flow) and its line in its file.
     std::string_view program;
     std::int64_t fileLine = 0;
+    bool again = false;                       // it has run before (a later pass of a call or repeat)
 };
 
 // A tool section as the classic report books it (its INFO block): lengths and times in

@@ -33,12 +33,13 @@ public:
     // could not be made): `label` names the program or the repeated block.
     void call(CallEvent event, std::string_view label, int pass, int count);
     // Where the next block is written: its program ("" in the main file's own flow) and
-    // its line in its file; the same as the block's line while the flow keeps the file's
-    // order.
-    void setSource(std::string_view program, std::int64_t fileLine)
+    // its line in its file (the block's line while the flow keeps the file's order), and
+    // whether it has run before.
+    void setSource(std::string_view program, std::int64_t fileLine, bool again)
     {
         written_.program = program;
         written_.fileLine = fileLine;
+        written_.again = again;
     }
     // Whose rules decide where controls differ.
     void setControl(Control control) { control_ = control; }

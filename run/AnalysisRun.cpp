@@ -175,7 +175,7 @@ private:
                 classic_.passRow("L", pass, repeats);
                 stream_.call(nc::CallEvent::Pass, "L", pass, repeats);
                 analyzer_.setRepeatPass(true);
-                processLine(line);
+                processLine(line, true);
                 analyzer_.setRepeatPass(false);
             }
             execution_->after(flow_, stream_.programEnded());
@@ -194,14 +194,15 @@ private:
         }
     }
 
-    void processLine(const std::string& line)
+    // `again`: a repeat count runs the block once more.
+    void processLine(const std::string& line, bool again = false)
     {
         // The stream decides where sections end, so it reads the line before the classic
         // report writes its row; an over-cut the row shows is a finding too.
         ++lineNumber_;
         analyzer_.setLine(line);
         flow_ = nc::flowOf(analyzer_);
-        stream_.source(execution_->program(), execution_->fileLine());
+        stream_.source(execution_->program(), execution_->fileLine(), again || execution_->again());
         stream_.line(lineNumber_, analyzer_);
         classic_.line(line, execution_->unmapped(), analyzer_, stream_.toolChanged(), stream_.sectionEnded());
         if (const report::BlockEntries::Overcut* overcut = classic_.lastOvercut()) {

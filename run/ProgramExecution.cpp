@@ -196,6 +196,10 @@ void ProgramExecution::call(const nc::FlowCommand& command)
     frame.backReader = current_;
     frame.macro = macro;
     frame.label = label;
+    frame.again = std::find(entered_.begin(), entered_.end(), label) != entered_.end();
+    if (!frame.again) {
+        entered_.push_back(label);
+    }
     frame.count = command.count;
     frames_.push_back(frame);
     current_ = frame.reader;
@@ -208,6 +212,7 @@ void ProgramExecution::returnToCaller(std::optional<long long> sequence)
     Frame& frame = frames_.back();
     if (frame.pass < frame.count) {
         ++frame.pass;
+        frame.again = true;
         current_ = frame.reader;
         current_->seek(frame.start);
         events_.push_back({FlowEvent::Kind::Pass, frame.label, frame.pass, frame.count});

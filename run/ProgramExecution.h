@@ -44,6 +44,9 @@ public:
     std::int64_t fileLine() const { return current_->place().line; }
     const std::string& program() const { return frames_.back().label; }
     bool inCall() const { return frames_.size() > 1; }
+    // The block has run before: a later pass of its program, or its program was called
+    // before.
+    bool again() const { return frames_.back().again; }
 
     // What the block next() gave last does to the flow; `ends` when it ends the program
     // (M02, M30).
@@ -66,6 +69,7 @@ private:
         std::string label;                // "O1000", "N100"; "" for the main program
         int number = -1;                  // the program number; -1 for the main and local calls
         bool macro = false;               // a G65 call
+        bool again = false;               // its blocks have run before
         int pass = 1;
         int count = 1;
     };
@@ -94,6 +98,7 @@ private:
     std::int64_t maxBlocks_;
     std::int64_t repeatedBlocks_ = 0;  // blocks run inside calls and repeats
     std::vector<FlowEvent> events_;
+    std::vector<std::string> entered_;  // the programs called so far, by label
     std::map<std::tuple<const ProgramReader*, std::uint64_t, long long>, std::optional<LinePlace>> sequences_;
     bool ended_ = false;               // the program end (or an endless M99) has been run
     bool stopped_ = false;

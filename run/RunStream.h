@@ -29,7 +29,10 @@ public:
     // one-shot codes.
     void line(std::int64_t number, const nc::IsoNcAnalyzer& analyzer) { emitter_.block(analyzer, number); }
     // Where the next line is written (see nc::MotionEmitter::setSource).
-    void source(std::string_view program, std::int64_t fileLine) { emitter_.setSource(program, fileLine); }
+    void source(std::string_view program, std::int64_t fileLine, bool again)
+    {
+        emitter_.setSource(program, fileLine, again);
+    }
     // The flow left the file's order before the next line.
     void call(nc::CallEvent event, std::string_view label, int pass, int count)
     {

@@ -145,6 +145,13 @@ TEST_F(Execution, CalledBlocksSayWhereTheyAreWritten)
     ASSERT_NE(noFeed, findings.end());
     EXPECT_EQ(noFeed->line, 3);
     EXPECT_NE(noFeed->message.find("O0010 の 4 行目"), std::string::npos) << noFeed->message;
+
+    // How a block is written is told once, however often it runs.
+    const Outcome twice = execute("G01 X1. F100\nM98 P10 L3\nM98 P10\nM30\nO10\nG01 X2 Y\nM99\n");
+    const auto writing = std::count_if(twice.record->findings.begin(), twice.record->findings.end(), [](const auto& f) {
+        return f.code == checks::CheckCode::UnreadText || f.code == checks::CheckCode::PointLessNumber;
+    });
+    EXPECT_EQ(writing, 2);
 }
 
 // A program with calls and repeats and the same program written out flat give the same
