@@ -392,7 +392,7 @@ void ProgramChecks::motion(const nc::Motion& m)
     }
     if (isCutting(m)) {
         cutting(m);
-    } else if ((m.from[0] != m.to[0] || m.from[1] != m.to[1]) && cut_ &&
+    } else if ((m.from[0] != m.to[0] || m.from[1] != m.to[1]) && cut_ && (m.unknownAxes & 4u) == 0 &&
                std::min(m.from[2], m.to[2]) <= deepestCut_) {
         add(CheckCode::RapidAtDepth, m.line,
             "切削した深さ Z" + decimal(deepestCut_) + " 以下で早送り (G00) しています: Z" +
@@ -455,7 +455,7 @@ void ProgramChecks::limits(const nc::Motion& m)
     const double scale = m.inch ? kMillimetresPerInch : 1.0;
     const auto check = [&](const nc::Point3& p) {
         for (std::size_t k = 0; k < 3; ++k) {
-            if (!axisMoved_[k]) {
+            if (!axisMoved_[k] || (m.unknownAxes & (1u << k)) != 0) {
                 continue;
             }
             const auto& range = settings_.limits[k];

@@ -71,10 +71,12 @@ enum class MotionKind : std::uint8_t {
     Comment,       // the line's comment in `text`; `commentLine`: the line is only that
     WorkOffset,    // G54 to G59 (or another G of that group) in `number`
     ProgramNumber, // an O word: `number`
-    Reference,     // G28 / G30 / G53 whose end the machine profile does not give: the tool
-                   // goes to `to`, assumed on the axes `unknownAxes` names (bit 0 X, 1 Y,
-                   // 2 Z): Z at the top (the start point's Z), X and Y where they were;
-                   // neither drawn nor timed
+    Reference,     // a move of unknown length: a G28 / G30 / G53 whose end the machine
+                   // profile does not give (Z taken to the top, the start point's Z; X and
+                   // Y where they were), or the first move away from such an assumed place;
+                   // `unknownAxes` names the axes (bit 0 X, 1 Y, 2 Z). Neither drawn nor
+                   // timed. Rapid, Feed and Arc motions made while an axis stays assumed
+                   // name it in `unknownAxes` too
     Call,          // the flow leaves the file's order (see `call`): `text` names the program
                    // ("O1000", "N100") or the repeated block ("L"), `pass` of `count`
 };
@@ -125,7 +127,7 @@ struct Motion {
     int nextTool = 0;            // SectionEnd
     int number = 0;              // WorkOffset, ProgramNumber
     bool commentLine = false;    // Comment
-    std::uint8_t unknownAxes = 0;  // Reference
+    std::uint8_t unknownAxes = 0;  // Reference; Rapid, Feed, Arc: axes at an assumed place
     CallEvent call = CallEvent::Pass;  // Call
     int pass = 0;                // Call
     int count = 0;               // Call

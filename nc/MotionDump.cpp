@@ -174,6 +174,14 @@ std::string dumpLine(const Motion& m)
     case MotionKind::ProgramEnd:
         break;
     }
+    if (m.unknownAxes != 0 && m.kind != MotionKind::Reference) {
+        out += " at-assumed ";
+        for (int k = 0; k < 3; ++k) {
+            if ((m.unknownAxes & (1u << k)) != 0) {
+                out += "XYZ"[k];
+            }
+        }
+    }
     if (m.cycleCode != 0 && m.kind != MotionKind::Hole) {
         out += " G";
         out += util::formatInt(m.cycleCode);

@@ -84,6 +84,27 @@ bool givesG10(const IsoNcBlock& block)
 
 void MotionEmitter::emit(Motion& motion)
 {
+    // After a return whose end is not known, a move that leaves the assumed place on such
+    // an axis is of unknown length too: a Reference, and the axis is known again. One
+    // that keeps to the known axes goes as it is, with the assumption named.
+    if (assumed_ != 0 && (motion.kind == MotionKind::Rapid || motion.kind == MotionKind::Feed ||
+                          motion.kind == MotionKind::Arc)) {
+        std::uint8_t leaves = 0;
+        for (std::size_t k = 0; k < 3; ++k) {
+            if ((assumed_ & (1u << k)) != 0 && (motion.from[k] != motion.to[k] || motion.kind == MotionKind::Arc)) {
+                leaves = static_cast<std::uint8_t>(leaves | (1u << k));
+            }
+        }
+        if (leaves != 0) {
+            motion.kind = MotionKind::Reference;
+            motion.unknownAxes = leaves;
+            assumed_ = static_cast<std::uint8_t>(assumed_ & ~leaves);
+        } else {
+            motion.unknownAxes = assumed_;
+        }
+    } else if (motion.kind != MotionKind::Reference) {
+        motion.unknownAxes = 0;
+    }
     moved_ = moved_ || motion.kind == MotionKind::Rapid || motion.kind == MotionKind::Feed ||
              motion.kind == MotionKind::Arc;
     motion.line = line_;
@@ -409,8 +430,9 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a, double x, double y)
 {
     const int code = util::truncToInt(a.wordValue(WordSlot::GCycle));
     ++sectionHoles_;
-    // Without any R the tool drills from where it stands; the program is told.
-    const double r = rGiven_ ? rLevel_ : initialLevel_;
+    // Without any R the cycle's R is the level 0, the data a control holds before any R;
+    // the program is told.
+    const double r = rGiven_ ? rLevel_ : 0.0;
     const double bottom = bottom_;
     const double back = a.wordValue(WordSlot::GReturn) == 99.0 ? r : initialLevel_;
     Motion marker;
@@ -534,8 +556,13 @@ void MotionEmitter::reference(const IsoNcAnalyzer& a, int code)
             }
         }
     }
-    // Known on every axis it moves: a rapid like any other.
+    // Known on every axis it moves: a rapid like any other, and those axes are known.
     if (unknown == 0) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (given[k]) {
+                assumed_ = static_cast<std::uint8_t>(assumed_ & ~(1u << k));
+            }
+        }
         move(MotionKind::Rapid, position_, target, feed);
         position_ = target;
         return;
@@ -554,6 +581,7 @@ void MotionEmitter::reference(const IsoNcAnalyzer& a, int code)
     m.unknownAxes = unknown;
     emit(m);
     position_ = target;
+    assumed_ = static_cast<std::uint8_t>(assumed_ | unknown);
 }
 
 void MotionEmitter::call(CallEvent event, std::string_view label, int pass, int count)

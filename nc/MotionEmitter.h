@@ -104,6 +104,7 @@ private:
     std::optional<Point3> home_;
     std::array<std::optional<Point3>, 6> offsets_{};
     double topZ_ = kFallbackStartZ;   // the start point's Z: where Z stands after an unknown return
+    std::uint8_t assumed_ = 0;        // axes whose place is assumed since such a return (bit 0 X)
     // Where the tool is, the one account of it: the start point, then the end of every
     // move. The interpreter's words say where the program puts the tool; the two part on
     // the axes a hole's return level, a G10 or a G52 leaves apart, until a block gives

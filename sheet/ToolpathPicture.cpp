@@ -74,6 +74,11 @@ void ToolpathPicture::addThroughPoints(StrokeStyle style, const nc::Motion& m, i
 
 void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
 {
+    // A move at a place only assumed (after a return to an unknown reference point) is
+    // not drawn where nobody knows it is.
+    if (m.unknownAxes != 0) {
+        return;
+    }
     const StrokeStyle style{colour, m.kind == nc::MotionKind::Rapid};
     units_ |= m.inch ? 2 : 1;
     switch (m.kind) {

@@ -23,7 +23,9 @@ std::string describe(const nc::Motion& m)
     std::string text;
     switch (m.kind) {
     case MotionKind::Start: text = "start " + point(m.to); break;
-    case MotionKind::Rapid: text = "rapid " + point(m.from) + " > " + point(m.to); break;
+    case MotionKind::Rapid:
+        text = "rapid " + point(m.from) + " > " + point(m.to) + (m.unknownAxes ? " assumed " + std::to_string(m.unknownAxes) : "");
+        break;
     case MotionKind::Feed: text = "feed " + point(m.from) + " > " + point(m.to) + " F" + util::formatGeneral(m.feed); break;
     case MotionKind::Arc:
         text = "arc " + point(m.from) + " > " + point(m.to) + " plane " + std::to_string(m.axis1) +
@@ -221,9 +223,9 @@ TEST(MotionEmitter, CycleDataIsKeptAsTheControlKeepsIt)
     ASSERT_EQ(stored.size(), 6u);  // the climb to Z20, then the one hole
     EXPECT_EQ(stored[1], "hole G81 9,0,-3 R2 @4/s0");
     const std::vector<std::string> noR = holes(motionsOf({"G00 X0. Y0. Z20.", "G81 X5. Z-3. F100", "X9.", "G80"}));
-    ASSERT_EQ(noR.size(), 9u);  // from R = the initial level: no move down to R
-    EXPECT_EQ(noR[1], "hole G81 5,0,-3 R20 no R @2/s0");
-    EXPECT_EQ(noR[5], "hole G81 9,0,-3 R20 @3/s0");
+    ASSERT_EQ(noR.size(), 11u);
+    EXPECT_EQ(noR[1], "hole G81 5,0,-3 R0 no R @2/s0");
+    EXPECT_EQ(noR[6], "hole G81 9,0,-3 R0 @3/s0");
 }
 
 // G28 and G30 go through their intermediate point; where the reference point lies is
@@ -234,9 +236,12 @@ TEST(MotionEmitter, ReferenceMovesEndWhereTheMachineSays)
     const auto after = [](const std::vector<std::string>& all, std::size_t from) {
         return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(from), all.end());
     };
-    EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G91 G28 Z5.", "G90 G00 X0."}), 2),
+    // Moves at the assumed height are named so; the first that leaves it is of unknown
+    // length too, and after it Z is known again.
+    EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G91 G28 Z5.", "G90 G00 X0.", "Z5.", "X3."}), 2),
               (std::vector<std::string>{"rapid 10,5,-2 > 10,5,3 @2/s0", "reference 10,5,3 > 10,5,50 assumed 4 @2/s0",
-                                        "rapid 10,5,50 > 0,5,50 @3/s0"}));
+                                        "rapid 10,5,50 > 0,5,50 assumed 4 @3/s0",
+                                        "reference 0,5,50 > 0,5,5 assumed 4 @4/s0", "rapid 0,5,5 > 3,5,5 @5/s0"}));
     const auto machine = [](nc::MotionEmitter& e) {
         std::array<std::optional<nc::Point3>, 6> offsets{};
         offsets[0] = nc::Point3{-400.0, -200.0, -300.0};
@@ -247,7 +252,7 @@ TEST(MotionEmitter, ReferenceMovesEndWhereTheMachineSays)
     // G30 names no point the profile gives; G53 without offsets is assumed too.
     EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G30 X0. Y0.", "G53 Z0."}, machine), 2),
               (std::vector<std::string>{"rapid 10,5,-2 > 0,0,-2 @2/s0", "reference 0,0,-2 > 0,0,-2 assumed 3 @2/s0",
-                                        "rapid 0,0,-2 > 0,0,300 @3/s0"}));
+                                        "rapid 0,0,-2 > 0,0,300 assumed 3 @3/s0"}));
     EXPECT_EQ(after(motionsOf({"G01 X10. Y5. Z-2. F100", "G53 Z0."}), 2),
               (std::vector<std::string>{"reference 10,5,-2 > 10,5,50 assumed 4 @2/s0"}));
 }
