@@ -8,16 +8,6 @@ namespace nc {
 
 namespace {
 
-bool hasCode(const IsoNcBlock& block, char letter, int code)
-{
-    for (const ReadWord& w : block.readWords()) {
-        if (w.letter == letter && !w.noNumber && util::truncToInt(w.value) == code) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The last word of `letter` the block gives, as written.
 const ReadWord* lastWord(const IsoNcBlock& block, char letter)
 {
@@ -57,10 +47,21 @@ bool isDigit(char c)
 FlowCommand flowOf(const IsoNcBlock& block)
 {
     FlowCommand command;
-    const bool call = hasCode(block, 'M', 98);
-    const bool local = hasCode(block, 'M', 97);
-    const bool macro = hasCode(block, 'G', 65);
-    const bool back = hasCode(block, 'M', 99);
+    // Most blocks call nothing: one look at their M and G words tells.
+    bool call = false;
+    bool local = false;
+    bool macro = false;
+    bool back = false;
+    for (const ReadWord& w : block.readWords()) {
+        if ((w.letter != 'M' && w.letter != 'G') || w.noNumber) {
+            continue;
+        }
+        const int code = util::truncToInt(w.value);
+        call = call || (w.letter == 'M' && code == 98);
+        local = local || (w.letter == 'M' && code == 97);
+        back = back || (w.letter == 'M' && code == 99);
+        macro = macro || (w.letter == 'G' && code == 65);
+    }
     if (!call && !local && !macro && !back) {
         return command;
     }

@@ -21,16 +21,13 @@ std::uint64_t fileSize(const std::string& path)
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-// The first line feed, carriage return or end mark in [pos, end), or null.
+// The first line feed or carriage return in [pos, end), or null.
 const char* findLineEnd(const char* pos, const char* end)
 {
-    for (const char* p = pos; p < end; ++p) {
-        const char c = *p;
-        if (c == '\n' || c == '\r' || c == kEndOfFileMark) {
-            return p;
-        }
-    }
-    return nullptr;
+    const auto length = static_cast<std::size_t>(end - pos);
+    const auto* feed = static_cast<const char*>(std::memchr(pos, '\n', length));
+    const auto* ret = static_cast<const char*>(std::memchr(pos, '\r', feed ? static_cast<std::size_t>(feed - pos) : length));
+    return ret ? ret : feed;
 }
 
 int seekTo(std::FILE* file, std::uint64_t offset)
@@ -55,7 +52,7 @@ ProgramReader::ProgramReader(util::FileHandle file, std::string path, Progress* 
 
 bool ProgramReader::fill()
 {
-    if (ended_ || !file_) {
+    if (ended_ || !file_ || markAt_ != kNoMark) {
         return false;
     }
     const std::size_t n = std::fread(buffer_->data(), 1, buffer_->size(), file_.get());
@@ -72,6 +69,12 @@ bool ProgramReader::fill()
     }
     pos_ = 0;
     length_ = n;
+    // The text ends at the end mark: the buffer ends there, and what comes after is none
+    // of the program's.
+    if (const void* mark = std::memchr(buffer_->data(), kEndOfFileMark, n)) {
+        length_ = static_cast<std::size_t>(static_cast<const char*>(mark) - buffer_->data());
+        markAt_ = length_;
+    }
     done_ += n;
     if (progress_) {
         progress_->progress(std::min(done_, total_), total_);
@@ -87,6 +90,15 @@ bool ProgramReader::next(std::string& line)
         return false;
     }
     for (;;) {
+        if (pos_ == length_ && markAt_ == length_) {
+            // The end mark ends the text; a line before it without its line end counts.
+            ended_ = true;
+            if (line.empty()) {
+                return false;
+            }
+            deliver(line);
+            return true;
+        }
         if (pos_ == length_ && !fill()) {
             // The file ends; a last line without its line end still counts.
             ended_ = true;
@@ -108,14 +120,6 @@ bool ProgramReader::next(std::string& line)
         line.append(begin, stop);
         offset_ += static_cast<std::uint64_t>(stop - begin) + 1;
         pos_ += static_cast<std::size_t>(stop - begin) + 1;
-        if (*stop == kEndOfFileMark) {
-            ended_ = true;
-            if (line.empty()) {
-                return false;
-            }
-            deliver(line);
-            return true;
-        }
         // A CR ends a line too (files from old editors use it alone); the LF of a CR LF
         // then belongs to the same line end, even across two reads.
         if (*stop == '\r' && (pos_ < length_ || fill()) && (*buffer_)[pos_] == '\n') {
@@ -134,6 +138,7 @@ void ProgramReader::seek(const LinePlace& place)
     }
     std::clearerr(file_.get());
     pos_ = length_ = 0;
+    markAt_ = kNoMark;
     offset_ = place.offset;
     place_ = {place.offset, place.line - 1};
     ended_ = false;

@@ -60,7 +60,9 @@ private:
     std::uint64_t done_ = 0;           // bytes read, for progress
     std::unique_ptr<std::array<char, 1 << 16>> buffer_;
     std::size_t pos_ = 0;              // next unread byte in the buffer
-    std::size_t length_ = 0;           // bytes in the buffer
+    std::size_t length_ = 0;           // bytes in the buffer, up to the end mark
+    static constexpr std::size_t kNoMark = static_cast<std::size_t>(-1);
+    std::size_t markAt_ = kNoMark;     // where the buffer's end mark stands
     std::uint64_t offset_ = 0;         // the file offset of buffer_[pos_]
     LinePlace place_{0, 0};
     bool ended_ = false;               // the text has ended: the file or its end mark
