@@ -40,6 +40,37 @@ bool namesProgram(std::string_view name, int number)
     return value == number;
 }
 
+// The program end a line gives, outside its comments: 2, 30 or 99 (the last of them);
+// 0 for none.
+int endCodeOf(std::string_view line)
+{
+    int found = 0;
+    bool comment = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        comment = c == '(' ? true : c == ')' ? false : comment;
+        if (comment || (c != 'M' && c != 'm')) {
+            continue;
+        }
+        std::size_t j = i + 1;
+        int code = 0;
+        int digits = 0;
+        while (j < line.size() && line[j] >= '0' && line[j] <= '9' && digits < 4) {
+            code = code * 10 + (line[j] - '0');
+            ++digits;
+            ++j;
+        }
+        if (digits > 0 && (code == 2 || code == 30 || code == 99)) {
+            found = code;
+        }
+    }
+    return found;
+}
+
+// Files up to this size are indexed before they run, to find a main program that stands
+// behind the subprograms it calls.
+constexpr std::uint64_t kIndexedAhead = 16 * 1024 * 1024;
+
 }  // namespace
 
 ProgramExecution::ProgramExecution(std::unique_ptr<ProgramReader> main, std::vector<std::string> folders,
@@ -52,6 +83,30 @@ ProgramExecution::ProgramExecution(std::unique_ptr<ProgramReader> main, std::vec
     top.reader = main_;
     top.programStart = {0, 1};
     frames_.push_back(top);
+    startAtTheMainProgram();
+}
+
+void ProgramExecution::startAtTheMainProgram()
+{
+    // A file that stores its subprograms ahead of the main program (each ending in M99)
+    // runs from the first program that ends otherwise; a large file (a CAM program) is
+    // not read twice for it.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(util::nativePath(main_->path()), error);
+    if (error || size > kIndexedAhead) {
+        return;
+    }
+    programsIn(*main_);
+    if (programEnds_.empty() || programEnds_.front().second != 99) {
+        return;
+    }
+    for (const auto& [place, end] : programEnds_) {
+        if (end != 99) {
+            main_->seek(place);
+            frames_.front().programStart = place;
+            return;
+        }
+    }
 }
 
 bool ProgramExecution::next(std::string& line)
@@ -263,9 +318,17 @@ const std::map<int, LinePlace>& ProgramExecution::programsIn(ProgramReader& read
     ProgramReader scan(std::move(file), reader.path(), nullptr);
     std::string line;
     int number = 0;
+    const bool main = &reader == main_;
     while (scan.next(line)) {
         if (nc::startsProgram(line, number) && number >= 0) {
             index.emplace(number, scan.place());
+            if (main) {
+                programEnds_.emplace_back(scan.place(), 0);
+            }
+        } else if (main && !programEnds_.empty()) {
+            if (const int end = endCodeOf(line); end != 0) {
+                programEnds_.back().second = end;
+            }
         }
     }
     return index;

@@ -84,6 +84,7 @@ private:
     std::optional<LinePlace> findSequence(ProgramReader& reader, const LinePlace& from, long long n);
     const std::map<int, LinePlace>& programsIn(ProgramReader& reader);
     ProgramReader* openFile(const std::string& path);
+    void startAtTheMainProgram();
     void call(const nc::FlowCommand& command);
     void returnToCaller(std::optional<long long> sequence);
     bool countBlock();
@@ -99,6 +100,9 @@ private:
     std::int64_t repeatedBlocks_ = 0;  // blocks run inside calls and repeats
     std::vector<FlowEvent> events_;
     std::vector<std::string> entered_;  // the programs called so far, by label
+    // The main file's programs in order: where each begins and how it last ends (2, 30,
+    // 99; 0 for none), once it is indexed.
+    std::vector<std::pair<LinePlace, int>> programEnds_;
     std::map<std::tuple<const ProgramReader*, std::uint64_t, long long>, std::optional<LinePlace>> sequences_;
     bool ended_ = false;               // the program end (or an endless M99) has been run
     bool stopped_ = false;

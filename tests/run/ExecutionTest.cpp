@@ -114,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         FlowCase{"HaasJumpsWithinTheSubprogram", "M98 P10\nM30\nO10\nM99 P20\nG00 X1.\nN20 G00 X2.\nM99", {},
                  {"M98 P10", "O10", "M99 P20", "N20 G00 X2.", "M99", "M30"}, {}, 10'000'000, nc::Control::Haas},
         FlowCase{"EndlessMainProgram", "G00 X1.\nM99\nG00 X2.", {}, {"G00 X1.", "M99"}, {"endless-repeat@2"}},
+        FlowCase{"SubprogramsStoredAheadOfTheMain", "%\nO10\nG00 X1.\nM99\n%\nO1000\nM98 P10\nM30\n%", {},
+                 {"O1000", "M98 P10", "O10", "G00 X1.", "M99", "M30"}, {}},
         FlowCase{"StoredProgramsAfterTheEndAreNotRun", "G00 X1.\nM30\n%\nO20\nG00 X9.\nM99\n%", {},
                  {"G00 X1.", "M30", "%"}, {}},
         FlowCase{"AProgramEndsWhereTheNextBegins", "M98 P20\nM30\nO20\nG00 X1.\n%", {},
