@@ -134,7 +134,7 @@ std::string summaryJson(const ProgramRecord& record)
     const json counts = {{"error", bySeverity[0]}, {"warning", bySeverity[1]}, {"info", bySeverity[2]}};
     json start = record.startKnown ? json{{"x", record.startX}, {"y", record.startY}, {"z", record.startZ}}
                                    : json(nullptr);
-    const json document = {
+    json document = {
         {"program", {{"file", record.file}, {"name", record.name}, {"comment", record.comment}}},
         {"analysed_at", record.analysedAt},
         {"start", start},
@@ -153,6 +153,10 @@ std::string summaryJson(const ProgramRecord& record)
         {"outcome", outcomeName(record.outcome)},
         {"messages", record.messages},
     };
+    // Only where it happened, so a program without reference moves reads as it always has.
+    if (record.machineUntimedReferences > 0) {
+        document["total"]["machine_untimed_moves"] = record.machineUntimedReferences;
+    }
     // Texts that are not UTF-8 (a path of another encoding) are replaced, never thrown on.
     return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
