@@ -369,7 +369,7 @@ void ProgramChecks::motion(const nc::Motion& m)
         return;
     case MotionKind::Hole:
         if (m.noR) {
-            add(CheckCode::CycleNoR, m.line, "穴あけサイクルに R がありません: 工具は今の高さから穴をあけるものとして読みます");
+            add(CheckCode::CycleNoR, m.line, "穴あけサイクルに R がありません: R は 0 (ワーク座標の Z0) として読みます");
         }
         break;
     default:
