@@ -96,6 +96,26 @@ std::array<double, 3> axes(const toml::node& node, const std::string& file, cons
     return values;
 }
 
+// One of two texts; true for the second.
+bool eitherText(const toml::node& node, const std::string& file, const std::string& key, std::string_view first,
+                std::string_view second)
+{
+    const auto* s = node.as_string();
+    if (!s || (s->get() != first && s->get() != second)) {
+        fail(file, node.source(), key, "\"" + std::string(first) + "\" or \"" + std::string(second) + "\" is needed");
+    }
+    return s->get() == second;
+}
+
+const toml::table& table(const toml::node& node, const std::string& file, const std::string& key)
+{
+    const toml::table* t = node.as_table();
+    if (!t) {
+        fail(file, node.source(), key, "a table is needed");
+    }
+    return *t;
+}
+
 }  // namespace
 
 MachineProfile parseMachineProfile(std::string_view text, const std::string& file, const CheckCodes& checkCodes)
@@ -123,23 +143,11 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
         } else if (name == "junction_deviation") {
             profile.junctionDeviation = number(value, file, name, kJunctionDeviation);
         } else if (name == "decimal_point_input") {
-            const auto* s = value.as_string();
-            if (!s || (s->get() != "thousandths" && s->get() != "whole")) {
-                fail(file, value.source(), name, "\"thousandths\" or \"whole\" is needed");
-            }
-            profile.wholeUnits = s->get() == "whole";
+            profile.wholeUnits = eitherText(value, file, name, "thousandths", "whole");
         } else if (name == "rapid_mode") {
-            const auto* s = value.as_string();
-            if (!s || (s->get() != "linear" && s->get() != "axes")) {
-                fail(file, value.source(), name, "\"linear\" or \"axes\" is needed");
-            }
-            profile.rapidMode = s->get() == "axes" ? RapidMode::Axes : RapidMode::Linear;
+            profile.rapidMode = eitherText(value, file, name, "linear", "axes") ? RapidMode::Axes : RapidMode::Linear;
         } else if (name == "checks") {
-            const toml::table* t = value.as_table();
-            if (!t) {
-                fail(file, value.source(), name, "a table is needed");
-            }
-            for (const auto& [checkKey, checkValue] : *t) {
+            for (const auto& [checkKey, checkValue] : table(value, file, name)) {
                 const std::string full = name + "." + std::string(checkKey.str());
                 if (checkKey.str() == "arc_tolerance") {
                     profile.arcTolerance = number(checkValue, file, full, kArcTolerance);
@@ -186,11 +194,7 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                 profile.limits[k] = std::pair{low, high};
             }
         } else if (name == "machine" || name == "offsets") {
-            const toml::table* t = value.as_table();
-            if (!t) {
-                fail(file, value.source(), name, "a table is needed");
-            }
-            for (const auto& [pointKey, pointValue] : *t) {
+            for (const auto& [pointKey, pointValue] : table(value, file, name)) {
                 const std::string key(pointKey.str());
                 const std::string full = name + "." + key;
                 const bool homeKey = name == "machine" && key == "home";
@@ -212,11 +216,7 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                 }
             }
         } else if (name == "control") {
-            const auto* s = value.as_string();
-            if (!s || (s->get() != "fanuc" && s->get() != "haas")) {
-                fail(file, value.source(), name, "\"fanuc\" or \"haas\" is needed");
-            }
-            profile.control = s->get() == "haas" ? nc::Control::Haas : nc::Control::Fanuc;
+            profile.control = eitherText(value, file, name, "fanuc", "haas") ? nc::Control::Haas : nc::Control::Fanuc;
         } else if (name == "max_blocks") {
             const auto* n = value.as_integer();
             if (!n || n->get() < 1 || n->get() > 1'000'000'000'000LL) {
@@ -224,11 +224,7 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
             }
             profile.maxBlocks = n->get();
         } else if (name == "programs") {
-            const toml::table* t = value.as_table();
-            if (!t) {
-                fail(file, value.source(), name, "a table is needed");
-            }
-            for (const auto& [programKey, programValue] : *t) {
+            for (const auto& [programKey, programValue] : table(value, file, name)) {
                 const std::string full = name + "." + std::string(programKey.str());
                 const toml::array* folders = programValue.as_array();
                 if (programKey.str() != "folders") {

@@ -1,6 +1,7 @@
 // Machine times through the command line with a profile, against closed forms; profiles
 // that cannot be used.
 #include "checks/Finding.h"
+#include "machine/MachineProfile.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -128,7 +129,15 @@ INSTANTIATE_TEST_SUITE_P(
                     BadProfile{"RapidMode", "rapid_mode = \"diagonal\"\n",
                                "1: rapid_mode: \"linear\" or \"axes\" is needed"},
                     BadProfile{"BadInput", "decimal_point_input = \"tenths\"\n",
-                               "1: decimal_point_input: \"thousandths\" or \"whole\" is needed"}),
+                               "1: decimal_point_input: \"thousandths\" or \"whole\" is needed"},
+                    BadProfile{"Control", "control = \"siemens\"\n", "1: control: \"fanuc\" or \"haas\" is needed"},
+                    BadProfile{"MaxBlocks", "max_blocks = 0\n",
+                               "1: max_blocks: a whole number from 1 to 1000000000000 is needed"},
+                    BadProfile{"ProgramsKey", "[programs]\npaths = [\"a\"]\n", "2: programs.paths: unknown key"},
+                    BadProfile{"ProgramsEmpty", "[programs]\nfolders = [\"\"]\n",
+                               "2: programs.folders: a list of folders is needed"},
+                    BadProfile{"HomeNotAPoint", "[machine]\nhome = [0, 0]\n", "2: machine.home: [x, y, z] is needed"},
+                    BadProfile{"OffsetName", "[offsets]\nG60 = [0, 0, 0]\n", "2: offsets.G60: G54 to G59 are the keys"}),
     [](const auto& info) { return info.param.name; });
 
 // Each section's machine time is its own: a tool section the sheet leaves out (it only
@@ -149,6 +158,22 @@ TEST(MachineTime, SectionsKeepTheirOwnMinutes)
     EXPECT_EQ(sections[1]["tool"], 3);
     EXPECT_NEAR(sections[1]["machine_time_min"].get<double>() * 60, 5.0 + kStraight, 1e-6);
     EXPECT_NEAR(summary["total"]["machine_time_min"].get<double>() * 60, 3 * 5.0 + 2 * kStraight, 1e-6);
+}
+
+// How a program runs, from the profile: its control, its limit, where its subprograms
+// are, and where G28 and G53 end.
+TEST(MachineProfile, ReadsHowTheProgramRuns)
+{
+    const machine::MachineProfile p = machine::parseMachineProfile(
+        "control = \"haas\"\nmax_blocks = 500\n[programs]\nfolders = [\"subs\", \"/srv/nc\"]\n"
+        "[machine]\nhome = [0, 0, 0]\n[offsets]\nG55 = [-400.0, -200, -300.5]\n",
+        "/etc/brelvane/machine.toml", {});
+    EXPECT_EQ(p.control, nc::Control::Haas);
+    EXPECT_EQ(p.maxBlocks, 500);
+    EXPECT_EQ(p.programFolders, (std::vector<std::string>{util::joinPath("/etc/brelvane", "subs"), "/srv/nc"}));
+    EXPECT_EQ(p.home, (std::array<double, 3>{0.0, 0.0, 0.0}));
+    EXPECT_FALSE(p.offsets[0]);
+    EXPECT_EQ(p.offsets[1], (std::array<double, 3>{-400.0, -200.0, -300.5}));
 }
 
 TEST(MachineProfile, UnreadableOrNotTomlIsAClearError)
