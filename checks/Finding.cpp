@@ -25,6 +25,11 @@ constexpr std::array<CheckInfo, kCheckCount> kChecks{{
     {CheckCode::EndlessRepeat, "endless-repeat", Severity::Info},
     {CheckCode::CycleNoR, "cycle-no-r", Severity::Error},
     {CheckCode::BlockLimit, "block-limit", Severity::Error},
+    {CheckCode::MacroError, "macro-error", Severity::Error},
+    {CheckCode::MacroAlarm, "macro-alarm", Severity::Error},
+    {CheckCode::MacroMessage, "macro-message", Severity::Info},
+    {CheckCode::MacroUnsupported, "macro-unsupported", Severity::Error},
+    {CheckCode::MacroVacant, "macro-vacant", Severity::Warning},
 }};
 
 // The table is indexed by the enum: an entry out of place would name the wrong check.

@@ -35,8 +35,13 @@ enum class CheckCode : std::uint8_t {
     EndlessRepeat,
     CycleNoR,
     BlockLimit,
+    MacroError,
+    MacroAlarm,
+    MacroMessage,
+    MacroUnsupported,
+    MacroVacant,
 };
-inline constexpr std::size_t kCheckCount = 18;
+inline constexpr std::size_t kCheckCount = 23;
 
 struct CheckInfo {
     CheckCode code;

@@ -33,6 +33,16 @@ public:
     // figures end there, and the findings must say so.
     void stopped(std::int64_t line, const std::string& why);
 
+    // What the macro reader found on line `line` (an error that stopped the run, an
+    // alarm, a message, a variable it does not keep).
+    void macro(CheckCode code, std::int64_t line, std::string message)
+    {
+        add(code, line, std::move(message));
+    }
+    // The run stopped on line `line` by the program's own wish or fault (a macro alarm
+    // or error): the end is no longer missing.
+    void endedAt() { programEnd_ = true; }
+
     // Everything found, in line order.
     std::vector<Finding> takeFindings();
 

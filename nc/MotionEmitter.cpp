@@ -294,8 +294,10 @@ void MotionEmitter::block(const IsoNcAnalyzer& a, std::int64_t line)
     // A block that sets a coordinate system or an offset moves nothing, though the
     // interpreter books the change of its positions as a move.
     const int nonModal = a.isWordGiven(WordSlot::GNonModal) ? util::truncToInt(a.wordValue(WordSlot::GNonModal)) : 0;
-    const bool setsCoordinates =
-        nonModal == 92 || nonModal == 52 || (a.isWordGiven(WordSlot::GOther) && givesG10(a));
+    // A G65 block's words are its macro's arguments: nothing moves either.
+    const bool setsCoordinates = nonModal == 92 || nonModal == 52 ||
+                                 (a.isWordGiven(WordSlot::GOther) &&
+                                  (givesG10(a) || flowOf(a).kind == FlowCommand::Kind::MacroCall));
     if (a.isCycleActive()) {
         // Inside a cycle the holes are the moves (made above).
     } else if (nonModal == 28 || nonModal == 30 || nonModal == 53) {

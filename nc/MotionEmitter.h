@@ -57,6 +57,8 @@ public:
     bool toolChanged() const { return toolChanged_; }
     bool sectionEnded() const { return sectionEnded_; }
     bool programEnded() const { return programEnded_; }
+    // Where the tool is now.
+    const Point3& position() const { return position_; }
 
 private:
     void emit(Motion& motion);

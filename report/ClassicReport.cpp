@@ -139,6 +139,20 @@ void ClassicReport::line(std::string_view text, const std::vector<util::Unmapped
     listing_->flushIfFull();
 }
 
+void ClassicReport::statementRow(std::string_view text, const std::vector<util::UnmappedCharacter>& unmapped,
+                                 std::string_view what)
+{
+    std::string& out = listing_->buffer();
+    out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
+    appendLineText(out, text, unmapped);
+    out += skeleton_.textCellEnd;
+    out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
+    shadeFirst_ = !shadeFirst_;
+    appendEscapedHtml(out, util::messageToCp932(what));
+    out += skeleton_.entryCellEnd;
+    listing_->flushIfFull();
+}
+
 void ClassicReport::passRow(std::string_view label, int pass, int count)
 {
     std::string& out = listing_->buffer();

@@ -50,6 +50,10 @@ public:
     // A row before the blocks of one pass of a call or a repeat: `label` names the
     // program ("O1000") or the repeated block ("L"), pass `pass` of `count`.
     void passRow(std::string_view label, int pass, int count);
+    // The row of a macro statement (an assignment, IF, GOTO, WHILE, END): its text and
+    // what it did (`what`, UTF-8).
+    void statementRow(std::string_view text, const std::vector<util::UnmappedCharacter>& unmapped,
+                      std::string_view what);
     // The over-cut the last line's entry shows; none when it shows none.
     const BlockEntries::Overcut* lastOvercut() const { return entries_.lastOvercut(); }
     // The final report and the tool index; `foldOpenSection` unless the program end has

@@ -2,6 +2,7 @@
 
 #include "nc/IsoNcAnalyzer.h"
 #include "report/ClassicReport.h"
+#include "run/MacroSteps.h"
 #include "run/Messages.h"
 #include "run/ProgramExecution.h"
 #include "run/ProgramReader.h"
@@ -135,6 +136,7 @@ public:
         execution_.emplace(std::make_unique<ProgramReader>(std::move(nc), settings_.ncFile, &services_.progress),
                            settings_.machine.programFolders, settings_.machine.maxBlocks,
                            settings_.machine.control);
+        macros_.emplace(settings_.machine, stream_, [this](int number) { return modalValue(number); });
 
         // 4. Both pages begin with the header template; the first section starts empty.
         if (!classic_.open()) {
@@ -168,20 +170,74 @@ private:
         std::string line;
         while (execution_->next(line)) {
             flowEvents();
-            processLine(line);
+            // A macro statement is a row of its own; a block's expressions become numbers
+            // before the interpreter reads it.
+            const std::string* read = &line;
+            if (nc::hasMacroSyntax(line)) {
+                const MacroSteps::Step step = macros_->read(line, lineNumber_ + 1, *execution_, analyzer_.isInchMode());
+                if (step.kind == MacroSteps::Step::Kind::Statement || step.kind == MacroSteps::Step::Kind::Stop) {
+                    ++lineNumber_;
+                    classic_.statementRow(line, execution_->unmapped(), step.entry);
+                    continue;
+                }
+                if (step.kind == MacroSteps::Step::Kind::Block) {
+                    resolved_ = step.text;
+                    read = &resolved_;
+                }
+            }
+            processLine(line, *read);
             // A cycle block's repeat count drills its hole again, pass by pass.
             const int repeats = analyzer_.holeRepeats();
             for (int pass = 2; pass <= repeats && execution_->repeatBlock(); ++pass) {
                 classic_.passRow("L", pass, repeats);
                 stream_.call(nc::CallEvent::Pass, "L", pass, repeats);
                 analyzer_.setRepeatPass(true);
-                processLine(line, true);
+                processLine(line, *read, true);
                 analyzer_.setRepeatPass(false);
             }
+            const std::size_t macroCalls = execution_->macroDepth();
             execution_->after(flow_, stream_.programEnded());
+            if (execution_->macroDepth() > macroCalls) {
+                macros_->called(analyzer_);
+            }
+            macros_->sync(execution_->macroDepth());
             flowEvents();
         }
         flowEvents();
+    }
+
+    // The interpreter's modal values and block end position, as system variables.
+    nc::MacroValue modalValue(int number) const
+    {
+        using nc::WordSlot;
+        const auto word = [this](WordSlot slot) -> nc::MacroValue {
+            const double v = analyzer_.wordValue(slot);
+            return v == nc::kUnknownPosition ? std::nullopt : nc::MacroValue(v);
+        };
+        switch (number) {
+        case 4001: return word(WordSlot::GMotion);
+        case 4002: return word(WordSlot::GPlane);
+        case 4003: return word(WordSlot::GDistance);
+        case 4005: return 94.0;
+        case 4006: return analyzer_.isInchMode() ? 20.0 : 21.0;
+        case 4007: return word(WordSlot::GCutterComp);
+        case 4008: return word(WordSlot::GLengthComp);
+        case 4009: return word(WordSlot::GCycle);
+        case 4010: return word(WordSlot::GReturn);
+        case 4014: return word(WordSlot::GWork);
+        case 4107: return word(WordSlot::D);
+        case 4109: return word(WordSlot::F);
+        case 4111: return word(WordSlot::H);
+        case 4113: return word(WordSlot::M);
+        case 4114: return word(WordSlot::N);
+        case 4115: return word(WordSlot::O);
+        case 4119: return word(WordSlot::S);
+        case 4120: return word(WordSlot::T);
+        case 5001: return word(WordSlot::X);
+        case 5002: return word(WordSlot::Y);
+        case 5003: return word(WordSlot::Z);
+        default: return std::nullopt;
+        }
     }
 
     void flowEvents()
@@ -194,13 +250,14 @@ private:
         }
     }
 
+    // `line` as written, `read` as the interpreter reads it (its expressions' values);
     // `again`: a repeat count runs the block once more.
-    void processLine(const std::string& line, bool again = false)
+    void processLine(const std::string& line, const std::string& read, bool again = false)
     {
         // The stream decides where sections end, so it reads the line before the classic
         // report writes its row; an over-cut the row shows is a finding too.
         ++lineNumber_;
-        analyzer_.setLine(line);
+        analyzer_.setLine(read);
         flow_ = nc::flowOf(analyzer_);
         stream_.source(execution_->program(), execution_->fileLine(), again || execution_->again());
         stream_.line(lineNumber_, analyzer_);
@@ -266,6 +323,8 @@ private:
     std::int64_t lineNumber_ = 0;       // blocks run, from 1: the NC lines while the file's order holds
     bool sheetWritten_ = false;
     std::optional<ProgramExecution> execution_;
+    std::optional<MacroSteps> macros_;
+    std::string resolved_;              // a block with its expressions' values
     nc::FlowCommand flow_;              // what the last block does to the flow
 };
 

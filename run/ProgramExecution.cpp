@@ -133,6 +133,9 @@ bool ProgramExecution::next(std::string& line)
         if (!read) {
             return false;
         }
+        if (looping_ && !countBlock()) {
+            return false;
+        }
         // After the program's end, the programs stored behind it are not run.
         if (ended_ && programStart && number >= 0) {
             stopped_ = true;
@@ -403,6 +406,40 @@ std::optional<ProgramExecution::Found> ProgramExecution::findProgram(int number)
         }
     }
     return std::nullopt;
+}
+
+bool ProgramExecution::jump(long long n)
+{
+    looping_ = true;
+    const std::optional<LinePlace> place = findSequence(*current_, frames_.back().programStart, n);
+    if (!place) {
+        return false;
+    }
+    current_->seek(*place);
+    return true;
+}
+
+void ProgramExecution::back(const LinePlace& place)
+{
+    looping_ = true;
+    current_->seek(place);
+}
+
+bool ProgramExecution::skipPast(const std::function<bool(std::string_view)>& isEnd)
+{
+    looping_ = true;
+    std::string line;
+    int number = 0;
+    while (current_->next(line)) {
+        if (isEnd(line)) {
+            return true;
+        }
+        if (nc::startsProgram(line, number) && number >= 0) {
+            current_->seek(current_->place());  // the next program is none of this loop's
+            return false;
+        }
+    }
+    return false;
 }
 
 void ProgramExecution::close()

@@ -9,7 +9,9 @@
 #include "nc/ProgramFlow.h"
 #include "run/ProgramReader.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -54,6 +56,24 @@ public:
     // A block run once more by a repeat count: it counts against the limit. False (with
     // its event) when the limit is reached.
     bool repeatBlock();
+    // Macro statements steer the flow within the program that runs: to the block with
+    // sequence number `n` (false when it has none), back to a block already read (a
+    // loop's WHILE), or on past the block `isEnd` knows (a loop that does not run; false
+    // when the program ends first). From the first of them on, every block counts against
+    // the limit.
+    bool jump(long long n);
+    void back(const LinePlace& place);
+    bool skipPast(const std::function<bool(std::string_view)>& isEnd);
+    // Where the block next() gave last stands, in the program now running.
+    LinePlace place() const { return current_->place(); }
+    // Ends the run after the block now running (a macro alarm or error).
+    void stop() { stopped_ = true; }
+    // G65 calls on the stack: each has its level of local variables.
+    std::size_t macroDepth() const
+    {
+        return static_cast<std::size_t>(std::count_if(frames_.begin(), frames_.end(), [](const Frame& f) { return f.macro; }));
+    }
+
     // What came of next(), after() and repeatBlock() since the last call, in order.
     std::vector<FlowEvent> takeEvents() { return std::exchange(events_, {}); }
 
@@ -107,6 +127,7 @@ private:
     bool ended_ = false;               // the program end (or an endless M99) has been run
     bool stopped_ = false;
     bool called_ = false;              // a call has been made
+    bool looping_ = false;             // a macro statement has steered the flow
     nc::Control control_;
 };
 

@@ -47,6 +47,16 @@ public:
     {
         checks_.overcut(number, dNumber, toolRadius, arcRadius);
     }
+    // What the macro reader found on line `number`; `stops`: the run ends there.
+    void macroFinding(checks::CheckCode code, std::int64_t number, std::string message, bool stops = false)
+    {
+        checks_.macro(code, number, std::move(message));
+        if (stops) {
+            checks_.endedAt();
+        }
+    }
+    // Where the tool is now.
+    const nc::Point3& position() const { return emitter_.position(); }
     // The program is read up to line `lastLine`: `completed` when to its end, else
     // stopped there for `stopReason` (when known, a finding says so). The open section
     // ends; waits for the worker and takes its figures into the record.

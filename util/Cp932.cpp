@@ -1,5 +1,7 @@
 #include "util/Cp932.h"
 
+#include <algorithm>
+
 #include <array>
 #include <stdexcept>
 
@@ -255,6 +257,17 @@ std::string toCp932(std::string_view utf8)
     std::string out;
     if (!encode(utf8, out)) {
         throw std::logic_error("text not representable in code page 932");
+    }
+    return out;
+}
+
+std::string messageToCp932(std::string_view utf8)
+{
+    std::string out;
+    while (!encode(utf8, out)) {
+        out += '?';
+        const std::size_t length = utf8Sequence(utf8).length;
+        utf8.remove_prefix(std::max<std::size_t>(length, 1));
     }
     return out;
 }

@@ -19,6 +19,10 @@ constexpr bool isCp932LeadByte(unsigned char c)
 // a character that is not throws std::logic_error (a bug, not user data).
 std::string toCp932(std::string_view utf8);
 
+// A message (UTF-8) into code page 932 for a report row: what code page 932 cannot hold,
+// and bytes that are no UTF-8, become "?".
+std::string messageToCp932(std::string_view utf8);
+
 // Code page 932 bytes (an NC number text) into UTF-8 for a message; bytes that are no
 // valid character become U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);
