@@ -501,7 +501,11 @@ bool substitute(std::string_view line, MacroMemory& memory, bool inch, std::stri
             out += c;
             out += wordNumber(c, *value, inch);
         }
+        // The blanks after the expression stay as they were written.
         i = parser.pos();
+        while (i > k && line[i - 1] == ' ') {
+            --i;
+        }
     }
     return changed;
 }

@@ -1,11 +1,14 @@
 // Programs run as the control runs them: calls, returns, passes and repeats, where called
 // programs are found, and what is told when a call cannot be made.
 #include "nc/MotionDump.h"
+#include "nc/Markers.h"
 #include "tests/run/RunFixture.h"
+#include "util/Number.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -54,7 +57,7 @@ protected:
         for (const checks::Finding& f : run.record->findings) {
             const std::string code = checks::codeName(f.code);
             if (code.find("subprogram") != std::string::npos || code == "call-nesting" || code == "endless-repeat" ||
-                code == "block-limit" || code == "no-program-end" || code == "cycle-no-r") {
+                code == "block-limit" || code == "no-program-end" || code == "cycle-no-r" || code.starts_with("macro")) {
                 outcome.codes.push_back(code + "@" + std::to_string(f.line));
             }
         }
@@ -131,7 +134,24 @@ INSTANTIATE_TEST_SUITE_P(
                  {"G00 X0. Y0. Z10.", "G91 G81 X5. Z-5. R-8. F100 L3", "G91 G81 X5. Z-5. R-8. F100 L3",
                   "G91 G81 X5. Z-5. R-8. F100 L3", "G80", "M30"},
                  {}},
-        FlowCase{"CycleWithoutR", "G00 X0. Y0. Z10.\nG81 X5. Z-5. F100\nX9.\nG80\nM30", {}, {}, {"cycle-no-r@2"}}),
+        FlowCase{"CycleWithoutR", "G00 X0. Y0. Z10.\nG81 X5. Z-5. F100\nX9.\nG80\nM30", {}, {}, {"cycle-no-r@2"}},
+        // Custom macros: the blocks run with their expressions' values.
+        FlowCase{"GotoSkips", "#1=2\nIF [#1 EQ 2] GOTO 20\nG00 X1.\nN20 G00 X2.\nM30", {}, {"N20 G00 X2.", "M30"}, {}},
+        FlowCase{"WhileLoops", "#1=0\nWHILE [#1 LT 3] DO 1\nG00 X#1\n#1=#1+1\nEND 1\nM30", {},
+                 {"G00 X0.000", "G00 X1.000", "G00 X2.000", "M30"}, {}},
+        FlowCase{"NestedLoops",
+                 "#1=0\nWHILE [#1 LT 2] DO 1\n#2=0\nWHILE [#2 LT 2] DO 2\nG00 X#1 Y#2\n#2=#2+1\nEND 2\n#1=#1+1\nEND 1\nM30",
+                 {}, {"G00 X0.000 Y0.000", "G00 X0.000 Y1.000", "G00 X1.000 Y0.000", "G00 X1.000 Y1.000", "M30"}, {}},
+        FlowCase{"MacroCallHasItsOwnLocals", "#1=5\nG65 P10 A7.\nG00 X#1\nM30\nO10\nG00 X#1\nM99", {},
+                 {"G65 P10 A7.", "O10", "G00 X7.000", "M99", "G00 X5.000", "M30"}, {}},
+        FlowCase{"EndWithoutDo", "G00 X1.\nEND 1\nG00 X2.\nM30", {}, {"G00 X1."}, {"macro-error@2"}},
+        FlowCase{"JumpToNowhere", "GOTO 99\nM30", {}, {}, {"macro-error@1"}},
+        FlowCase{"DivisionByZero", "#1=1/0\nM30", {}, {}, {"macro-error@1"}},
+        FlowCase{"AlarmStops", "G00 X1.\n#3000=1(PROBE FAILED)\nG00 X2.\nM30", {}, {"G00 X1."}, {"macro-alarm@2"}},
+        FlowCase{"MessageGoesOn", "#3006=5(CHECK PART)\nM30", {}, {"M30"}, {"macro-message@1"}},
+        FlowCase{"EndlessJumpStopsAtTheLimit", "N10 G00 X1.\nGOTO 10", {}, {}, {"block-limit@51"}, 50},
+        FlowCase{"UnkeptSystemVariable", "#1=#4500\nM30", {}, {"M30"}, {"macro-unsupported@1"}},
+        FlowCase{"WorkOffsetWithoutProfile", "#1=#5221\nM30", {}, {"M30"}, {"macro-vacant@1"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A called block's finding says where it is written, and the listing has a row for each
@@ -279,6 +299,56 @@ TEST_F(Execution, CallsAndRepeatsRunAsTheProgramWrittenOutFlat)
             EXPECT_DOUBLE_EQ(a.sections[s].cutLength, b.sections[s].cutLength) << program;
             EXPECT_EQ(a.sections[s].holes, b.sections[s].holes) << program;
         }
+    }
+}
+
+// A macro program and the same program evaluated by the test and written out flat run
+// alike: random polygons by WHILE loops, Z steps by IF … GOTO, values by the arithmetic
+// and functions a control has.
+TEST_F(Execution, MacroProgramsRunAsTheirValuesWrittenOut)
+{
+    std::mt19937 random(8122026);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    const auto number = [](double v) { return util::formatFixed(v, 3); };
+    for (int round = 0; round < 8; ++round) {
+        const double cx = pick(-50, 50);
+        const double cy = pick(-50, 50);
+        const double r = pick(5, 40) + 0.25;
+        const int n = pick(3, 9);
+        const int steps = pick(1, 4);
+        const double feed = pick(100, 900);
+        std::string macro = "T1 M06\nS1000 M03\nG90 G00 X0. Y0. Z20.\n#100=" + number(cx) + "\n#101=" + number(cy) +
+                            "\n#102=" + number(r) + "\n#103=" + std::to_string(n) + "\n#104=0\n" +
+                            "WHILE [#104 LT #103] DO 1\n#105=#104*360/#103\n" +
+                            "G01 X[#100+#102*COS[#105]] Y[#101+#102*SIN[#105]] Z-1. F" + number(feed) + "\n" +
+                            "#104=#104+1\nEND 1\n#106=0\nN50 G00 Z[#106*2+5]\n#106=#106+1\nIF [#106 LT " +
+                            std::to_string(steps) + "] GOTO 50\nM30\n";
+        std::string flat = "T1 M06\nS1000 M03\nG90 G00 X0. Y0. Z20.\n";
+        for (int i = 0; i < n; ++i) {
+            const double angle = i * 360.0 / n;
+            flat += "G01 X" + number(cx + r * std::cos(angle * nc::kRadPerDeg)) + " Y" +
+                    number(cy + r * std::sin(angle * nc::kRadPerDeg)) + " Z-1. F" + number(feed) + "\n";
+        }
+        for (int k = 0; k < steps; ++k) {
+            flat += "N50 G00 Z" + number(k * 2 + 5) + "\n";
+        }
+        flat += "M30\n";
+
+        const Outcome evaluated = execute(macro);
+        const Outcome written = execute(flat);
+        const auto motions = [](const std::string& dump) {
+            std::vector<std::string> out;
+            std::size_t start = 0;
+            while (start < dump.size()) {
+                const std::size_t end = dump.find('\n', start);
+                out.push_back(dump.substr(start, end - start).substr(dump.find(' ', start) - start + 1));
+                start = end + 1;
+            }
+            return out;
+        };
+        ASSERT_EQ(motions(evaluated.dump), motions(written.dump)) << macro;
+        EXPECT_EQ(evaluated.record->total, written.record->total) << macro;
+        EXPECT_EQ(evaluated.record->findings.size(), written.record->findings.size()) << macro;
     }
 }
 
