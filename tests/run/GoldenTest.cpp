@@ -97,6 +97,6 @@ TEST_P(ExampleMotions, MatchTheExpectedDump)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleMotions, testing::Values("bracket", "surface", "plate"));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleMotions, testing::Values("bracket", "surface", "plate", "boltcircle", "probe"));
 
 }  // namespace
