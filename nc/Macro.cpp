@@ -90,7 +90,7 @@ public:
     void expect(char c, const char* what)
     {
         if (peek() != c) {
-            throw MacroError(std::string(what) + "がありません: " + quoted(text_));
+            throw MacroError(std::string(what) + "がありません: " + quoted(text_), true);
         }
         ++pos_;
     }
@@ -109,12 +109,12 @@ public:
         if (pos_ < text_.size() && text_[pos_] == '<') {
             const std::size_t close = text_.find('>', pos_);
             if (close == std::string_view::npos) {
-                throw MacroError("変数名の > がありません");
+                throw MacroError("変数名の > がありません", true);
             }
             Variable v;
             for (std::size_t i = pos_ + 1; i < close; ++i) {
                 const char c = text_[i];
-                if (c != ' ' && c != '_') {
+                if (c != ' ' && c != '\t') {
                     v.name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
                 }
             }
@@ -150,7 +150,7 @@ private:
         }
         const auto value = util::tryParseDouble(text_.substr(start, pos_ - start));
         if (start == pos_ || !value) {
-            throw MacroError("式を読めません: " + quoted(text_.substr(start)));
+            throw MacroError("式を読めません: " + quoted(text_.substr(start)), true);
         }
         return *value;
     }
@@ -267,7 +267,7 @@ private:
         if (isUpper(c)) {
             return function();
         }
-        throw MacroError("式を読めません: " + quoted(text_.substr(pos_)));
+        throw MacroError("式を読めません: " + quoted(text_.substr(pos_)), true);
     }
     MacroValue function()
     {
@@ -369,7 +369,7 @@ private:
             }
             return static_cast<double>(out);
         }
-        throw MacroError("関数 " + quoted(name) + " はありません");
+        throw MacroError("関数 " + quoted(name) + " はありません", true);
     }
 
     std::string_view text_;
@@ -492,7 +492,18 @@ bool substitute(std::string_view line, MacroMemory& memory, bool inch, std::stri
             continue;
         }
         Parser parser(line, k, memory);
-        MacroValue value = line[k] == '#' ? parser.read(parser.variable()) : parser.expression();
+        MacroValue value;
+        try {
+            value = line[k] == '#' ? parser.read(parser.variable()) : parser.expression();
+        } catch (const MacroError& error) {
+            if (!error.syntax()) {
+                throw;
+            }
+            // No expression (a bracketed comment, "XY [FEED FOR X AND Y]"): as written.
+            out += c;
+            ++i;
+            continue;
+        }
         if (value && line[j] == '-') {
             value = -*value;
         }
@@ -531,7 +542,7 @@ MacroValue MacroMemory::get(int number) const
     if (number >= 1000 && system) {
         return system(number);
     }
-    throw MacroError("変数 #" + util::formatInt(number) + " はありません", number >= 1000);
+    throw MacroError("変数 #" + util::formatInt(number) + " はありません");
 }
 
 void MacroMemory::set(int number, MacroValue value)
@@ -545,7 +556,7 @@ void MacroMemory::set(int number, MacroValue value)
     } else if (number >= 1000 && setSystem) {
         setSystem(number, value);
     } else {
-        throw MacroError("変数 #" + util::formatInt(number) + " には代入できません", number >= 1000);
+        throw MacroError("変数 #" + util::formatInt(number) + " には代入できません");
     }
 }
 

@@ -22,15 +22,13 @@ using MacroValue = std::optional<double>;
 // have. The message is for a person (Japanese, UTF-8).
 class MacroError : public std::runtime_error {
 public:
-    MacroError(const std::string& message, bool unsupported = false)
-        : std::runtime_error(message), unsupported_(unsupported)
-    {
-    }
-    // A system variable Brelvane does not keep, rather than an error of the program.
-    bool unsupported() const { return unsupported_; }
+    // `syntax`: the text is no expression at all (a bracketed comment after a letter),
+    // rather than one the control cannot evaluate.
+    explicit MacroError(const std::string& message, bool syntax = false) : std::runtime_error(message), syntax_(syntax) {}
+    bool syntax() const { return syntax_; }
 
 private:
-    bool unsupported_;
+    bool syntax_;
 };
 
 // The variables: #1–#33 for each macro call level, #100–#199 and #500–#999 common to all,

@@ -89,7 +89,8 @@ TEST(Macro, LinesSayWhatTheyDo)
     EXPECT_EQ(nc::readMacroLine("END 2", memory, false).kind, Kind::End);
     EXPECT_EQ(nc::readMacroLine("#<depth> = -3", memory, false).entry, "#<depth> = -3.000");
     EXPECT_EQ(nc::readMacroLine("G01 Z#<Depth>", memory, false).text, "G01 Z-3.000");
-    for (const char* plain : {"G01 X10. (HOLE #3)", " [ABSOLUTE MODE]", "G01 X1."}) {
+    // A bracketed comment after a letter is no expression: as written, no error.
+    for (const char* plain : {"G01 X10. (HOLE #3)", " [ABSOLUTE MODE]", "G01 X1.", " F10 XY [SET FEEDRATE FOR X AND Y]"}) {
         EXPECT_EQ(nc::readMacroLine(plain, memory, false).kind, Kind::Plain) << plain;
     }
     EXPECT_FALSE(nc::hasMacroSyntax("G01 X10. Y20."));
