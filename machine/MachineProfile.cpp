@@ -215,6 +215,21 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
                     profile.offsets[static_cast<std::size_t>(key[2] - '4')] = point;
                 }
             }
+        } else if (name == "variables") {
+            for (const auto& [variableKey, variableValue] : table(value, file, name)) {
+                std::string_view key = variableKey.str();
+                const std::string full = name + "." + std::string(key);
+                if (key.starts_with('#')) {
+                    key.remove_prefix(1);
+                }
+                const auto number = util::tryParseDouble(key);
+                const bool common = number && *number == std::floor(*number) &&
+                                    ((*number >= 100 && *number <= 199) || (*number >= 500 && *number <= 999));
+                if (!common || key.find_first_not_of("0123456789") != std::string_view::npos) {
+                    fail(file, variableValue.source(), full, "a common variable #100 to #199 or #500 to #999 is needed");
+                }
+                profile.variables[static_cast<int>(*number)] = coordinate(variableValue, file, full);
+            }
         } else if (name == "control") {
             profile.control = eitherText(value, file, name, "fanuc", "haas") ? nc::Control::Haas : nc::Control::Fanuc;
         } else if (name == "max_blocks") {

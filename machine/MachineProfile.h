@@ -7,6 +7,7 @@
 #include "util/UserError.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,8 @@ struct MachineProfile {
     // machine coordinates (mm).
     std::optional<std::array<double, 3>> home;
     std::array<std::optional<std::array<double, 3>>, 6> offsets{};
+    // Start values of the common macro variables (#100–#199, #500–#999).
+    std::map<int, double> variables;
 
     // No key that changes how long a move takes: the classic times hold.
     bool isClassic() const

@@ -667,6 +667,10 @@ MacroLine readMacroLine(std::string_view line, MacroMemory& memory, bool inch)
     }
     if (substitute(line, memory, inch, out.text)) {
         out.kind = MacroLine::Kind::Block;
+        // A word left out at the end leaves no blank behind, as the reader drops them.
+        while (!out.text.empty() && out.text.back() == ' ') {
+            out.text.pop_back();
+        }
     } else {
         out.text.clear();
     }

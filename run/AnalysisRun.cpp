@@ -236,6 +236,9 @@ private:
         case 5001: return word(WordSlot::X);
         case 5002: return word(WordSlot::Y);
         case 5003: return word(WordSlot::Z);
+        case 5004: case 5044: return word(WordSlot::A);
+        case 5005: case 5045: return word(WordSlot::B);
+        case 5006: case 5046: return word(WordSlot::C);
         default: return std::nullopt;
         }
     }

@@ -81,6 +81,9 @@ MacroSteps::MacroSteps(const machine::MachineProfile& profile, RunStream& stream
 {
     memory_.system = [this](int number) { return systemValue(number); };
     memory_.setSystem = [this](int number, nc::MacroValue value) { setSystem(number, value); };
+    for (const auto& [number, value] : profile.variables) {
+        memory_.setCommon(number, value);
+    }
 }
 
 nc::MacroValue MacroSteps::systemValue(int number)
@@ -88,7 +91,7 @@ nc::MacroValue MacroSteps::systemValue(int number)
     if (number >= 4001 && number <= 4130) {
         return modal_(number);
     }
-    if (number >= 5001 && number <= 5003) {
+    if ((number >= 5001 && number <= 5006) || (number >= 5044 && number <= 5046)) {
         return modal_(number);
     }
     if (number >= 5041 && number <= 5043) {

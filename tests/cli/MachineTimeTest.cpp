@@ -137,7 +137,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadProfile{"ProgramsEmpty", "[programs]\nfolders = [\"\"]\n",
                                "2: programs.folders: a list of folders is needed"},
                     BadProfile{"HomeNotAPoint", "[machine]\nhome = [0, 0]\n", "2: machine.home: [x, y, z] is needed"},
-                    BadProfile{"OffsetName", "[offsets]\nG60 = [0, 0, 0]\n", "2: offsets.G60: G54 to G59 are the keys"}),
+                    BadProfile{"OffsetName", "[offsets]\nG60 = [0, 0, 0]\n", "2: offsets.G60: G54 to G59 are the keys"},
+                    BadProfile{"LocalVariable", "[variables]\n1 = 5\n",
+                               "2: variables.1: a common variable #100 to #199 or #500 to #999 is needed"}),
     [](const auto& info) { return info.param.name; });
 
 // Each section's machine time is its own: a tool section the sheet leaves out (it only
@@ -166,7 +168,7 @@ TEST(MachineProfile, ReadsHowTheProgramRuns)
 {
     const machine::MachineProfile p = machine::parseMachineProfile(
         "control = \"haas\"\nmax_blocks = 500\n[programs]\nfolders = [\"subs\", \"/srv/nc\"]\n"
-        "[machine]\nhome = [0, 0, 0]\n[offsets]\nG55 = [-400.0, -200, -300.5]\n",
+        "[machine]\nhome = [0, 0, 0]\n[offsets]\nG55 = [-400.0, -200, -300.5]\n[variables]\n\"#500\" = 2.5\n101 = 3\n",
         "/etc/brelvane/machine.toml", {});
     EXPECT_EQ(p.control, nc::Control::Haas);
     EXPECT_EQ(p.maxBlocks, 500);
@@ -174,6 +176,7 @@ TEST(MachineProfile, ReadsHowTheProgramRuns)
     EXPECT_EQ(p.home, (std::array<double, 3>{0.0, 0.0, 0.0}));
     EXPECT_FALSE(p.offsets[0]);
     EXPECT_EQ(p.offsets[1], (std::array<double, 3>{-400.0, -200.0, -300.5}));
+    EXPECT_EQ(p.variables, (std::map<int, double>{{101, 3.0}, {500, 2.5}}));
 }
 
 TEST(MachineProfile, UnreadableOrNotTomlIsAClearError)

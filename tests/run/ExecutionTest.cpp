@@ -302,6 +302,13 @@ TEST_F(Execution, CallsAndRepeatsRunAsTheProgramWrittenOutFlat)
     }
 }
 
+// Common variables start with the profile's values.
+TEST_F(Execution, CommonVariablesStartFromTheProfile)
+{
+    settings.machine.variables = {{500, 7.5}};
+    EXPECT_EQ(execute("G00 X#500 Y#501\nM30\n").blocks, (std::vector<std::string>{"G00 X7.500", "M30"}));
+}
+
 // A macro program and the same program evaluated by the test and written out flat run
 // alike: random polygons by WHILE loops, Z steps by IF … GOTO, values by the arithmetic
 // and functions a control has.
