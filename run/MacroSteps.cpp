@@ -6,6 +6,7 @@
 #include "util/Cp932.h"
 #include "util/Number.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace run {
@@ -191,7 +192,13 @@ MacroSteps::Step MacroSteps::read(const std::string& line, std::int64_t number, 
         return step;
     case Kind::While: {
         const LinePlace here = execution.place();
-        const bool again = !loops_.empty() && loops_.back().place == here && loops_.back().id == macro.target;
+        // Back at its WHILE: the loops a GOTO left from inside it are over.
+        const auto running = std::find_if(loops_.rbegin(), loops_.rend(),
+                                          [&](const Loop& l) { return l.place == here && l.id == macro.target; });
+        const bool again = running != loops_.rend();
+        if (again) {
+            loops_.erase(running.base(), loops_.end());
+        }
         if (!again && macro.holds) {
             loops_.push_back({macro.target, here, execution.macroDepth(), 0});
         }
@@ -214,8 +221,12 @@ MacroSteps::Step MacroSteps::read(const std::string& line, std::int64_t number, 
         }
         return step;
     }
-    case Kind::End:
+    case Kind::End: {
         step.kind = Step::Kind::Statement;
+        const auto open = std::find_if(loops_.rbegin(), loops_.rend(), [&](const Loop& l) { return l.id == macro.target; });
+        if (open != loops_.rend()) {
+            loops_.erase(open.base(), loops_.end());  // loops a GOTO left stay behind no longer
+        }
         if (loops_.empty() || loops_.back().id != macro.target) {
             step.kind = Step::Kind::Stop;
             const std::string why = "END " + util::formatInt(macro.target) + " に対応する DO がありません";
@@ -227,6 +238,7 @@ MacroSteps::Step MacroSteps::read(const std::string& line, std::int64_t number, 
         step.entry = "END " + util::formatInt(macro.target) + " → WHILE";
         execution.back(loops_.back().place);
         return step;
+    }
     }
     if (stop_) {
         step.kind = Step::Kind::Stop;

@@ -128,6 +128,7 @@ bool ProgramExecution::next(std::string& line)
             if (!countBlock()) {
                 return false;
             }
+            reached();
             return true;
         }
         if (!read) {
@@ -141,8 +142,15 @@ bool ProgramExecution::next(std::string& line)
             stopped_ = true;
             return false;
         }
+        reached();
         return true;
     }
+}
+
+void ProgramExecution::reached()
+{
+    Frame& frame = frames_.back();
+    frame.furthest = std::max(frame.furthest, current_->place().offset + 1);
 }
 
 bool ProgramExecution::countBlock()

@@ -48,7 +48,11 @@ public:
     bool inCall() const { return frames_.size() > 1; }
     // The block has run before: a later pass of its program, or its program was called
     // before.
-    bool again() const { return frames_.back().again; }
+    bool again() const
+    {
+        const Frame& f = frames_.back();
+        return f.again || (looping_ && current_->place().offset < f.furthest);
+    }
 
     // What the block next() gave last does to the flow; `ends` when it ends the program
     // (M02, M30).
@@ -90,6 +94,7 @@ private:
         int number = -1;                  // the program number; -1 for the main and local calls
         bool macro = false;               // a G65 call
         bool again = false;               // its blocks have run before
+        std::uint64_t furthest = 0;       // how far it has read: a block before that runs again
         int pass = 1;
         int count = 1;
     };
@@ -105,6 +110,7 @@ private:
     const std::map<int, LinePlace>& programsIn(ProgramReader& reader);
     ProgramReader* openFile(const std::string& path);
     void startAtTheMainProgram();
+    void reached();
     void call(const nc::FlowCommand& command);
     void returnToCaller(std::optional<long long> sequence);
     bool countBlock();

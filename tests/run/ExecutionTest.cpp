@@ -174,6 +174,16 @@ TEST_F(Execution, CalledBlocksSayWhereTheyAreWritten)
         return f.code == checks::CheckCode::UnreadText || f.code == checks::CheckCode::PointLessNumber;
     });
     EXPECT_EQ(writing, 2);
+
+    // So too a block a macro loop runs again; a loop a GOTO leaves is over.
+    const Outcome loop = execute("G00 X0.\n#1=0\nN10 G01 X2 F100\n#1=#1+1\nIF [#1 LT 5] GOTO 10\n"
+                                 "WHILE [#1 LT 9] DO 1\n#1=#1+1\nIF [#1 EQ 7] GOTO 20\nEND 1\nN20 G00 X1.\nM30\n");
+    EXPECT_EQ(std::count_if(loop.record->findings.begin(), loop.record->findings.end(),
+                            [](const auto& f) { return f.code == checks::CheckCode::PointLessNumber; }),
+              1);
+    EXPECT_EQ(std::count_if(loop.record->findings.begin(), loop.record->findings.end(),
+                            [](const auto& f) { return f.code == checks::CheckCode::MacroError; }),
+              0);
 }
 
 // A program with calls and repeats and the same program written out flat give the same
