@@ -589,6 +589,9 @@ void MacroMemory::popLocals()
 
 bool hasMacroSyntax(std::string_view line)
 {
+    if (line.empty()) {
+        return false;  // an empty view may hold no memory at all
+    }
     if (std::memchr(line.data(), '#', line.size()) || std::memchr(line.data(), '[', line.size())) {
         return true;
     }
