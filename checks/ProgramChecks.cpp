@@ -334,7 +334,9 @@ void ProgramChecks::motion(const nc::Motion& m)
     switch (m.kind) {
     case MotionKind::Block:
         blockLine_ = m.line;
-        blockProgram_.assign(m.block->program);
+        if (!m.block->program.empty() || !blockProgram_.empty()) {
+            blockProgram_.assign(m.block->program);
+        }
         blockFileLine_ = m.block->fileLine;
         blockAgain_ = m.block->again;
         block(m.line, *m.block);

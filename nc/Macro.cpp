@@ -595,9 +595,32 @@ bool hasMacroSyntax(std::string_view line)
     if (std::memchr(line.data(), '#', line.size()) || std::memchr(line.data(), '[', line.size())) {
         return true;
     }
-    const std::string_view rest = line.substr(statementStart(line));
-    return startsWithWord(rest, "IF") || startsWithWord(rest, "GOTO") || startsWithWord(rest, "WHILE") ||
-           startsWithWord(rest, "END") || startsWithWord(rest, "DO");
+    // A statement word: most lines begin with another letter, and one look tells.
+    std::size_t first = 0;
+    while (first < line.size() && line[first] == ' ') {
+        ++first;
+    }
+    if (first < line.size() && line[first] != 'N' && line[first] != 'n' && line[first] != 'I' && line[first] != 'G' &&
+        line[first] != 'W' && line[first] != 'E' && line[first] != 'D') {
+        return false;
+    }
+    const std::size_t start = statementStart(line);
+    if (start >= line.size()) {
+        return false;
+    }
+    switch (line[start]) {
+    case 'I':
+    case 'G':
+    case 'W':
+    case 'E':
+    case 'D': {
+        const std::string_view rest = line.substr(start);
+        return startsWithWord(rest, "IF") || startsWithWord(rest, "GOTO") || startsWithWord(rest, "WHILE") ||
+               startsWithWord(rest, "END") || startsWithWord(rest, "DO");
+    }
+    default:
+        return false;
+    }
 }
 
 MacroLine readMacroLine(std::string_view line, MacroMemory& memory, bool inch)

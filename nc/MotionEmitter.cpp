@@ -102,8 +102,6 @@ void MotionEmitter::emit(Motion& motion)
         } else {
             motion.unknownAxes = assumed_;
         }
-    } else if (motion.kind != MotionKind::Reference) {
-        motion.unknownAxes = 0;
     }
     moved_ = moved_ || motion.kind == MotionKind::Rapid || motion.kind == MotionKind::Feed ||
              motion.kind == MotionKind::Arc;
@@ -131,6 +129,7 @@ void MotionEmitter::move(MotionKind kind, const Point3& from, const Point3& to, 
     m.to = to;
     m.feed = feed;
     m.cycleCode = cycleCode;
+    m.unknownAxes = 0;
     emit(m);
 }
 

@@ -47,7 +47,10 @@ bool isDigit(char c)
 FlowCommand flowOf(const IsoNcBlock& block)
 {
     FlowCommand command;
-    // Most blocks call nothing: one look at their M and G words tells.
+    // Most blocks call nothing: without an M word or a G code of no group they cannot.
+    if (!block.isWordGiven(WordSlot::M) && !block.isWordGiven(WordSlot::GOther)) {
+        return command;
+    }
     bool call = false;
     bool local = false;
     bool macro = false;

@@ -170,6 +170,9 @@ private:
         std::string line;
         while (execution_->next(line)) {
             flowEvents();
+            if (execution_->macroDepth() < macros_->depth()) {
+                macros_->sync(execution_->macroDepth());  // a call returned at its program's end
+            }
             // A macro statement is a row of its own; a block's expressions become numbers
             // before the interpreter reads it.
             const std::string* read = &line;
@@ -199,8 +202,9 @@ private:
             execution_->after(flow_, stream_.programEnded());
             if (execution_->macroDepth() > macroCalls) {
                 macros_->called(analyzer_);
+            } else if (execution_->macroDepth() < macros_->depth()) {
+                macros_->sync(execution_->macroDepth());
             }
-            macros_->sync(execution_->macroDepth());
             flowEvents();
         }
         flowEvents();
@@ -245,6 +249,9 @@ private:
 
     void flowEvents()
     {
+        if (!execution_->hasEvents()) {
+            return;
+        }
         for (const FlowEvent& event : execution_->takeEvents()) {
             if (event.kind == FlowEvent::Kind::Pass) {
                 classic_.passRow(event.label, event.pass, event.count);

@@ -45,6 +45,7 @@ public:
     void called(const nc::IsoNcBlock& block);
     // The calls still running: levels of returned calls go.
     void sync(std::size_t macroDepth);
+    std::size_t depth() const { return memory_.depth(); }
 
 private:
     struct Loop {

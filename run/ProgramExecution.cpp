@@ -67,9 +67,9 @@ int endCodeOf(std::string_view line)
     return found;
 }
 
-// Files up to this size are indexed before they run, to find a main program that stands
-// behind the subprograms it calls.
-constexpr std::uint64_t kIndexedAhead = 16 * 1024 * 1024;
+// How far the start of a file is read to see whether it stores subprograms ahead of its
+// main program.
+constexpr std::uint64_t kLookAhead = 256 * 1024;
 
 }  // namespace
 
@@ -89,12 +89,36 @@ ProgramExecution::ProgramExecution(std::unique_ptr<ProgramReader> main, std::vec
 void ProgramExecution::startAtTheMainProgram()
 {
     // A file that stores its subprograms ahead of the main program (each ending in M99)
-    // runs from the first program that ends otherwise; a large file (a CAM program) is
-    // not read twice for it.
-    std::error_code error;
-    const auto size = std::filesystem::file_size(util::nativePath(main_->path()), error);
-    if (error || size > kIndexedAhead) {
-        return;
+    // runs from the first program that ends otherwise. Its first program is looked at
+    // alone (within its first 256 KiB): only when that one ends in M99 and another follows is
+    // the file indexed, so an ordinary program is read once.
+    {
+        util::FileHandle file(util::openFile(main_->path(), "rb"));
+        if (!file) {
+            return;
+        }
+        ProgramReader scan(std::move(file), main_->path(), nullptr);
+        std::string line;
+        int number = 0;
+        int programs = 0;
+        int end = 0;
+        bool storedAhead = false;
+        while (scan.next(line) && scan.place().offset < kLookAhead) {
+            if (nc::startsProgram(line, number) && number >= 0) {
+                if (++programs == 2) {
+                    storedAhead = end == 99;
+                    break;
+                }
+            } else if (const int code = endCodeOf(line); code != 0) {
+                end = code;
+                if (code != 99) {
+                    break;  // the first program ends as a main program does
+                }
+            }
+        }
+        if (!storedAhead) {
+            return;
+        }
     }
     programsIn(*main_);
     if (programEnds_.empty() || programEnds_.front().second != 99) {
@@ -178,6 +202,7 @@ void ProgramExecution::after(const nc::FlowCommand& command, bool ends)
         stopped_ = stopped_ || (called_ && !ended_);
         ended_ = true;
         frames_.resize(1);
+        macroFrames_ = 0;
         return;
     }
     switch (command.kind) {
@@ -268,6 +293,7 @@ void ProgramExecution::call(const nc::FlowCommand& command)
     }
     frame.count = command.count;
     frames_.push_back(frame);
+    macroFrames_ += frame.macro ? 1 : 0;
     current_ = frame.reader;
     current_->seek(frame.start);
     events_.push_back({FlowEvent::Kind::Pass, label, 1, frame.count});
@@ -286,6 +312,7 @@ void ProgramExecution::returnToCaller(std::optional<long long> sequence)
     }
     LinePlace back = frame.back;
     ProgramReader* reader = frame.backReader;
+    macroFrames_ -= frame.macro ? 1 : 0;
     frames_.pop_back();
     if (sequence) {
         // M99 P: back to that sequence number of the caller's program.

@@ -73,13 +73,11 @@ public:
     // Ends the run after the block now running (a macro alarm or error).
     void stop() { stopped_ = true; }
     // G65 calls on the stack: each has its level of local variables.
-    std::size_t macroDepth() const
-    {
-        return static_cast<std::size_t>(std::count_if(frames_.begin(), frames_.end(), [](const Frame& f) { return f.macro; }));
-    }
+    std::size_t macroDepth() const { return macroFrames_; }
 
     // What came of next(), after() and repeatBlock() since the last call, in order.
     std::vector<FlowEvent> takeEvents() { return std::exchange(events_, {}); }
+    bool hasEvents() const { return !events_.empty(); }
 
     void close();
 
@@ -133,6 +131,7 @@ private:
     bool ended_ = false;               // the program end (or an endless M99) has been run
     bool stopped_ = false;
     bool called_ = false;              // a call has been made
+    std::size_t macroFrames_ = 0;      // G65 calls on the stack
     bool looping_ = false;             // a macro statement has steered the flow
     nc::Control control_;
 };

@@ -112,12 +112,12 @@ bool ProgramReader::next(std::string& line)
         const char* end = buffer_->data() + length_;
         const char* stop = findLineEnd(begin, end);
         if (!stop) {
-            line.append(begin, end);
+            line.append(begin, static_cast<std::size_t>(end - begin));
             offset_ += static_cast<std::uint64_t>(end - begin);
             pos_ = length_;
             continue;
         }
-        line.append(begin, stop);
+        line.append(begin, static_cast<std::size_t>(stop - begin));
         offset_ += static_cast<std::uint64_t>(stop - begin) + 1;
         pos_ += static_cast<std::size_t>(stop - begin) + 1;
         // A CR ends a line too (files from old editors use it alone); the LF of a CR LF
