@@ -30,6 +30,8 @@ constexpr std::array<CheckInfo, kCheckCount> kChecks{{
     {CheckCode::MacroMessage, "macro-message", Severity::Info},
     {CheckCode::MacroUnsupported, "macro-unsupported", Severity::Error},
     {CheckCode::MacroVacant, "macro-vacant", Severity::Warning},
+    {CheckCode::NotRead, "not-read", Severity::Error},
+    {CheckCode::Widespread, "widespread", Severity::Warning},
 }};
 
 // The table is indexed by the enum: an entry out of place would name the wrong check.

@@ -40,8 +40,10 @@ enum class CheckCode : std::uint8_t {
     MacroMessage,
     MacroUnsupported,
     MacroVacant,
+    NotRead,
+    Widespread,
 };
-inline constexpr std::size_t kCheckCount = 23;
+inline constexpr std::size_t kCheckCount = 25;
 
 struct CheckInfo {
     CheckCode code;
@@ -64,6 +66,12 @@ struct Finding {
     std::string message;
     bool operator==(const Finding&) const = default;
 };
+
+// A finding that names the cause of many others: shown before them.
+inline bool namesACause(CheckCode code)
+{
+    return code == CheckCode::NotRead || code == CheckCode::Widespread;
+}
 
 // "error", "warning", "info".
 const char* severityName(Severity severity);

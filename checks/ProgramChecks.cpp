@@ -160,6 +160,11 @@ void ProgramChecks::add(CheckCode code, std::int64_t line, std::string message)
         return;
     }
     lastFindingLine_[index] = line;
+    if (code == CheckCode::UnreadText) {
+        firstUnreadLine_ = unreadLines_++ == 0 ? line : firstUnreadLine_;
+    } else if (code == CheckCode::PointLessNumber) {
+        firstPointlessLine_ = pointlessCount_++ == 0 ? line : firstPointlessLine_;
+    }
     // A block run away from the file's order says where it is written.
     if (line == blockLine_ && !blockProgram_.empty()) {
         message += "（" + blockProgram_ + " の " + util::formatInt(blockFileLine_) + " 行目）";
@@ -178,6 +183,8 @@ void ProgramChecks::overcut(std::int64_t line, int dNumber, double toolRadius, d
 
 void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
 {
+    blocks_ += block.again ? 0 : 1;
+    linePointless_ = false;
     bool unread = unreadText(number, block);
 
     // One pass over the words: points and numbers without one, codes not followed, a
@@ -251,6 +258,7 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         if (coordinate && !w.point && !pointless && w.value != 0.0 && pointSeen_ && !dwell &&
             !settings_.wholeUnits) {
             pointless = true;
+            linePointless_ = true;
             add(CheckCode::PointLessNumber, number,
                 "小数点のない " + quoted(word(w)) + " は " + decimal(w.value) + " と読まれています (" + word(w) +
                     " → " + decimal(w.value) + ")");
@@ -317,6 +325,10 @@ bool ProgramChecks::unreadText(std::int64_t number, const nc::WrittenBlock& bloc
         const std::size_t unread = firstLetterOrDigit(left);
         if (unread != std::string_view::npos) {
             // Named from its first letter or digit: "G01 X10. (CUT) Y5." names "Y5.".
+            const char stop = left[unread];
+            if (stop >= 'a' && stop <= 'z' && !blockAgain_) {
+                ++lowerCaseLines_;
+            }
             std::string message = quoted(left.substr(unread)) + " は読まれていません";
             if (unread > 0) {
                 message += " (行の読み取りは " + quoted(left.substr(0, std::min<std::size_t>(unread, 12))) +
@@ -439,7 +451,8 @@ void ProgramChecks::cutting(const nc::Motion& m)
         if (std::fabs(end - start) > tolerance) {
             add(CheckCode::ArcEndOffCircle, m.line,
                 "円弧の終点が円の上にありません: 始点の半径 " + util::formatFixed(start, 4) + "、終点の半径 " +
-                    util::formatFixed(end, 4) + " (差 " + util::formatFixed(std::fabs(end - start), 4) + ")");
+                    util::formatFixed(end, 4) + " (差 " + util::formatFixed(std::fabs(end - start), 4) + ")" +
+                    (linePointless_ ? "。この行の小数点のない数値が 1/1000 として読まれたためです" : ""));
         }
     }
 }
@@ -475,6 +488,26 @@ void ProgramChecks::limits(const nc::Motion& m)
 
 void ProgramChecks::finish(bool completed, std::int64_t lastLine)
 {
+    // A reason that covers many lines is one finding that names it and what to do; the
+    // lines stay countable. Most of the program unread is an error: its figures say little.
+    constexpr std::int64_t kFlood = 20;
+    if (unreadLines_ >= kFlood) {
+        const bool most = unreadLines_ * 2 > blocks_;
+        const std::string share = util::formatInt(unreadLines_) + " 行 (全 " + util::formatInt(blocks_) + " ブロックの " +
+                                  util::formatInt(blocks_ > 0 ? unreadLines_ * 100 / blocks_ : 100) + "%)";
+        const bool lowerCase = lowerCaseLines_ * 2 > unreadLines_;
+        add(most ? CheckCode::NotRead : CheckCode::Widespread, firstUnreadLine_,
+            lowerCase ? share + " で小文字の語が読まれていません: この読み方は行頭の文字のほかは大文字だけを読みます。"
+                        "小文字を読む機械なら、マシンプロファイルに letters = \"any\" を"
+                      : share + " に読まれない文字があります: 最初は " + util::formatInt(firstUnreadLine_) +
+                            " 行。図と時間はそれらを含みません");
+    }
+    if (pointlessCount_ >= kFlood) {
+        add(CheckCode::Widespread, firstPointlessLine_,
+            util::formatInt(pointlessCount_) +
+                " 個の小数点のない数値が 1/1000 (インチでは 1/10000) として読まれています: 機械が整数を mm (インチ) "
+                "として読むなら、マシンプロファイルに decimal_point_input = \"whole\" を");
+    }
     if (completed && !programEnd_ && lastLine > 0) {
         add(CheckCode::NoProgramEnd, lastLine, "プログラム終了 M02/M30 がありません");
     }

@@ -94,6 +94,15 @@ private:
     std::string blockProgram_;
     std::int64_t blockFileLine_ = 0;
     bool blockAgain_ = false;           // it has run before: its writing has been judged
+    // Floods: how many blocks, how many of them not (fully) read and why, how many
+    // numbers read as thousandths; the first line of each.
+    std::int64_t blocks_ = 0;
+    std::int64_t unreadLines_ = 0;
+    std::int64_t lowerCaseLines_ = 0;   // of them, stopped at a lower-case letter
+    std::int64_t firstUnreadLine_ = 0;
+    std::int64_t pointlessCount_ = 0;
+    std::int64_t firstPointlessLine_ = 0;
+    bool linePointless_ = false;        // this line has a number read as thousandths
 };
 
 }  // namespace checks

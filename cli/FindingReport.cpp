@@ -26,12 +26,15 @@ std::string findingLines(const std::string& file, const std::vector<checks::Find
     std::string out;
     std::map<std::string, std::size_t> perCode;
     const auto bySeverity = checks::countBySeverity(findings);
-    for (const checks::Finding& f : findings) {
-        if (++perCode[checks::codeName(f.code)] > kFindingsPerCode) {
-            continue;
+    // The causes of many findings first: the setter reads the reason before its lines.
+    for (const bool causes : {true, false}) {
+        for (const checks::Finding& f : findings) {
+            if (checks::namesACause(f.code) != causes || ++perCode[checks::codeName(f.code)] > kFindingsPerCode) {
+                continue;
+            }
+            out += file + ":" + util::formatInt(f.line) + ": " + label(f.severity) + ": " + f.message + " [" +
+                   checks::codeName(f.code) + "]\n";
         }
-        out += file + ":" + util::formatInt(f.line) + ": " + label(f.severity) + ": " + f.message + " [" + checks::codeName(f.code) +
-               "]\n";
     }
     for (const auto& [code, count] : perCode) {
         if (count > kFindingsPerCode) {

@@ -144,6 +144,8 @@ MachineProfile parseMachineProfile(std::string_view text, const std::string& fil
             profile.junctionDeviation = number(value, file, name, kJunctionDeviation);
         } else if (name == "decimal_point_input") {
             profile.wholeUnits = eitherText(value, file, name, "thousandths", "whole");
+        } else if (name == "letters") {
+            profile.anyCaseLetters = eitherText(value, file, name, "upper", "any");
         } else if (name == "rapid_mode") {
             profile.rapidMode = eitherText(value, file, name, "linear", "axes") ? RapidMode::Axes : RapidMode::Linear;
         } else if (name == "checks") {

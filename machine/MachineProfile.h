@@ -27,6 +27,7 @@ struct MachineProfile {
     double toolChange = 0.0;           // seconds per M06
     double junctionDeviation = 0.01;   // mm
     bool wholeUnits = false;           // a coordinate number without a point is whole units
+    bool anyCaseLetters = false;       // lower-case address letters are read as upper case
     std::optional<std::array<double, 3>> rapid;         // mm/min per axis; none: the classic rapid
     std::optional<std::array<double, 3>> acceleration;  // mm/s² per axis; none: unlimited
     RapidMode rapidMode = RapidMode::Linear;

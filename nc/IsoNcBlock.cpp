@@ -266,7 +266,7 @@ void IsoNcBlock::tokenize()
         if (pos >= line.size()) {
             return;
         }
-        letter = line[pos];
+        letter = anyCase_ ? foldUpper(line[pos]) : line[pos];
     }
 }
 

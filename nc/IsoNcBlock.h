@@ -76,6 +76,9 @@ public:
     bool isInchMode() const { return inchMode_; }
     // Controls set up for it read a coordinate number without a point as whole units.
     void setWholeUnits(bool whole) { wholeUnits_ = whole; }
+    // Controls set up for it read lower-case address letters as upper case; by default
+    // only a line's first letter is.
+    void setAnyCase(bool any) { anyCase_ = any; }
     bool isLinearMotion() const { return motionCode_ == 1; }
     bool isRapidMotion() const { return motionCode_ == 0; }
 
@@ -97,6 +100,7 @@ private:
     std::size_t scanEnd_ = 0;                       // where the word scan stopped
     bool inchMode_ = false;                         // G20 read, and no G21 after it
     bool wholeUnits_ = false;                       // numbers without a point are not scaled
+    bool anyCase_ = false;                          // lower-case letters are read as upper case
 };
 
 }  // namespace nc

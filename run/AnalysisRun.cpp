@@ -125,6 +125,7 @@ public:
         // 2. The start block puts the tool at the start point; a machine set up for it
         // reads numbers without a point as whole units.
         analyzer_.setWholeUnits(settings_.machine.wholeUnits);
+        analyzer_.setAnyCase(settings_.machine.anyCaseLetters);
         analyzer_.setControl(settings_.machine.control);
         analyzer_.setLine(startBlock(x, y, z));
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -126,6 +128,40 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"TwoCodesOnOneLine", kRun + "G91 G52 Z0. G68 X0\nM30", {"not-followed@2", "not-followed@2"}, "not-followed"},
         CheckCase{"OneWorkOffset", kRun + "G54 G00 X0.\nG54 X1.\nM30", {}, "not-followed"}),
     [](const auto& info) { return info.param.name; });
+
+// A reason that covers many lines is one finding that names it, at error level when most
+// of the program is not read; an arc off its circle because of a number read in
+// thousandths says so.
+TEST(Checks, FloodsNameTheirCause)
+{
+    std::string lower = kRun;
+    for (int i = 0; i < 30; ++i) {
+        lower += "G01 x" + std::to_string(i) + ". y1.\n";
+    }
+    lower += "M30";
+    const auto findings = findingsOf(lower, {});
+    const auto cause = std::find_if(findings.begin(), findings.end(),
+                                    [](const checks::Finding& f) { return f.code == checks::CheckCode::NotRead; });
+    ASSERT_NE(cause, findings.end());
+    EXPECT_EQ(cause->line, 2);
+    EXPECT_NE(cause->message.find("letters = \"any\""), std::string::npos) << cause->message;
+
+    std::string some = kRun + "G01 X1.\n";
+    for (int i = 0; i < 40; ++i) {
+        some += i < 21 ? "G01 X2. (A) Y3.\n" : "G01 X3.\n";
+    }
+    some += "M30";
+    const auto few = findingsOf(some, {});
+    EXPECT_EQ(std::count_if(few.begin(), few.end(), [](const auto& f) { return f.code == checks::CheckCode::Widespread; }),
+              1);
+    EXPECT_EQ(std::count_if(few.begin(), few.end(), [](const auto& f) { return f.code == checks::CheckCode::NotRead; }), 0);
+
+    const auto arc = findingsOf(kRun + "G01 X0. Y0.\nG02 X20 Y0. I10. J0.\nM30", {});
+    const auto off = std::find_if(arc.begin(), arc.end(),
+                                  [](const checks::Finding& f) { return f.code == checks::CheckCode::ArcEndOffCircle; });
+    ASSERT_NE(off, arc.end());
+    EXPECT_NE(off->message.find("1/1000"), std::string::npos) << off->message;
+}
 
 TEST(Checks, MessagesNameTheWordsAndCountLines)
 {

@@ -131,6 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadProfile{"BadInput", "decimal_point_input = \"tenths\"\n",
                                "1: decimal_point_input: \"thousandths\" or \"whole\" is needed"},
                     BadProfile{"Control", "control = \"siemens\"\n", "1: control: \"fanuc\" or \"haas\" is needed"},
+                    BadProfile{"Letters", "letters = \"lower\"\n", "1: letters: \"upper\" or \"any\" is needed"},
                     BadProfile{"MaxBlocks", "max_blocks = 0\n",
                                "1: max_blocks: a whole number from 1 to 1000000000000 is needed"},
                     BadProfile{"ProgramsKey", "[programs]\npaths = [\"a\"]\n", "2: programs.paths: unknown key"},
@@ -167,10 +168,11 @@ TEST(MachineTime, SectionsKeepTheirOwnMinutes)
 TEST(MachineProfile, ReadsHowTheProgramRuns)
 {
     const machine::MachineProfile p = machine::parseMachineProfile(
-        "control = \"haas\"\nmax_blocks = 500\n[programs]\nfolders = [\"subs\", \"/srv/nc\"]\n"
+        "control = \"haas\"\nletters = \"any\"\nmax_blocks = 500\n[programs]\nfolders = [\"subs\", \"/srv/nc\"]\n"
         "[machine]\nhome = [0, 0, 0]\n[offsets]\nG55 = [-400.0, -200, -300.5]\n[variables]\n\"#500\" = 2.5\n101 = 3\n",
         "/etc/brelvane/machine.toml", {});
     EXPECT_EQ(p.control, nc::Control::Haas);
+    EXPECT_TRUE(p.anyCaseLetters);
     EXPECT_EQ(p.maxBlocks, 500);
     EXPECT_EQ(p.programFolders, (std::vector<std::string>{util::joinPath("/etc/brelvane", "subs"), "/srv/nc"}));
     EXPECT_EQ(p.home, (std::array<double, 3>{0.0, 0.0, 0.0}));

@@ -319,6 +319,18 @@ TEST_F(Execution, CommonVariablesStartFromTheProfile)
     EXPECT_EQ(execute("G00 X#500 Y#501\nM30\n").blocks, (std::vector<std::string>{"G00 X7.500", "M30"}));
 }
 
+// A machine set up to read lower-case letters reads the whole block, and the classic
+// pages follow.
+TEST_F(Execution, LowerCaseLettersReadWhereTheProfileSaysSo)
+{
+    const Outcome upperOnly = execute("g01 x5. y3. f100\nm30\n");
+    settings.machine.anyCaseLetters = true;
+    const Outcome any = execute("g01 x5. y3. f100\nm30\n");
+    EXPECT_EQ(any.record->total.xMax, 5.0);
+    EXPECT_EQ(any.record->total.yMax, 3.0);
+    EXPECT_NE(upperOnly.record->total.yMax, 3.0);
+}
+
 // A macro program and the same program evaluated by the test and written out flat run
 // alike: random polygons by WHILE loops, Z steps by IF … GOTO, values by the arithmetic
 // and functions a control has.
