@@ -15,7 +15,7 @@ namespace {
 
 using checks::CheckCode;
 
-// G65's arguments by argument specification I: the letter's variable, 0 for none.
+// G65's arguments, each letter once: the letter's variable, 0 for none.
 int argumentVariable(char letter)
 {
     switch (letter) {
