@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (picture.estimatedSize() > kBudget && !coarsest) {
         std::abort();
     }
-    const std::string svg = sheet::pictureSvg(picture, 400, {"T1"});
+    const std::string svg = sheet::pictureSvg(picture, 400);
     if (svg.find("nan") != std::string::npos || svg.find("inf") != std::string::npos) {
         std::abort();
     }

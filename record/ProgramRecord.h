@@ -55,6 +55,7 @@ struct ProgramRecord {
     double startX = 0.0;
     double startY = 0.0;
     double startZ = 0.0;
+    bool startInch = false;     // the start point is read in inches (those of the first move)
     bool offsetCheck = false;
     std::string analysedAt;     // local date and time, "2026-12-07 09:45"
     std::vector<SectionRecord> sections;

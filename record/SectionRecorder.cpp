@@ -34,6 +34,11 @@ void SectionRecorder::motion(const nc::Motion& m)
         widen(facts_.spindle, speed_);
         [[fallthrough]];
     case nc::MotionKind::Rapid: {
+        if (!moved_) {
+            // The start point is read in the units of the first move.
+            record_.startInch = m.inch;
+            moved_ = true;
+        }
         units_ |= m.inch ? 2 : 1;
         // The offset in force rarely changes: the last one noted is the common answer.
         if ((facts_.workOffsets.empty() || facts_.workOffsets.back() != workOffset_) &&

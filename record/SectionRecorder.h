@@ -39,6 +39,7 @@ private:
     bool awaitingComment_ = false;    // no comment on the tool change: the next comment line names it
     SectionRecord facts_;             // feed, spindle, offsets, stops, operations
     int units_ = 0;                   // of its moves: 1 mm, 2 inch, 3 both
+    bool moved_ = false;  // a move has come: the start point's units are known
     double speed_ = 0.0;              // S in force
     int workOffset_ = 54;             // G54 to G59 in force
     std::string lineComment_;         // of the line being read

@@ -132,7 +132,10 @@ std::string summaryJson(const ProgramRecord& record)
     }
     const auto bySeverity = checks::countBySeverity(record.findings);
     const json counts = {{"error", bySeverity[0]}, {"warning", bySeverity[1]}, {"info", bySeverity[2]}};
-    json start = record.startKnown ? json{{"x", record.startX}, {"y", record.startY}, {"z", record.startZ}}
+    json start = record.startKnown ? json{{"x", record.startX},
+                                                         {"y", record.startY},
+                                                         {"z", record.startZ},
+                                                         {"units", record.startInch ? "inch" : "mm"}}
                                    : json(nullptr);
     json document = {
         {"program", {{"file", record.file}, {"name", record.name}, {"comment", record.comment}}},

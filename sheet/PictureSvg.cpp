@@ -64,7 +64,7 @@ struct ViewLabel {
 };
 
 ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const char* name, const double* start,
-                    double scale)
+                    double scale, const char* startUnits = "")
 {
     const double slack = 2 * view.tolerance();
     ViewLabel label{name, start && start[0] >= box.minX - slack && start[0] <= box.maxX + slack &&
@@ -82,6 +82,8 @@ ViewLabel viewLabel(const ViewPicture& view, const ViewPicture::Box& box, const 
         label.text += util::formatGeneral(start[0]);
         label.text += ", ";
         label.text += util::formatGeneral(start[1]);
+        label.text += ' ';
+        label.text += startUnits;
         label.text += ")";
     }
     return label;
@@ -151,6 +153,9 @@ void appendView(std::string& out, ViewPicture& view, const ViewPicture::Box& box
         out += "\"/>\n";
     }
     for (const ViewPicture::Stroke& stroke : view.strokes()) {
+        if (stroke.vertices.size() < 2) {
+            continue;  // a stroke that went nowhere draws nothing
+        }
         out += "<path class=\"";
         out += stroke.style.rapid ? "r" : "f";
         out += "\" stroke=\"";
@@ -258,8 +263,7 @@ void appendScaleBar(std::string& out, double extent, const Mapping& m, double y,
 
 }  // namespace
 
-std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<std::string>& legend,
-                       const std::string& id, bool wholeZ)
+std::string pictureSvg(ToolpathPicture& picture, int width, const std::string& id, bool wholeZ)
 {
     ViewPicture& topView = picture.top();
     ViewPicture& frontView = picture.front();
@@ -307,19 +311,45 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     if (!std::isfinite(scale) || scale <= 0.0) {
         scale = 1.0;
     }
-    const Mapping topMap{scale, kMargin, kMargin + kLabelHeight, x.minimum, y.maximum};
-    const double topBottom = topMap.top + (y.empty ? 0.0 : y.extent() * scale);
-    const double lowerTop = topBottom + kClipMargin + kLabelHeight;
-    const Mapping frontMap{scale, kMargin, lowerTop, x.minimum, z.maximum};
     const double* start = picture.start();
     const double topStart[2] = {start ? start[0] : 0.0, start ? start[1] : 0.0};
     const double frontStart[2] = {start ? start[0] : 0.0, start ? start[2] : 0.0};
     const double sideStart[2] = {start ? start[1] : 0.0, start ? start[2] : 0.0};
-    const ViewLabel topLabel = viewLabel(topView, boxOf(x, y), "上面 (XY)", start ? topStart : nullptr, scale);
-    const ViewLabel frontLabel = viewLabel(frontView, boxOf(x, z), "正面 (XZ)", start ? frontStart : nullptr, scale);
-    ViewLabel sideLabel = viewLabel(sideView, boxOf(y, z), "右側面 (YZ)", start ? sideStart : nullptr, scale);
+    // A way down from above the frame is cut at it; the front and side views say from where.
+    const double* entry = wholeZ ? picture.entryZ() : nullptr;
+    std::string entryText;
+    if (entry && !z.empty && *entry > z.maximum + 2 * frontView.tolerance()) {
+        entryText = "　↓Z" + util::formatGeneral(*entry) + " から";
+    }
+    ViewLabel topLabel;
+    ViewLabel frontLabel;
+    ViewLabel sideLabel;
+    const auto makeLabels = [&] {
+        topLabel = viewLabel(topView, boxOf(x, y), "上面 (XY)", start ? topStart : nullptr, scale, picture.startUnits());
+        frontLabel =
+            viewLabel(frontView, boxOf(x, z), "正面 (XZ)", start ? frontStart : nullptr, scale, picture.startUnits());
+        sideLabel =
+            viewLabel(sideView, boxOf(y, z), "右側面 (YZ)", start ? sideStart : nullptr, scale, picture.startUnits());
+        frontLabel.text += entryText;
+    };
+    makeLabels();
     // The side view starts past the front view and past the front view's label: a narrow
     // front view (a section that only drills) must not put the two labels on each other.
+    // A label that pushes the side view out of the picture takes scale from the views
+    // (the labels' pixel numbers follow the scale, so they are made again).
+    const double frontLabelWidth = labelWidth(frontLabel.text);
+    if (frontLabelWidth > x.extent() * scale && !y.empty) {
+        const double room = width - 2 * kMargin - frontLabelWidth - gap;
+        const double fitting = room / y.extent();
+        if (fitting < scale) {
+            scale = std::max(fitting, scale / 1000);
+            makeLabels();
+        }
+    }
+    const Mapping topMap{scale, kMargin, kMargin + kLabelHeight, x.minimum, y.maximum};
+    const double topBottom = topMap.top + (y.empty ? 0.0 : y.extent() * scale);
+    const double lowerTop = topBottom + kClipMargin + kLabelHeight;
+    const Mapping frontMap{scale, kMargin, lowerTop, x.minimum, z.maximum};
     const double sideLeft = kMargin + std::max(x.extent() * scale, labelWidth(frontLabel.text)) + gap;
     const Mapping sideMap{scale, sideLeft, lowerTop, y.minimum, z.maximum};
     if (!sideLabel.startShown && sideLeft + labelWidth(sideLabel.text) + kMargin > width) {
@@ -328,8 +358,7 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     }
     const double lowerBottom = lowerTop + (z.empty ? 0.0 : z.extent() * scale);
     const double barY = lowerBottom + kBarHeight - 4;
-    const double legendTop = lowerBottom + kBarHeight + 16;
-    const double height = legendTop + 18.0 * static_cast<double>(legend.size()) + 4;
+    const double height = lowerBottom + kBarHeight + 8;
 
     // As wide as the views, their labels, the scale bar and the legend need, at most `width`.
     const double barExtent = std::max({x.extent(), y.extent(), z.extent()});
@@ -337,7 +366,7 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     const double barWidth =
         bar * scale + 6 + labelWidth(util::formatGeneral(bar) + " " + picture.units()) + kMargin;
     const double used = std::max({sideMap.left + std::max(y.extent() * scale, labelWidth(sideLabel.text)) + kMargin,
-                                  kMargin + barWidth, legend.empty() ? 200.0 : 420.0});
+                                  kMargin + barWidth, 200.0});
     const auto svgWidth = static_cast<long long>(std::ceil(std::min(used, static_cast<double>(width))));
     const auto svgHeight = static_cast<long long>(std::ceil(height));
 
@@ -353,7 +382,8 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     out += "\">\n<style>path{fill:none;stroke-linecap:round;stroke-linejoin:round}"
            ".f{stroke-width:1.3}.r{stroke-width:0.7;stroke-dasharray:4 3;opacity:.8}"
            ".a{stroke-width:1.3}.ar{stroke-width:0.7;opacity:.35}.h{fill:none;stroke-width:1.2}.start{fill:none;stroke:#000;stroke-width:1.5}"
-           ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}</style>\n";
+           ".label{font:12px sans-serif;fill:#333}.bar{stroke:#000;stroke-width:2}"
+           ".tool{font:bold 10px sans-serif;paint-order:stroke;stroke:#fff;stroke-width:3px}</style>\n";
     const double labelAbove = kClipMargin + 5;
     appendView(out, topView, boxOf(x, y), topMap, topLabel, topMap.top - labelAbove, start ? topStart : nullptr,
                id + "t");
@@ -362,20 +392,17 @@ std::string pictureSvg(ToolpathPicture& picture, int width, const std::vector<st
     appendView(out, sideView, boxOf(y, z), sideMap, sideLabel, sideMap.top - labelAbove,
                start ? sideStart : nullptr, id + "s");
     appendScaleBar(out, barExtent, frontMap, barY, picture.units());
-    for (std::size_t i = 0; i < legend.size(); ++i) {
-        const double y = legendTop + 18.0 * static_cast<double>(i);
-        out += "<path class=\"f\" stroke=\"";
-        out += toolColour(static_cast<std::uint8_t>(i));
-        out += "\" d=\"M";
-        appendNumber(out, kMargin);
-        out += ' ';
-        appendNumber(out, y);
-        out += " l24 0\"/><text class=\"label\" x=\"";
-        appendNumber(out, kMargin + 32);
+    // Past the colours' count tools share colours: each such tool's number stands where it
+    // first cuts.
+    for (const ToolpathPicture::ToolMark& mark : picture.toolMarks()) {
+        out += "<text class=\"tool\" fill=\"";
+        out += toolColour(mark.colour);
+        out += "\" x=\"";
+        appendNumber(out, topMap.x(mark.x) + 3);
         out += "\" y=\"";
-        appendNumber(out, y + 4);
-        out += "\">";
-        out += legend[i];
+        appendNumber(out, topMap.y(mark.y) - 3);
+        out += "\">T";
+        out += util::formatInt(mark.tool);
         out += "</text>\n";
     }
     out += "</svg>\n";

@@ -22,7 +22,9 @@ h2 { font-size: 16px; margin: 0 0 6px; padding: 4px 8px; background: #37474f; co
 table { border-collapse: collapse; margin: 4px 0 8px; }
 th, td { border: 1px solid #b0bec5; padding: 2px 8px; text-align: left; vertical-align: top; }
 th { background: #eceff1; font-weight: normal; white-space: nowrap; }
-td.num { text-align: right; font-family: monospace; }
+td.num { text-align: right; font-family: monospace; white-space: nowrap; }
+table.legend td { border: none; padding: 1px 6px 1px 0; font-size: 12px; }
+.swatch { display: inline-block; width: 24px; border-top: 3px solid; vertical-align: middle; }
 .figures { display: flex; flex-wrap: wrap; gap: 0 16px; }
 section { margin: 16px 0; }
 section.tool { border: 1px solid #cfd8dc; padding: 8px; }
@@ -43,6 +45,7 @@ a { color: #1565c0; }
   section.tool { break-inside: avoid; page-break-inside: avoid; }
   svg.toolpath { width: auto; max-height: 150mm; }
   section.overview { break-after: page; page-break-after: always; }
+  .keep { break-inside: avoid; page-break-inside: avoid; }
   h2 { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   a { color: inherit; text-decoration: none; }
 }
@@ -104,6 +107,25 @@ void appendFigures(std::string& out, const report::Figures& f, const double* cut
     out += "</table></div>\n";
 }
 
+// The tools' colours as a table under the picture: two tools a row past ten.
+void appendLegend(std::string& out, const std::vector<SheetPictures::LegendEntry>& legend)
+{
+    const std::size_t perRow = legend.size() > 10 ? 2 : 1;
+    out += "<table class=\"legend\">\n";
+    for (std::size_t i = 0; i < legend.size(); i += perRow) {
+        out += "<tr>";
+        for (std::size_t k = i; k < i + perRow && k < legend.size(); ++k) {
+            out += "<td><span class=\"swatch\" style=\"border-top-color:";
+            out += toolColour(legend[k].colour);
+            out += "\"></span></td><td>";
+            out += legend[k].label;
+            out += "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n";
+}
+
 std::string fileName(const std::string& path)
 {
     return util::utf8Path(util::nativePath(path).filename());
@@ -139,8 +161,14 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
     appendRow(out, "コメント", value);
     appendRow(out, "解析日時", record.analysedAt);
     value = record.startKnown ? "X" + util::formatGeneral(record.startX) + " Y" + util::formatGeneral(record.startY) +
-                                    " Z" + util::formatGeneral(record.startZ)
+                                    " Z" + util::formatGeneral(record.startZ) + (record.startInch ? " inch" : " mm")
                               : std::string("—");
+    if (record.startKnown && record.startInch && record.startX == 0.0 && record.startY == 0.0 &&
+        record.startZ == 200.0) {
+        // The default start point is a millimetre one: read in inches it is 5 m up.
+        value += "<br><span class=\"note\">インチのプログラムなので、既定のスタート点 Z200 は 200 インチ "
+                 "(5080 mm) の高さと読んでいます。実機のスタート点を指定してください。</span>";
+    }
     appendRow(out, "スタート点", value);
     appendRow(out, "工具径補正チェック", record.offsetCheck ? "する" : "しない");
     value.clear();
@@ -239,7 +267,8 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
     const std::size_t perSection =
         shown == 0 ? 0 : std::min(SheetPictures::kPictureBudget, left / shown * 9 / 10);
 
-    out += "<section class=\"overview\">\n<h2>プログラム全体</h2>\n";
+    // The heading, the figures and the picture print on one page; the legend may run on.
+    out += "<section class=\"overview\">\n<div class=\"keep\">\n<h2>プログラム全体</h2>\n";
     appendFigures(out, record.total, nullptr, record.machineTotal, !record.machine.isClassic(),
                   programUnits(record));
     if (record.machineUntimedHoles > 0) {
@@ -255,7 +284,11 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
     if (!whole.empty()) {
         // While the moves came it may have waited above its budget for its cells to pay.
         whole.fit(SheetPictures::kPictureBudget);
-        out += pictureSvg(whole, 760, pictures.legend(record), "whole");
+        out += pictureSvg(whole, 760, "whole");
+    }
+    out += "</div>\n";
+    if (!whole.empty()) {
+        appendLegend(out, pictures.legend(record));
     }
     out += "</section>\n";
     std::vector<ToolpathPicture>& sections = pictures.sectionPictures();
@@ -263,7 +296,7 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += blocks[i];
         if (i < sections.size() && !sections[i].empty()) {
             sections[i].fit(perSection);
-            out += pictureSvg(sections[i], 560, {}, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
+            out += pictureSvg(sections[i], 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
         }
         out += "</section>\n";
     }

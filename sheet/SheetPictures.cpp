@@ -18,8 +18,12 @@ std::uint8_t SheetPictures::colourOf(int tool)
         lastColour_ = found->second;
         return lastColour_;
     }
-    lastColour_ = static_cast<std::uint8_t>(colours_.size() % 256);
+    lastColour_ = static_cast<std::uint8_t>(colours_.size() % kToolColourCount);
+    if (colours_.size() >= kToolColourCount) {
+        unmarked_.insert(tool);
+    }
     colours_.emplace(tool, lastColour_);
+    order_.push_back(tool);
     return lastColour_;
 }
 
@@ -34,6 +38,9 @@ void SheetPictures::motion(const nc::Motion& m)
     case nc::MotionKind::Arc:
     case nc::MotionKind::Hole: {
         const std::uint8_t colour = colourOf(m.tool);
+        if (!unmarked_.empty() && m.kind != nc::MotionKind::Rapid && m.unknownAxes == 0 && unmarked_.erase(m.tool)) {
+            whole_.markTool(m.tool, static_cast<std::uint8_t>(colour % kToolColourCount), m.to[0], m.to[1]);
+        }
         whole_.add(m, colour);
         current_.add(m, colour);
         return;
@@ -79,20 +86,21 @@ void SheetPictures::keepSectionsWithinBudget()
     }
 }
 
-std::vector<std::string> SheetPictures::legend(const record::ProgramRecord& record) const
+std::vector<SheetPictures::LegendEntry> SheetPictures::legend(const record::ProgramRecord& record) const
 {
-    std::vector<std::string> legend(colours_.size());
-    for (const auto& [tool, colour] : colours_) {
+    std::vector<LegendEntry> legend;
+    legend.reserve(order_.size());
+    for (const int tool : order_) {
         std::string label = "T" + util::formatInt(tool);
         const auto section = std::find_if(record.sections.begin(), record.sections.end(),
-                                          [tool = tool](const record::SectionRecord& s) { return s.tool == tool; });
+                                          [tool](const record::SectionRecord& s) { return s.tool == tool; });
         if (section != record.sections.end() && !section->description.empty()) {
             label += ' ';
             label += section->description;
         }
         std::string escaped;
         report::appendEscapedHtml(escaped, label);
-        legend[colour] = std::move(escaped);
+        legend.push_back({std::move(escaped), colours_.at(tool)});
     }
     return legend;
 }

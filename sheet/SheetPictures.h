@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,13 @@ public:
     ToolpathPicture& wholePicture() { return whole_; }
     // One for each section kept, in order, up to kMaxSectionPictures.
     std::vector<ToolpathPicture>& sectionPictures() { return sections_; }
-    // One label per colour: the tool and the description of its first section, HTML-escaped.
-    std::vector<std::string> legend(const record::ProgramRecord& record) const;
+    // One entry per tool, in the order they are first drawn: the tool and the description
+    // of its first section, HTML-escaped, and its colour.
+    struct LegendEntry {
+        std::string label;
+        std::uint8_t colour = 0;
+    };
+    std::vector<LegendEntry> legend(const record::ProgramRecord& record) const;
 
 private:
     std::uint8_t colourOf(int tool);
@@ -38,9 +44,11 @@ private:
     ToolpathPicture current_{kPictureBudget};
     std::vector<ToolpathPicture> sections_;
     std::size_t sectionsSize_ = 0;  // their estimated sizes together
-    std::map<int, std::uint8_t> colours_;  // tool: colour, in the order tools are first drawn
+    std::map<int, std::uint8_t> colours_;  // tool: colour
     int lastTool_ = 0;                     // the tool asked for last, and its colour
     std::uint8_t lastColour_ = 0;
+    std::vector<int> order_;  // the tools in the order they are first drawn
+    std::set<int> unmarked_;  // tools past the colours' count whose number waits for their first cut
 };
 
 }  // namespace sheet

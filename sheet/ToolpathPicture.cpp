@@ -15,12 +15,39 @@ constexpr std::size_t kViewAxes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
 
 }  // namespace
 
-void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* b)
+void ToolpathPicture::addLine(StrokeStyle style, const double* a, const double* b, bool frames)
 {
     for (int v = 0; v < 3; ++v) {
         const auto [h, u] = kViewAxes[v];
-        views_[v].lineTo(style, {a[h], a[u]}, {b[h], b[u]});
+        views_[v].lineTo(style, {a[h], a[u]}, {b[h], b[u]}, frames);
     }
+}
+
+bool ToolpathPicture::approaches(const nc::Motion& m)
+{
+    // Rapids at the height the moves began at, up to the first that leaves it downwards;
+    // anything else frames from then on.
+    if (entry_ == Entry::None) {
+        entry_ = Entry::Approaching;
+        entryZ_ = m.from[2];
+    }
+    if (entry_ != Entry::Approaching) {
+        return false;
+    }
+    if (m.kind == nc::MotionKind::Rapid && m.from[2] == entryZ_ && m.to[2] <= entryZ_) {
+        if (m.to[2] < entryZ_) {
+            entry_ = Entry::Descended;
+        }
+        return true;
+    }
+    // Moves that go on from that height (a feed down from it) frame the height too.
+    entry_ = Entry::Framed;
+    if (usable(m.from.data())) {
+        for (int v = 0; v < 3; ++v) {
+            views_[v].reach(m.from[kViewAxes[v][0]], m.from[kViewAxes[v][1]]);
+        }
+    }
+    return false;
 }
 
 void ToolpathPicture::addThroughPoints(StrokeStyle style, const nc::Motion& m, int planeView)
@@ -80,12 +107,17 @@ void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
         return;
     }
     const StrokeStyle style{colour, m.kind == nc::MotionKind::Rapid};
+    if (units_ == 0) {
+        startInch_ = m.inch;
+    }
     units_ |= m.inch ? 2 : 1;
     switch (m.kind) {
     case nc::MotionKind::Rapid:
     case nc::MotionKind::Feed:
         if (usable(m.from.data()) && usable(m.to.data())) {
-            addLine(style, m.from.data(), m.to.data());
+            // The way down only frames where it ends.
+            const bool approach = approaches(m);
+            addLine(style, m.from.data(), m.to.data(), !approach || entry_ == Entry::Descended);
         }
         break;
     case nc::MotionKind::Arc: {
@@ -99,6 +131,7 @@ void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
         if (!arcDrawable) {
             break;
         }
+        approaches(m);
         // The view whose plane the arc lies on draws it as an arc; the others through
         // points on it.
         int planeView = -1;
@@ -119,6 +152,7 @@ void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
     case nc::MotionKind::Hole:
         // The top view marks where the hole is; its moves draw it from the front.
         if (usable(m.to[0]) && usable(m.to[1])) {
+            approaches(m);
             views_[0].hole(colour, m.to[0], m.to[1], m.to[1]);
         }
         break;
@@ -205,8 +239,8 @@ void ToolpathPicture::shrinkTo(std::size_t target, bool mayGiveUpPixel)
 const char* toolColour(std::uint8_t index)
 {
     static constexpr std::array<const char*, kToolColourCount> kColours{
-        "#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
-        "#17becf", "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
+        "#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e", "#17becf", "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22",
+        "#000080", "#808000", "#800000", "#008080", "#ff00ff", "#a0522d", "#2f4f4f", "#6b8e23", "#ff1493", "#4169e1"};
     return kColours[index % kToolColourCount];
 }
 

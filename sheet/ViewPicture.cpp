@@ -59,12 +59,48 @@ void ViewPicture::updateTolerance()
 
 void ViewPicture::keepPoints(std::size_t from)
 {
-    std::vector<Vertex>& vertices = strokes_.back().vertices;
     for (std::size_t i = from; i < scratch_.size(); ++i) {
-        vertices.push_back({scratch_[i]});
+        if (strokes_.back().style.rapid && splitsRetrace(strokes_, scratch_[i], retraceNear())) {
+            size_ += kStrokeBytes + 2 * kLineVertexBytes;
+            continue;
+        }
+        strokes_.back().vertices.push_back({scratch_[i]});
         size_ += kLineVertexBytes;
     }
     scratch_.clear();
+}
+
+double ViewPicture::retraceNear() const
+{
+    // Dashes within a pixel or two of each other run together.
+    return 2 * std::max(simplifier_.tolerance(), pixel());
+}
+
+bool splitsRetrace(std::vector<ViewPicture::Stroke>& strokes, Point p, double near)
+{
+    // A rapid straight back along the one before it (a peck's retract and return, moves
+    // between holes seen from the side) is drawn only where it goes past that one's start,
+    // as a stroke of its own: dashes drawn over each other read as a cut.
+    const std::vector<ViewPicture::Vertex>& v = strokes.back().vertices;
+    if (v.size() < 2 || v.back().arcRadius > 0.0) {
+        return false;
+    }
+    const Point a = v[v.size() - 2].p;
+    const Point b = v.back().p;
+    const double ux = b.x - a.x, uy = b.y - a.y;
+    const double wx = p.x - b.x, wy = p.y - b.y;
+    const double back = std::hypot(ux, uy);
+    const double along = std::hypot(wx, wy);
+    if (!(back > 0.0) || !(along > 0.0) || ux * wx + uy * wy >= 0.0 || std::fabs(ux * wy - uy * wx) > near * back) {
+        return false;
+    }
+    const StrokeStyle style = strokes.back().style;
+    if (along > back + near) {
+        strokes.push_back({style, {{a}, {p}}});
+    } else {
+        strokes.push_back({style, {{p}}});
+    }
+    return true;
 }
 
 void ViewPicture::beginStroke(StrokeStyle style, Point from)
@@ -85,7 +121,7 @@ void ViewPicture::continueStroke(StrokeStyle style, Point from)
     }
 }
 
-void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
+void ViewPicture::lineTo(StrokeStyle style, Point from, Point to, bool frames)
 {
     // A move starts, as a rule, where the one before ended: that point is in the boxes.
     const bool fromKept = hasLastPoint_ && from == lastPoint_ && (style.rapid || lastPointInWork_);
@@ -97,7 +133,9 @@ void ViewPicture::lineTo(StrokeStyle style, Point from, Point to)
         }
     }
     grew = all_.add(to.x, to.y) || grew;
-    reached_.add(to.x, to.y);
+    if (frames) {
+        reached_.add(to.x, to.y);
+    }
     if (!style.rapid) {
         grew = work_.add(to.x, to.y) || grew;
     }
@@ -328,6 +366,16 @@ bool ViewPicture::coarsen()
         }
         scratch_.clear();
         kept.vertices.shrink_to_fit();
+        if (kept.style.rapid) {
+            // Coarser points can turn a rapid straight back where finer ones did not.
+            strokes.push_back({kept.style, {kept.vertices.front()}});
+            for (std::size_t i = 1; i < kept.vertices.size(); ++i) {
+                if (!splitsRetrace(strokes, kept.vertices[i].p, retraceNear())) {
+                    strokes.back().vertices.push_back(kept.vertices[i]);
+                }
+            }
+            continue;
+        }
         strokes.push_back(std::move(kept));
     }
     strokes_ = std::move(strokes);

@@ -15,8 +15,9 @@ namespace sheet {
 // against it, so the drawing stays as close to the path at any smaller size.
 inline constexpr double kWidestView = 720.0;
 
-// Tools share the colours in turn.
-inline constexpr std::uint8_t kToolColourCount = 10;
+// Tools share the colours in turn: twenty, so that a program of up to twenty tools gives
+// each its own.
+inline constexpr std::uint8_t kToolColourCount = 20;
 
 // How a stroke is drawn: the tool's colour, and whether it is a rapid move.
 struct StrokeStyle {
@@ -56,11 +57,15 @@ public:
         void add(const Box& other);
     };
 
-    void lineTo(StrokeStyle style, PathSimplifier::Point from, PathSimplifier::Point to);
+    // `frames`: its end counts where the moves went (travelBox); the approach of a section
+    // from the height it began at does not.
+    void lineTo(StrokeStyle style, PathSimplifier::Point from, PathSimplifier::Point to, bool frames = true);
     // An arc on this view's plane from `from` to `to` around `centre`.
     void arcTo(StrokeStyle style, PathSimplifier::Point from, PathSimplifier::Point to, PathSimplifier::Point centre,
                double radius, double sweep, bool angleIncreasing);
     void hole(std::uint8_t colour, double x, double y, double y2);
+    // Counts a point among where the moves went (travelBox) without drawing it.
+    void reach(double x, double y) { reached_.add(x, y); }
     // Widens the box of everything without drawing (the start point).
     void include(double x, double y)
     {
@@ -112,6 +117,8 @@ private:
     void updateTolerance();
     void recount();
     void flushLevel();
+    // How near a rapid back along the one before it counts as going over it.
+    double retraceNear() const;
     // False when no two holes were close enough.
     bool mergeHoles();
     // The view's length of a pixel at the widest it is drawn (0 before it has a size).
@@ -168,5 +175,10 @@ private:
     Box work_;  // feed moves and holes
     std::size_t size_ = 0;
 };
+
+// Whether the next point `p` of the last of `strokes` (a rapid's) goes straight back along
+// the stroke's last line (within `near`); if so only what goes past that line's start is
+// drawn, in a new stroke that goes on from `p`, and the caller keeps `p` no further.
+bool splitsRetrace(std::vector<ViewPicture::Stroke>& strokes, PathSimplifier::Point p, double near);
 
 }  // namespace sheet

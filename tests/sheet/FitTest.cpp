@@ -284,7 +284,7 @@ TEST_P(Fitted, StaysWithinAPixelOfThePathBothWays)
     // nothing (drawn narrower than the widest, a pixel given up may still be less than one).
     const bool gaveUp = picture.top().pixelsAllowed() > 1 || picture.front().pixelsAllowed() > 1 ||
                         picture.side().pixelsAllowed() > 1;
-    const std::string svg = sheet::pictureSvg(picture, 760, {}, "p");
+    const std::string svg = sheet::pictureSvg(picture, 760, "p");
     if (!gaveUp) {
         EXPECT_EQ(svg.find("簡略図"), std::string::npos) << GetParam().name;
     }

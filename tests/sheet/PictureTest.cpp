@@ -119,7 +119,7 @@ TEST(ToolpathPicture, SkipsWhatCannotBeDrawn)
     m.to[0] = 5;
     picture.add(m, 0);
     EXPECT_FALSE(picture.empty());
-    const std::string svg = sheet::pictureSvg(picture, 400, {});
+    const std::string svg = sheet::pictureSvg(picture, 400);
     EXPECT_EQ(svg.find("nan"), std::string::npos);
     EXPECT_EQ(svg.find("inf"), std::string::npos);
 }
@@ -193,7 +193,7 @@ TEST(ToolpathPicture, ArcsStayOnTheirCircle)
         arc.sweep = sweep;
         arc.angleIncreasing = false;
         picture.add(arc, 0);
-        const std::string svg = sheet::pictureSvg(picture, 760, {});
+        const std::string svg = sheet::pictureSvg(picture, 760);
         const std::vector<SvgArc> arcs = arcsOf(svg);
         ASSERT_GE(arcs.size(), 2u) << svg;
         // The true centre in pixels: equally far from the start and the joints.
@@ -217,7 +217,7 @@ TEST(ToolpathPicture, LabelsStayOffTheDrawing)
     sheet::ToolpathPicture picture(1 << 20);
     picture.markStart(0, 50, 10);
     addMove(picture, nc::MotionKind::Feed, {0, 50, 10}, {100, 50, 0});
-    const std::string svg = sheet::pictureSvg(picture, 600, {});
+    const std::string svg = sheet::pictureSvg(picture, 600);
     for (std::size_t label = svg.find("<text class=\"label\" x=\""); label != std::string::npos;
          label = svg.find("<text class=\"label\" x=\"", label + 1)) {
         const std::size_t clip = svg.find("<clipPath", label);
@@ -264,7 +264,7 @@ TEST(ToolpathPicture, ThreeViewsOnOneScaleLinedUp)
         addMove(picture, nc::MotionKind::Feed, {0, 0, 5}, {0, 0, -5});
         addMove(picture, nc::MotionKind::Feed, {0, 0, -5}, {100, 40, -5});
         addMove(picture, nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 50});
-        const std::string svg = sheet::pictureSvg(picture, 760, {}, "p", wholeZ);
+        const std::string svg = sheet::pictureSvg(picture, 760, "p", wholeZ);
         const Area top = clipArea(svg, "pt");
         const Area front = clipArea(svg, "pf");
         const Area side = clipArea(svg, "ps");
@@ -295,7 +295,7 @@ TEST(ToolpathPicture, ASectionFramesItsTravelNotWhereItCameFrom)
     addMove(picture, nc::MotionKind::Rapid, {0, 0, 200}, {0, 0, 5});
     addMove(picture, nc::MotionKind::Feed, {0, 0, 5}, {100, 40, -5});
     addMove(picture, nc::MotionKind::Rapid, {100, 40, -5}, {100, 40, 20});
-    const std::string svg = sheet::pictureSvg(picture, 760, {}, "p", true);
+    const std::string svg = sheet::pictureSvg(picture, 760, "p", true);
     const Area top = clipArea(svg, "pt");
     const Area front = clipArea(svg, "pf");
     EXPECT_NEAR(front.height, 25 * top.width / 100, 0.2);
@@ -308,7 +308,7 @@ TEST(ToolpathPicture, LabelsOfNarrowViewsDoNotMeet)
     sheet::ToolpathPicture picture(1 << 20);
     picture.markStart(0, 0, 200);
     addMove(picture, nc::MotionKind::Feed, {10, 5, 2}, {10, 5, -20});
-    const std::string svg = sheet::pictureSvg(picture, 560, {}, "p");
+    const std::string svg = sheet::pictureSvg(picture, 560, "p");
     const auto label = [&](const std::string& name) {
         const std::size_t text = svg.find(">" + name);
         const std::size_t open = svg.rfind("<text", text);
