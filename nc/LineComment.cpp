@@ -42,4 +42,21 @@ bool isCommentLine(std::string_view line)
     return !line.empty() && line.front() == '(';
 }
 
+bool isOperatorMessage(std::string_view comment)
+{
+    comment = trimmed(comment);
+    for (const std::string_view word : {std::string_view("MSG"), std::string_view("DEBUG"), std::string_view("PRINT")}) {
+        if (comment.size() > word.size() && comment[word.size()] == ',') {
+            bool same = true;
+            for (std::size_t i = 0; i < word.size(); ++i) {
+                same = same && (comment[i] & ~0x20) == word[i];
+            }
+            if (same) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace nc

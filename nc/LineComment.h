@@ -12,4 +12,8 @@ std::string_view lineComment(std::string_view line);
 // The line is a comment and nothing else (blanks aside).
 bool isCommentLine(std::string_view line);
 
+// A comment that is a message to the operator ("MSG, …", "DEBUG, …", "PRINT, …"): it names
+// neither a tool nor an operation.
+bool isOperatorMessage(std::string_view comment);
+
 }  // namespace nc

@@ -1,5 +1,6 @@
 #include "record/SectionRecorder.h"
 
+#include "nc/LineComment.h"
 #include "report/ReportSkeleton.h"
 #include "util/Kazu.h"
 #include "util/Number.h"
@@ -45,6 +46,14 @@ void SectionRecorder::motion(const nc::Motion& m)
             std::find(facts_.workOffsets.begin(), facts_.workOffsets.end(), workOffset_) == facts_.workOffsets.end()) {
             facts_.workOffsets.push_back(workOffset_);
         }
+        // The comment line right before the tool change, when the change names the tool
+        // itself, names the first operation.
+        if (!changeOperation_.empty()) {
+            if (changeOperation_ != description_) {
+                facts_.operations.push_back(changeOperation_);
+            }
+            changeOperation_.clear();
+        }
         // A comment line before a block of moves names what they do.
         if (!pendingOperation_.empty()) {
             if (pendingOperation_ != description_ && (facts_.operations.empty() ||
@@ -86,9 +95,10 @@ void SectionRecorder::motion(const nc::Motion& m)
             record_.comment.assign(m.text);
             commentSeen_ = true;
         }
-        if (m.commentLine) {
+        if (m.commentLine && !nc::isOperatorMessage(m.text)) {
             if (!m.text.empty()) {
                 pendingOperation_.assign(m.text);
+                pendingLine_ = m.line;
             }
             if (awaitingComment_) {
                 description_.assign(m.text);
@@ -97,6 +107,10 @@ void SectionRecorder::motion(const nc::Motion& m)
         }
         return;
     case nc::MotionKind::ToolChange:
+        changeOperation_.clear();
+        if (!pendingOperation_.empty() && pendingLine_ == m.line - 1 && pendingOperation_ != m.text) {
+            changeOperation_ = pendingOperation_;
+        }
         description_.assign(m.text);
         awaitingComment_ = description_.empty();
         return;

@@ -44,6 +44,8 @@ private:
     int workOffset_ = 54;             // G54 to G59 in force
     std::string lineComment_;         // of the line being read
     std::string pendingOperation_;    // the last comment line, until a move follows it
+    std::int64_t pendingLine_ = 0;    // its line
+    std::string changeOperation_;     // the comment line right before the tool change
 };
 
 }  // namespace record

@@ -48,8 +48,26 @@ INSTANTIATE_TEST_SUITE_P(
                         {"CHAMFER 90"}},
         DescriptionCase{"NoneAtAll", "T4 M06\nG00 X10.\nM30\n", {""}},
         // An empty comment line after the change says the tool has no name.
-        DescriptionCase{"AnEmptyCommentLineEndsTheWait", "T5 M06\n()\n(ROUGH POCKET)\nG00 X10.\nM30\n", {""}}),
+        DescriptionCase{"AnEmptyCommentLineEndsTheWait", "T5 M06\n()\n(ROUGH POCKET)\nG00 X10.\nM30\n", {""}},
+        // A message to the operator names nothing.
+        DescriptionCase{"NeverAnOperatorMessage", "T1 M06\n(MSG, CLEAN THE VICE)\nM01\n(ROUGHER)\nG00 X10.\nM30\n",
+                        {"ROUGHER"}}),
     [](const auto& info) { return info.param.name; });
+
+// The comment lines that name operations: the one right before a tool change that names
+// its tool itself, then each before a block of moves; never an operator's message.
+TEST_F(Sheet, OperationsAreTheCommentLinesBeforeMoves)
+{
+    const run::RunResult r = runWith("(HEADER)\n(FACE1)\nT1 M06 (FACE MILL)\nS5000 M03\n(PROGRAM RUN)\nG00 X10.\n"
+                                     "(MSG, CHECK THE PART)\nG01 X20. F100\n(FINISH)\nX30.\n"
+                                     "(T2 DRILL)\nT2 M06\n(SPOT)\nG00 X0.\nM30\n");
+    ASSERT_EQ(r.outcome, run::RunOutcome::Completed);
+    ASSERT_EQ(r.record->sections.size(), 2u);
+    EXPECT_EQ(r.record->sections[0].description, "FACE MILL");
+    EXPECT_EQ(r.record->sections[0].operations, (std::vector<std::string>{"FACE1", "PROGRAM RUN", "FINISH"}));
+    EXPECT_EQ(r.record->sections[1].description, "T2 DRILL");
+    EXPECT_EQ(r.record->sections[1].operations, std::vector<std::string>{"SPOT"});
+}
 
 TEST_F(Sheet, RecordHoldsProgramHolesAndOvercuts)
 {
