@@ -62,8 +62,12 @@ std::string checkCodeList();
 struct Finding {
     CheckCode code = CheckCode::UnreadText;
     Severity severity = Severity::Warning;
-    std::int64_t line = 0;  // NC line, from 1
+    std::int64_t line = 0;  // NC line, from 1: the place in the listing (the order the blocks run)
     std::string message;
+    // Where the block is written in the NC file when that is not `line` (repeats and
+    // calls run blocks again further down the listing); 0 when it is, or when the block
+    // is in another file.
+    std::int64_t fileLine = 0;
     bool operator==(const Finding&) const = default;
 };
 

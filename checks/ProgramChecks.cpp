@@ -51,6 +51,31 @@ std::size_t firstLetterOrDigit(std::string_view text)
     return std::string_view::npos;
 }
 
+// The letters of words that move the tool or shape its path.
+bool isAxisWord(char letter)
+{
+    switch (letter) {
+    case 'X': case 'Y': case 'Z': case 'I': case 'J': case 'K': case 'R':
+    case 'x': case 'y': case 'z': case 'i': case 'j': case 'k': case 'r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether unread text holds such a word: the letter, then a number or an expression.
+bool namesAnAxis(std::string_view text)
+{
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const char next = text[i + 1];
+        if (isAxisWord(text[i]) && ((next >= '0' && next <= '9') || next == '.' || next == '-' || next == '+' ||
+                                    next == '[' || next == '#')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool holdsLetterOrDigit(std::string_view text)
 {
     return firstLetterOrDigit(text) != std::string_view::npos;
@@ -168,10 +193,13 @@ void ProgramChecks::add(CheckCode code, std::int64_t line, std::string message)
     // A block run away from the file's order says where it is written.
     if (line == blockLine_ && !blockProgram_.empty()) {
         message += "（" + blockProgram_ + " の " + util::formatInt(blockFileLine_) + " 行目）";
-    } else if (line == blockLine_ && blockFileLine_ != 0 && blockFileLine_ != line) {
-        message += "（ファイルの " + util::formatInt(blockFileLine_) + " 行目）";
     }
-    findings_.push_back({code, checkInfo(code).severity, line, std::move(message)});
+    std::int64_t fileLine = 0;
+    if (line == blockLine_ && blockProgram_.empty() && blockFileLine_ != 0 && blockFileLine_ != line) {
+        message += "（ファイルの " + util::formatInt(blockFileLine_) + " 行目）";
+        fileLine = blockFileLine_;
+    }
+    findings_.push_back({code, checkInfo(code).severity, line, std::move(message), fileLine});
 }
 
 void ProgramChecks::overcut(std::int64_t line, int dNumber, double toolRadius, double arcRadius)
@@ -185,7 +213,15 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
 {
     blocks_ += block.again ? 0 : 1;
     linePointless_ = false;
+    lineThousandths_ = false;
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        if (lineSet_[axis]) {
+            std::swap(thousandths_[axis], lineSets_[axis]);
+            lineSet_[axis] = false;
+        }
+    }
     bool unread = unreadText(number, block);
+    unreadLine_ = unread ? number : unreadLine_;
 
     // One pass over the words: points and numbers without one, codes not followed, a
     // feed given again (it arms the feed check), an arc by centre offsets (checked when
@@ -198,12 +234,17 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
     const bool arcBlock = (block.motionCode == 2 || block.motionCode == 3) && block.cycleOff;
     bool offsets = false;
     bool radius = false;
+    bool feedGiven = false;
     bool pointless = false;
     std::pair<char, int> unfollowed[4];  // letter and code, each once
     int unfollowedCount = 0;
     for (const nc::ReadWord& w : words) {
+        if ((w.noNumber || w.skipped) && isAxisWord(w.letter)) {
+            depthUnknown_ = true;  // an axis took a value the program did not give it
+        }
         if (!unread && (w.noNumber || w.skipped)) {
             unread = true;
+            unreadLine_ = number;
             add(CheckCode::UnreadText, number,
                 w.noNumber ? std::string("「") + w.letter + "」の後に数値がなく、0 と読まれています"
                            : std::string("「") + w.letter + "」と数値の間の文字は読み飛ばされ、" + quoted(w.text) +
@@ -232,6 +273,7 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
             break;
         case 'F':
             feedReported_ = feedReported_ && !(w.value > 0.0);
+            feedGiven = true;
             break;
         case 'G':
         case 'M': {
@@ -253,6 +295,20 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         default:
             break;
         }
+        // Where each axis was last set by a number read in thousandths: an arc that starts
+        // there says so.
+        if ((w.letter == 'X' || w.letter == 'Y' || w.letter == 'Z') && !settings_.wholeUnits) {
+            // Kept aside until the next block: this block's arc starts where the last one left it.
+            const auto axis = static_cast<std::size_t>(w.letter - 'X');
+            Thousandths& t = lineSets_[axis];
+            lineSet_[axis] = true;
+            t.line = !w.point && w.value != 0.0 ? number : 0;
+            if (t.line != 0) {
+                t.value = w.value;
+                t.text.assign(w.text.substr(0, kShownBytes));  // short: no allocation
+            }
+            lineThousandths_ = lineThousandths_ || (t.line != 0 && !dwell);
+        }
         // A number without a point is read in thousandths (ten-thousandths in inch): once
         // a program writes its coordinates with points, one without is most likely a slip.
         if (coordinate && !w.point && !pointless && w.value != 0.0 && pointSeen_ && !dwell &&
@@ -264,6 +320,13 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
                     " → " + decimal(w.value) + ")");
         }
         pointSeen_ = pointSeen_ || (w.point && isPointEvidence(w.letter));
+    }
+    // An F in text that was not read (`P F15.04`: the empty P took its number) leaves the
+    // feed unknown until one is read: no cut is called one without feed meanwhile.
+    if (feedGiven) {
+        feedUnknown_ = false;
+    } else if (unread && block.text.find_first_of("Ff") != std::string_view::npos) {
+        feedUnknown_ = true;
     }
     for (int k = 0; k < unfollowedCount && !block.again; ++k) {
         Unfollowed& u = unfollowed_[unfollowed[k].first + util::formatInt(unfollowed[k].second)];
@@ -281,7 +344,8 @@ bool ProgramChecks::isUnfollowed(char letter, int code)
         return false;
     }
     switch (code) {
-    case 10: case 51: case 52: case 66: case 68:
+    // G33 (thread cutting; G33.1 a rigid tap on some controls) moves nothing as read.
+    case 10: case 33: case 51: case 52: case 66: case 68:
         return true;
     default:
         break;
@@ -296,6 +360,26 @@ bool ProgramChecks::isUnfollowed(char letter, int code)
     return false;
 }
 
+void ProgramChecks::noteUnreadEnd(std::int64_t number, std::string_view unread)
+{
+    // "m2", "M30", "m02" standing on their own in text not read.
+    for (std::size_t i = 0; i < unread.size(); ++i) {
+        if ((unread[i] != 'M' && unread[i] != 'm') || (i > 0 && isAsciiLetter(static_cast<unsigned char>(unread[i - 1])))) {
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < unread.size() && unread[end] >= '0' && unread[end] <= '9') {
+            ++end;
+        }
+        const std::string_view digits = unread.substr(i + 1, end - i - 1);
+        if (digits == "2" || digits == "02" || digits == "30") {
+            unreadEndLine_ = number;
+            unreadEnd_.assign(unread.substr(i, end - i));
+            return;
+        }
+    }
+}
+
 bool ProgramChecks::unreadText(std::int64_t number, const nc::WrittenBlock& block)
 {
     const std::string_view text = block.text;
@@ -308,7 +392,10 @@ bool ProgramChecks::unreadText(std::int64_t number, const nc::WrittenBlock& bloc
     }
     const auto first = static_cast<unsigned char>(text[start]);
     const std::string_view rest = text.substr(start);
+    // What was not read may have moved the tool: the depth cut so far is not known.
     if (first == '/') {
+        depthUnknown_ = depthUnknown_ || namesAnAxis(rest);
+        noteUnreadEnd(number, rest);
         if (holdsLetterOrDigit(rest.substr(1))) {
             add(CheckCode::UnreadText, number, "ブロックデリートの行 " + quoted(rest) + " は読まれていません");
         }
@@ -316,6 +403,8 @@ bool ProgramChecks::unreadText(std::int64_t number, const nc::WrittenBlock& bloc
     }
     if (!isAsciiLetter(first) && first != '(' && first != '-' && first != '%' && first != ';') {
         if (holdsLetterOrDigit(rest)) {
+            depthUnknown_ = depthUnknown_ || namesAnAxis(rest);
+            noteUnreadEnd(number, rest);
             add(CheckCode::UnreadText, number, quoted(rest) + " で始まる行は読まれていません");
         }
         return true;
@@ -326,9 +415,14 @@ bool ProgramChecks::unreadText(std::int64_t number, const nc::WrittenBlock& bloc
         if (unread != std::string_view::npos) {
             // Named from its first letter or digit: "G01 X10. (CUT) Y5." names "Y5.".
             const char stop = left[unread];
-            if (stop >= 'a' && stop <= 'z' && !blockAgain_) {
+            // Lower case is the cause only where the reading stopped at the letter itself,
+            // not at a tab or a comment before it.
+            if (stop >= 'a' && stop <= 'z' && !blockAgain_ &&
+                left.find_first_not_of(' ') == unread) {
                 ++lowerCaseLines_;
             }
+            noteUnreadEnd(number, left.substr(unread));
+            depthUnknown_ = depthUnknown_ || namesAnAxis(left.substr(unread));
             std::string message = quoted(left.substr(unread)) + " は読まれていません";
             if (unread > 0) {
                 message += " (行の読み取りは " + quoted(left.substr(0, std::min<std::size_t>(unread, 12))) +
@@ -380,6 +474,7 @@ void ProgramChecks::motion(const nc::Motion& m)
         return;
     case MotionKind::SectionEnd:
         cut_ = false;
+        depthUnknown_ = false;
         return;
     case MotionKind::Hole:
         if (m.noR) {
@@ -407,7 +502,7 @@ void ProgramChecks::motion(const nc::Motion& m)
     if (isCutting(m)) {
         cutting(m);
     } else if ((m.from[0] != m.to[0] || m.from[1] != m.to[1]) && cut_ && (m.unknownAxes & 4u) == 0 &&
-               std::min(m.from[2], m.to[2]) <= deepestCut_) {
+               !depthUnknown_ && std::min(m.from[2], m.to[2]) <= deepestCut_) {
         add(CheckCode::RapidAtDepth, m.line,
             "切削した深さ Z" + decimal(deepestCut_) + " 以下で早送り (G00) しています: Z" +
                 decimal(std::min(m.from[2], m.to[2])));
@@ -426,7 +521,9 @@ void ProgramChecks::cutting(const nc::Motion& m)
             extremes(m, false, [this](const nc::Point3& p) { deepestCut_ = std::min(deepestCut_, p[2]); });
         }
     }
-    if (!(m.feed > 0.0) && !feedReported_) {
+    // On a line not read whole the feed may stand in what was not read: that line's
+    // unread text is its finding.
+    if (!(m.feed > 0.0) && !feedReported_ && m.line != unreadLine_ && !feedUnknown_) {
         feedReported_ = true;
         add(CheckCode::NoFeed, m.line,
             "送り速度 F が指定されないまま切削しています (F" + decimal(m.feed) + "): 時間は仮の速度で計算されています");
@@ -449,10 +546,23 @@ void ProgramChecks::cutting(const nc::Motion& m)
         const double end = std::hypot(m.to[a1] - m.centre1, m.to[a2] - m.centre2);
         const double tolerance = settings_.arcTolerance / (m.inch ? kMillimetresPerInch : 1.0);
         if (std::fabs(end - start) > tolerance) {
+            std::string cause;
+            if (linePointless_ || lineThousandths_) {
+                cause = "。この行の小数点のない数値が 1/1000 として読まれたためです";
+            } else {
+                // The start may come from such a number on a line before.
+                for (const std::size_t axis : {a1, a2}) {
+                    const Thousandths& t = thousandths_[axis];
+                    if (t.line != 0 && cause.empty()) {
+                        cause = std::string("。始点の ") + "XYZ"[axis] + util::shownText(util::cp932ToUtf8(t.text), kShownBytes) +
+                                " → " + decimal(t.value) + " (" + util::formatInt(t.line) +
+                                " 行) は小数点がなく 1/1000 として読まれています";
+                    }
+                }
+            }
             add(CheckCode::ArcEndOffCircle, m.line,
                 "円弧の終点が円の上にありません: 始点の半径 " + util::formatFixed(start, 4) + "、終点の半径 " +
-                    util::formatFixed(end, 4) + " (差 " + util::formatFixed(std::fabs(end - start), 4) + ")" +
-                    (linePointless_ ? "。この行の小数点のない数値が 1/1000 として読まれたためです" : ""));
+                    util::formatFixed(end, 4) + " (差 " + util::formatFixed(std::fabs(end - start), 4) + ")" + cause);
         }
     }
 }
@@ -500,7 +610,7 @@ void ProgramChecks::finish(bool completed, std::int64_t lastLine)
             lowerCase ? share + " で小文字の語が読まれていません: この読み方は行頭の文字のほかは大文字だけを読みます。"
                         "小文字を読む機械なら、マシンプロファイルに letters = \"any\" を"
                       : share + " に読まれない文字があります: 最初は " + util::formatInt(firstUnreadLine_) +
-                            " 行。図と時間はそれらを含みません");
+                            " 行。図と時間は読めた語だけで求めています (数値のない語は 0 と読んでいます)");
     }
     if (pointlessCount_ >= kFlood) {
         add(CheckCode::Widespread, firstPointlessLine_,
@@ -509,7 +619,11 @@ void ProgramChecks::finish(bool completed, std::int64_t lastLine)
                 "として読むなら、マシンプロファイルに decimal_point_input = \"whole\" を");
     }
     if (completed && !programEnd_ && lastLine > 0) {
-        add(CheckCode::NoProgramEnd, lastLine, "プログラム終了 M02/M30 がありません");
+        // An end written where it was not read is not missing: it is not read.
+        add(CheckCode::NoProgramEnd, lastLine,
+            unreadEndLine_ != 0 ? "プログラム終了 " + quoted(unreadEnd_) + " (" + util::formatInt(unreadEndLine_) +
+                                      " 行) は読まれていません"
+                                : std::string("プログラム終了 M02/M30 がありません"));
     }
     for (const auto& [code, u] : unfollowed_) {
         add(CheckCode::NotFollowed, u.firstLine,

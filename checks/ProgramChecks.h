@@ -52,6 +52,7 @@ private:
     // How line `number` is written, before its motions.
     void block(std::int64_t number, const nc::WrittenBlock& block);
     // Lines and text the reader does not take; true when the line is done with.
+    void noteUnreadEnd(std::int64_t number, std::string_view unread);
     bool unreadText(std::int64_t number, const nc::WrittenBlock& block);
     // G and M codes whose effect is not followed; notes the first work offset.
     bool isUnfollowed(char letter, int code);
@@ -80,6 +81,9 @@ private:
     } spindleStop_;                     // what stopped the spindle last
     bool cut_ = false;                  // a cutting move in this tool section
     double deepestCut_ = 0.0;           // its lowest Z
+    bool depthUnknown_ = false;         // text not read in this section may have moved the tool
+    std::int64_t unreadLine_ = 0;       // the last line with text not read
+    bool feedUnknown_ = false;          // an F stood in text not read, and none was read since
     bool programEnd_ = false;
     std::array<bool, 3> axisMoved_{};   // X, Y, Z have left the start point
     // Codes Brelvane does not follow: lines that give them, and the first of those lines.
@@ -103,6 +107,17 @@ private:
     std::int64_t pointlessCount_ = 0;
     std::int64_t firstPointlessLine_ = 0;
     bool linePointless_ = false;        // this line has a number read as thousandths
+    std::int64_t unreadEndLine_ = 0;    // the last program end found in text not read
+    std::string unreadEnd_;             // as written there
+    bool lineThousandths_ = false;      // this line sets X, Y or Z by a number without a point
+    struct Thousandths {
+        std::int64_t line = 0;          // where the axis was last set by a number without a point; 0: with one
+        double value = 0.0;             // as read
+        std::string text;               // its number as written
+    };
+    std::array<Thousandths, 3> thousandths_{};  // as the blocks before this one left X, Y, Z
+    std::array<Thousandths, 3> lineSets_{};     // what this block sets
+    std::array<bool, 3> lineSet_{};
 };
 
 }  // namespace checks

@@ -32,7 +32,8 @@ std::string findingLines(const std::string& file, const std::vector<checks::Find
             if (checks::namesACause(f.code) != causes || ++perCode[checks::codeName(f.code)] > kFindingsPerCode) {
                 continue;
             }
-            out += file + ":" + util::formatInt(f.line) + ": " + label(f.severity) + ": " + f.message + " [" +
+            // An editor jumps to the line where the block is written.
+            out += file + ":" + util::formatInt(f.fileLine != 0 ? f.fileLine : f.line) + ": " + label(f.severity) + ": " + f.message + " [" +
                    checks::codeName(f.code) + "]\n";
         }
     }

@@ -125,10 +125,14 @@ std::string summaryJson(const ProgramRecord& record)
     }
     json findings = json::array();
     for (const checks::Finding& f : record.findings) {
-        findings.push_back({{"code", checks::codeName(f.code)},
-                            {"severity", checks::severityName(f.severity)},
-                            {"line", f.line},
-                            {"message", f.message}});
+        json finding = {{"code", checks::codeName(f.code)},
+                        {"severity", checks::severityName(f.severity)},
+                        {"line", f.line},
+                        {"message", f.message}};
+        if (f.fileLine != 0) {
+            finding["file_line"] = f.fileLine;
+        }
+        findings.push_back(std::move(finding));
     }
     const auto bySeverity = checks::countBySeverity(record.findings);
     const json counts = {{"error", bySeverity[0]}, {"warning", bySeverity[1]}, {"info", bySeverity[2]}};

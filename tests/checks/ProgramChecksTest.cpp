@@ -103,6 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"StartOnTheToolChangeLine", "F100\nM03 S500\nG01 X10.\nT2 M03 M06\nG01 X20.\nT3 M06 S900 M03\nG00 Z5.\nG01 Z-1.\nM30", {}, "spindle-stopped"},
         CheckCase{"SameStartAfterAToolChange", "F100\nS1000 M03\nG01 X1.\nT2 M06\nX5. S1000 M03\nG01 Z-1.\nM30", {}, "spindle-stopped"},
         CheckCase{"NegativeFeed", "S500 M03\nG01 X10. F-100\nM30", {"no-feed@2"}, "no-feed"},
+        // A feed that stands in text not read (an empty P took F's number) is that text's
+        // finding, not a cut without feed; a later one still counts.
+        CheckCase{"FeedInTextNotRead", "S500 M03\nG99 G82 R0.1 Z-1. P F15.04\nX5.\nG80\nG01 X10. F0\nM30", {"no-feed@5"}, "no-feed"},
         // arc-end-off-circle
         CheckCase{"EndOffTheCircle", kRun + "G01 X0. Y0.\nG03 X31 Y26.377 I3.241 J3.947\nG03 X10.031 Y26.377 I5. J0.\nM30", {"arc-end-off-circle@3"}, "arc-end-off-circle"},
         CheckCase{"RadiusArcsAndExactEnds", kRun + "G01 X0. Y0.\nG02 X10. Y0. R5.\nG02 X20. Y0. I5. J0.\nG03 X20.005 I-5.\nM30", {}, "arc-end-off-circle"},
@@ -114,6 +117,11 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"RapidAtCuttingDepth", kRun + "G00 X0. Y0. Z5.\nG01 Z-5.\nX50.\nG00 X0.\nZ5.\nX10.\nM30", {"rapid-at-depth@5"}, "rapid-at-depth"},
         CheckCase{"RapidsBetweenHolesStayAtTheReturnLevel", kRun + "G00 X0. Y0. Z10.\nG99 G81 X1. Z-5. R2.\nX10.\nX20.\nG80\nG00 Z50.\nM30", {}, "rapid-at-depth"},
         CheckCase{"NewToolSectionStartsAfresh", kRun + "G01 Z-5.\nG00 Z5.\nT2 M06\nM03\nG00 X10. Z-6.\nM30", {}, "rapid-at-depth"},
+        // Text not read that names an axis may have moved the tool: the depth cut is not
+        // known for the rest of the section (words after a comment; a letter with no number).
+        CheckCase{"DepthNotKnownAfterUnreadMoves", kRun + "G01 Z-5.\nG03 (ARC) I5. Z-12.\nG00 X10. Z-8.\nT2 M06\nM03\n"
+                  "G00 Z5.\nG01 Z-2.\nG00 X5.\nM30", {"rapid-at-depth@9"}, "rapid-at-depth"},
+        CheckCase{"ALetterWithoutNumberIsNoDepth", kRun + "G01 Z0.5 F100\nG00 Z5.\nF24 Z\nG00 X10.\nM30", {}, "rapid-at-depth"},
         // outside-limits
         CheckCase{"LeavesTheBox", kRun + "G00 X50. Z10.\nG01 X150.\nG00 X50.\nG00 Z-60.\nM30", {"outside-limits@3", "outside-limits@5"}, "outside-limits", box()},
         CheckCase{"ArcExtremeLeavesTheBox", kRun + "G00 X90. Y0. Z10.\nG02 X90. Y0. I10. J0.\nM30", {"outside-limits@3"}, "outside-limits", box()},
@@ -124,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"NoEnd", kRun + "G01 X1.", {"no-program-end@2"}, "no-program-end"},
         CheckCase{"EndAmongOtherMCodes", kRun + "G01 X1.\nM05 M30", {}, "no-program-end"},
         // not-followed
-        CheckCase{"CodesNotFollowed", kRun + "G54 G00 X0.\nG52 Z0.\nG91 G28.1 Z0.\nG55 X1.\nG56 X2.\nG55\nG10 L2 P1 X0.\nG68.2 X0\nM30", {"not-followed@3", "not-followed@5", "not-followed@6", "not-followed@8", "not-followed@9"}, "not-followed"},
+        CheckCase{"CodesNotFollowed", kRun + "G54 G00 X0.\nG52 Z0.\nG91 G28.1 Z0.\nG55 X1.\nG56 X2.\nG55\nG10 L2 P1 X0.\nG68.2 X0\nG33.1 Z-1. K0.05\nM30", {"not-followed@3", "not-followed@5", "not-followed@6", "not-followed@8", "not-followed@9", "not-followed@10"}, "not-followed"},
         CheckCase{"TwoCodesOnOneLine", kRun + "G91 G52 Z0. G68 X0\nM30", {"not-followed@2", "not-followed@2"}, "not-followed"},
         CheckCase{"OneWorkOffset", kRun + "G54 G00 X0.\nG54 X1.\nM30", {}, "not-followed"}),
     [](const auto& info) { return info.param.name; });
@@ -161,6 +169,19 @@ TEST(Checks, FloodsNameTheirCause)
                                   [](const checks::Finding& f) { return f.code == checks::CheckCode::ArcEndOffCircle; });
     ASSERT_NE(off, arc.end());
     EXPECT_NE(off->message.find("1/1000"), std::string::npos) << off->message;
+
+    // The start set so on a line before, or on the arc's own line before any point was
+    // seen: the message names it too.
+    for (const auto& [program, named] :
+         {std::pair{kRun + "G01 X26.377 Y31\nG03 X26.937 Y30.161 I4.507 J2.402\nM30", "始点の Y31 → 0.031 (2 行)"},
+          std::pair{std::string("S500 M03 F100\nG00 X50 Y50\nG03 X65 Y50 I7.5 J0\nM30"), "この行の小数点のない数値"}}) {
+        const auto found = findingsOf(program, {});
+        const auto arcOff = std::find_if(found.begin(), found.end(), [](const checks::Finding& f) {
+            return f.code == checks::CheckCode::ArcEndOffCircle;
+        });
+        ASSERT_NE(arcOff, found.end()) << program;
+        EXPECT_NE(arcOff->message.find(named), std::string::npos) << arcOff->message;
+    }
 }
 
 TEST(Checks, MessagesNameTheWordsAndCountLines)

@@ -167,6 +167,16 @@ TEST_F(Execution, CalledBlocksSayWhereTheyAreWritten)
     ASSERT_NE(noFeed, findings.end());
     EXPECT_EQ(noFeed->line, 3);
     EXPECT_NE(noFeed->message.find("O0010 の 4 行目"), std::string::npos) << noFeed->message;
+    EXPECT_EQ(noFeed->fileLine, 0);  // another program: its listing place stands
+
+    // Below a repeated block the listing runs ahead of the file: a finding also gives the
+    // line the block is written on, for an editor to open.
+    const Outcome shifted = execute("S500 M03\nG91 G81 X10. Z-5. R2. F100 L3\nG80 G90\nG01 X1. Y\nM30\n");
+    const auto unread = std::find_if(shifted.record->findings.begin(), shifted.record->findings.end(),
+                                     [](const checks::Finding& f) { return f.code == checks::CheckCode::UnreadText; });
+    ASSERT_NE(unread, shifted.record->findings.end());
+    EXPECT_GT(unread->line, 4);
+    EXPECT_EQ(unread->fileLine, 4);
 
     // How a block is written is told once, however often it runs.
     const Outcome twice = execute("G01 X1. F100\nM98 P10 L3\nM98 P10\nM30\nO10\nG01 X2 Y\nM99\n");
