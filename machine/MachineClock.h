@@ -35,6 +35,8 @@ public:
     std::int64_t untimedHoles() const { return untimedHoles_; }
     // Returns to a reference point (or G53 moves) whose end the profile does not give.
     std::int64_t untimedReferences() const { return untimedReferences_; }
+    // Whether the planner had to count moves before it could brake them (past its queue).
+    bool estimated() const { return planner_ && planner_->estimated(); }
 
 private:
     // Minutes since the last fold, the moves brought to rest.

@@ -185,7 +185,13 @@ void MotionPlanner::push(double length, double top, double acceleration, const V
     moving_ = true;
     lastDirection_ = endDirection;
     lastTop_ = top;
-    planBackward();
+    // Planned again once the queue has doubled: a queue of a few moves at every move.
+    if (++sincePlanned_ > plannedQueue_) {
+        planBackward();
+        commit(false);
+        plannedQueue_ = queued();
+        return;
+    }
     commit(false);
 }
 
@@ -195,6 +201,7 @@ void MotionPlanner::planBackward()
     // change leaves every move before it as it was.
     double exit = 0.0;
     const std::size_t size = queued();
+    sincePlanned_ = 0;
     for (std::size_t i = size; i-- > 0;) {
         Move& m = moves_[head_ + i];
         const double reachable =
@@ -229,12 +236,15 @@ void MotionPlanner::commit(bool all)
                                      ? kUnlimited
                                      : std::sqrt(frontEntry_ * frontEntry_ + 2 * front.acceleration * front.length);
         const Move& next = moves_[head_ + 1];
-        const bool final = all || reachable <= next.maxEntry || next.maxEntry >= std::min(next.junction, next.top) ||
-                           queued() > kMaxQueued;
-        if (!final) {
+        const bool full = queued() > kMaxQueued;
+        const bool final = all || reachable <= next.maxEntry || next.maxEntry >= std::min(next.junction, next.top);
+        if (!final && !full) {
             return;
         }
-        const double exit = std::min(next.maxEntry, reachable);
+        estimated_ = estimated_ || !final;
+        // Counted early, on speeds planned on a shorter queue (or, not planned yet, braked
+        // to rest): never faster than the plan.
+        const double exit = std::isnan(next.maxEntry) ? 0.0 : std::min(next.maxEntry, reachable);
         count(front, frontEntry_, exit);
         popFront();
         frontEntry_ = exit;
@@ -266,7 +276,11 @@ void MotionPlanner::count(const Move& m, double entry, double exit)
 
 void MotionPlanner::stop()
 {
+    if (sincePlanned_ > 0) {
+        planBackward();
+    }
     commit(true);
+    plannedQueue_ = 0;
     moving_ = false;
     frontEntry_ = 0.0;
 }

@@ -7,7 +7,10 @@
 // The plan is exact with bounded memory: a move is counted as soon as nothing that can
 // follow it may change its speeds, that is once the moves queued after it can brake it
 // from the highest speed it could reach, or its exit is already capped by a corner, its
-// own top speed or a rest. The queue then holds about a braking distance of moves.
+// own top speed or a rest. The backward pass runs again only once the queue has doubled
+// since the last: speeds planned on a shorter queue are lower bounds, which may hold a
+// move back but never count it wrong, so each move is planned a bounded number of times
+// and the queue holds about two braking distances of moves.
 #pragma once
 
 #include <array>
@@ -46,10 +49,10 @@ struct PlannedMove {
 
 class MotionPlanner {
 public:
-    // Moves queued at the most. Only a machine whose braking distance spans thousands of
-    // moves reaches it; the oldest move is then planned as if the machine stopped at the
-    // end of the queue.
-    static constexpr std::size_t kMaxQueued = 4096;
+    // Moves queued at the most (about 12 MiB): two braking distances of moves a micron
+    // long on a machine that brakes over 100 mm. Past it the oldest move is planned as if
+    // the machine stopped at the end of the queue, and the times are estimates.
+    static constexpr std::size_t kMaxQueued = 1u << 18;
 
     // Sees every feed move as it is counted (for checks).
     std::function<void(const PlannedMove&)> onPlanned;
@@ -73,6 +76,9 @@ public:
     double seconds() const { return seconds_; }
     // Moves waiting to be counted.
     std::size_t queued() const { return moves_.size() - head_; }
+    // Whether a move was counted before the queue could brake it: the times are then
+    // estimates (a little long).
+    bool estimated() const { return estimated_; }
 
 private:
     struct Move {
@@ -80,7 +86,9 @@ private:
         double top = 0.0;           // highest speed, mm/s
         double acceleration = 0.0;  // mm/s² along the move
         double junction = 0.0;      // highest speed at its start, from the corner with the move before
-        double maxEntry = 0.0;      // highest entry from which the rest of the queue can still stop
+        // Highest entry from which the rest of the queue can still stop; NaN until planned
+        // (no comparison with it holds, so nothing counts on it).
+        double maxEntry = std::numeric_limits<double>::quiet_NaN();
     };
 
     void push(double length, double top, double acceleration, const Vec3& startDirection, const Vec3& endDirection);
@@ -101,6 +109,9 @@ private:
     double frontEntry_ = 0.0;  // planned speed at the start of the queue's first move
     Vec3 lastDirection_{};     // direction at the end of the last move
     double lastTop_ = 0.0;
+    std::size_t sincePlanned_ = 0;   // moves queued since the last backward pass
+    std::size_t plannedQueue_ = 0;   // the queue's length after it and the counting that follows
+    bool estimated_ = false;
 };
 
 }  // namespace machine

@@ -63,6 +63,7 @@ struct ProgramRecord {
     double machineTotal = 0.0;  // minutes on the profile's machine
     std::int64_t machineUntimedHoles = 0;  // holes before any feed: not in the machine times
     std::int64_t machineUntimedReferences = 0;  // G28/G30/G53 moves the profile gives no end for
+    bool machineEstimated = false;  // the planner's queue overflowed: the machine times are estimates
     machine::MachineProfile machine;     // the profile the machine times come from
     std::int64_t overcutCount = 0;
     std::int64_t lines = 0;     // NC lines read

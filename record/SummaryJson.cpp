@@ -161,6 +161,9 @@ std::string summaryJson(const ProgramRecord& record)
         {"messages", record.messages},
     };
     // Only where it happened, so a program without reference moves reads as it always has.
+    if (record.machineEstimated) {
+        document["total"]["machine_time_estimated"] = true;
+    }
     if (record.machineUntimedReferences > 0) {
         document["total"]["machine_untimed_moves"] = record.machineUntimedReferences;
     }

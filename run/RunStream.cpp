@@ -77,6 +77,7 @@ void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::i
     record_.machineTotal = clock_.totalMinutes();
     record_.machineUntimedHoles = clock_.untimedHoles();
     record_.machineUntimedReferences = clock_.untimedReferences();
+    record_.machineEstimated = clock_.estimated();
     // Both lists are in the stream's order of sections: each section finds its own.
     const auto& minutes = clock_.sectionMinutes();
     auto next = minutes.begin();

@@ -276,6 +276,10 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += util::formatInt(static_cast<long long>(record.machineUntimedHoles));
         out += " 個は機械時間に含まれていません。</p>\n";
     }
+    if (record.machineEstimated) {
+        out += "<p class=\"note\">動きが細かすぎて先読みしきれない箇所があり、機械時間は見積もりです"
+               " (やや長めになります)。</p>\n";
+    }
     if (record.machineUntimedReferences > 0) {
         out += "<p class=\"note\">機械原点への復帰など、マシンプロファイルに終点がない移動 ";
         out += util::formatInt(static_cast<long long>(record.machineUntimedReferences));

@@ -97,12 +97,13 @@ struct CollinearRun {
 };
 
 // A straight run in many small moves plans as one move of the whole length (accelerate,
-// cruise, brake), and the queue holds no more than a braking distance of moves.
+// cruise, brake), and the queue holds no more than about two braking distances of moves;
+// also where a braking distance spans ten thousand moves of a micron.
 TEST(MotionPlanner, CollinearRunsPlanAsOneMove)
 {
     for (const CollinearRun run : {CollinearRun{0.01, 2000, 6000, 2000}, CollinearRun{0.01, 2000, 6000, 500},
                                    CollinearRun{0.05, 2000, 3000, 500}, CollinearRun{0.5, 1000, 600, 100},
-                                   CollinearRun{0.01, 20000, 6000, 2000}}) {
+                                   CollinearRun{0.01, 20000, 6000, 2000}, CollinearRun{0.001, 40000, 10000, 1500}}) {
         MotionPlanner planner(limits(run.acceleration));
         std::size_t mostQueued = 0;
         for (int i = 0; i < run.count; ++i) {
@@ -114,8 +115,27 @@ TEST(MotionPlanner, CollinearRunsPlanAsOneMove)
         const double closed = machine::trapezoidSeconds(run.segment * run.count, 0, 0, speed, run.acceleration);
         EXPECT_NEAR(planner.seconds() / closed, 1.0, 1e-3) << run.segment << " mm, a " << run.acceleration;
         const double braking = speed * speed / (2 * run.acceleration);
-        EXPECT_LE(static_cast<double>(mostQueued), braking / run.segment + 2) << run.segment;
+        EXPECT_LE(static_cast<double>(mostQueued), 2 * braking / run.segment + 4) << run.segment;
+        EXPECT_FALSE(planner.estimated());
     }
+}
+
+// A run finer than the queue can hold (moves of a tenth of a micron, braking over 50 mm)
+// is counted as an estimate that says so: never shorter than the plan, and close to it.
+TEST(MotionPlanner, ARunFinerThanTheQueueIsAnEstimate)
+{
+    MotionPlanner planner(limits(100));
+    constexpr double kSegment = 1e-4;
+    constexpr int kCount = 600000;
+    for (int i = 0; i < kCount; ++i) {
+        planner.line({i * kSegment, 0, 0}, {(i + 1) * kSegment, 0, 0}, 6000);
+        ASSERT_LE(planner.queued(), MotionPlanner::kMaxQueued + 1);
+    }
+    planner.stop();
+    EXPECT_TRUE(planner.estimated());
+    const double closed = machine::trapezoidSeconds(kSegment * kCount, 0, 0, 100, 100);
+    EXPECT_GE(planner.seconds(), closed * (1 - 1e-9));
+    EXPECT_LE(planner.seconds(), closed * 1.5);
 }
 
 struct Corner {
