@@ -35,6 +35,9 @@ void SectionRecorder::motion(const nc::Motion& m)
         widen(facts_.spindle, speed_);
         [[fallthrough]];
     case nc::MotionKind::Rapid: {
+        if (speed_ > 0.0) {
+            widen(movingSpindle_, speed_);
+        }
         if (!moved_) {
             // The start point is read in the units of the first move.
             record_.startInch = m.inch;
@@ -148,7 +151,9 @@ void SectionRecorder::sectionEnded(const nc::Motion& end)
         section.machineTime = figures.totalTime;
         section.holes = std::move(holes_);
         section.feed = facts_.feed;
-        section.spindle = facts_.spindle;
+        // A section that cuts nothing the stream follows (a tap by G33.1) still names the
+        // S it set.
+        section.spindle = facts_.spindle ? facts_.spindle : movingSpindle_;
         section.units = units_ == 1 ? "mm" : units_ == 2 ? "inch" : units_ == 3 ? "mixed" : "";
         section.workOffsets = std::move(facts_.workOffsets);
         section.stops = std::move(facts_.stops);
@@ -160,6 +165,7 @@ void SectionRecorder::sectionEnded(const nc::Motion& end)
     }
     holes_.clear();
     facts_ = SectionRecord{};
+    movingSpindle_.reset();
     units_ = 0;
     firstLine_ = end.line + 1;
     // The classic times, until a machine clock gives its own.

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ private:
     std::string description_;
     bool awaitingComment_ = false;    // no comment on the tool change: the next comment line names it
     SectionRecord facts_;             // feed, spindle, offsets, stops, operations
+    std::optional<std::pair<double, double>> movingSpindle_;  // S above 0 in force at any move
     int units_ = 0;                   // of its moves: 1 mm, 2 inch, 3 both
     bool moved_ = false;  // a move has come: the start point's units are known
     double speed_ = 0.0;              // S in force

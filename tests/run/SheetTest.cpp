@@ -69,6 +69,18 @@ TEST_F(Sheet, OperationsAreTheCommentLinesBeforeMoves)
     EXPECT_EQ(r.record->sections[1].operations, std::vector<std::string>{"SPOT"});
 }
 
+// The spindle a section names: the S in force while it cuts; in a section that cuts
+// nothing the stream follows (a G33.1 tap), the S in force at its moves.
+TEST_F(Sheet, SpindleIsTheSpeedWhileCuttingElseWhileMoving)
+{
+    const run::RunResult r = runWith("T1 M06\nS500 M03\nG00 X0.\nS900\nG01 X5. F100\n"
+                                     "T6 M06\nS200 M03\nG00 X10.\nG33.1 Z-1. K0.05\nG00 X20.\nM30\n");
+    ASSERT_EQ(r.outcome, run::RunOutcome::Completed);
+    ASSERT_EQ(r.record->sections.size(), 2u);
+    EXPECT_EQ(r.record->sections[0].spindle, (std::pair{900.0, 900.0}));
+    EXPECT_EQ(r.record->sections[1].spindle, (std::pair{200.0, 200.0}));
+}
+
 TEST_F(Sheet, RecordHoldsProgramHolesAndOvercuts)
 {
     settings.offsetCheck = true;
