@@ -221,7 +221,6 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         }
     }
     bool unread = unreadText(number, block);
-    unreadLine_ = unread ? number : unreadLine_;
 
     // One pass over the words: points and numbers without one, codes not followed, a
     // feed given again (it arms the feed check), an arc by centre offsets (checked when
@@ -244,7 +243,6 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         }
         if (!unread && (w.noNumber || w.skipped)) {
             unread = true;
-            unreadLine_ = number;
             add(CheckCode::UnreadText, number,
                 w.noNumber ? std::string("「") + w.letter + "」の後に数値がなく、0 と読まれています"
                            : std::string("「") + w.letter + "」と数値の間の文字は読み飛ばされ、" + quoted(w.text) +
@@ -321,6 +319,7 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
         }
         pointSeen_ = pointSeen_ || (w.point && isPointEvidence(w.letter));
     }
+    unreadLine_ = unread ? number : unreadLine_;
     // An F in text that was not read (`P F15.04`: the empty P took its number) leaves the
     // feed unknown until one is read: no cut is called one without feed meanwhile.
     if (feedGiven) {
