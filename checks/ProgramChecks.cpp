@@ -127,7 +127,8 @@ bool isPointEvidence(char letter)
 
 bool isCutting(const nc::Motion& m)
 {
-    return m.kind == MotionKind::Feed || m.kind == MotionKind::Arc || m.kind == MotionKind::Hole;
+    return m.kind == MotionKind::Feed || m.kind == MotionKind::Pecks || m.kind == MotionKind::Arc ||
+           m.kind == MotionKind::Hole;
 }
 
 // Where a move reaches farthest on each axis: its end (and its start with `start`) and,
@@ -139,6 +140,13 @@ void extremes(const nc::Motion& m, bool start, Visit visit)
         visit(m.from);
     }
     visit(m.to);
+    if (m.kind == MotionKind::Pecks) {
+        // A peck backs out at most as high as the second one does (G73's may pass R).
+        nc::Point3 p = m.from;
+        p[2] = nc::peckOf(m, 2).out;
+        visit(p);
+        return;
+    }
     if (m.kind != MotionKind::Arc || !(m.sweep > 0.0) || !std::isfinite(m.startAngle)) {
         return;
     }

@@ -48,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         nc::Motion m;
         const std::uint8_t kind = in.byte();
         constexpr nc::MotionKind kKinds[] = {nc::MotionKind::Rapid, nc::MotionKind::Feed, nc::MotionKind::Arc,
-                                             nc::MotionKind::Hole, nc::MotionKind::SectionEnd};
-        m.kind = kKinds[(kind & 7) % 5];
+                                             nc::MotionKind::Hole, nc::MotionKind::SectionEnd,
+                                             nc::MotionKind::Pecks};
+        m.kind = kKinds[(kind & 7) % 6];
         m.angleIncreasing = (kind & 16) != 0;
         const int planes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
         const auto plane = static_cast<std::size_t>((kind >> 5) % 3);
@@ -65,6 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         m.startAngle = in.number();
         m.sweep = in.number();
         m.level = in.number();
+        m.peck = m.level;
+        m.retract = in.number();
+        m.count = 2 + in.byte();
         picture.add(m, in.byte());
         simplifier.add({m.from[0], m.from[1]}, kept);
     }

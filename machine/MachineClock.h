@@ -41,13 +41,16 @@ public:
 private:
     // Minutes since the last fold, the moves brought to rest.
     double foldSection();
+    // Times a Pecks motion's rapids, its feeds at `feed` (mm/min), or both in their order.
+    enum class PeckPart : std::uint8_t { Rapids, Feeds, Both };
+    void pecks(const nc::Motion& m, PeckPart part, double feed);
 
     MachineProfile profile_;
     std::optional<MotionPlanner> planner_;  // none for a classic profile
     bool inHole_ = false;                   // the last motions were a hole's
     double foldedSeconds_ = 0.0;
     std::vector<std::pair<int, double>> sectionMinutes_;
-    std::vector<std::pair<Vec3, Vec3>> pendingHoleMoves_;  // mm; waiting for a feed
+    std::vector<nc::Motion> pendingHoleMoves_;  // Feed and Pecks motions waiting for a feed
     std::int64_t untimedHoles_ = 0;
     std::int64_t untimedReferences_ = 0;
 };

@@ -32,6 +32,21 @@ double trapezoidSeconds(double length, double entry, double exit, double top, do
     return std::max(0.0, peak - entry) / acceleration + std::max(0.0, peak - exit) / acceleration + cruising / peak;
 }
 
+void MotionPlanner::lineLimits(const Vec3& direction, double feed, double& top, double& acceleration) const
+{
+    // No axis beyond its own rapid rate or acceleration.
+    top = std::min(feed, limits_.maxFeed);
+    acceleration = kUnlimited;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const double share = std::fabs(direction[k]);
+        if (share > 0.0) {
+            top = std::min(top, limits_.rapid[k] / share);
+            acceleration = std::min(acceleration, limits_.acceleration[k] / share);
+        }
+    }
+    top *= kPerMinute;
+}
+
 void MotionPlanner::line(const Vec3& from, const Vec3& to, double feed)
 {
     const Vec3 delta{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
@@ -40,17 +55,24 @@ void MotionPlanner::line(const Vec3& from, const Vec3& to, double feed)
         return;
     }
     const Vec3 u{delta[0] / length, delta[1] / length, delta[2] / length};
-    // No axis beyond its own rapid rate or acceleration.
-    double top = std::min(feed, limits_.maxFeed);
-    double acceleration = kUnlimited;
-    for (std::size_t k = 0; k < 3; ++k) {
-        const double share = std::fabs(u[k]);
-        if (share > 0.0) {
-            top = std::min(top, limits_.rapid[k] / share);
-            acceleration = std::min(acceleration, limits_.acceleration[k] / share);
-        }
+    double top = 0.0;
+    double acceleration = 0.0;
+    lineLimits(u, feed, top, acceleration);
+    push(length, top, acceleration, u, u);
+}
+
+double MotionPlanner::lineSeconds(const Vec3& from, const Vec3& to, double feed) const
+{
+    const Vec3 delta{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
+    const double length = norm(delta);
+    if (!(length > 0.0) || !std::isfinite(length)) {
+        return 0.0;
     }
-    push(length, top * kPerMinute, acceleration, u, u);
+    const Vec3 u{delta[0] / length, delta[1] / length, delta[2] / length};
+    double top = 0.0;
+    double acceleration = 0.0;
+    lineLimits(u, feed, top, acceleration);
+    return top > 0.0 ? trapezoidSeconds(length, 0.0, 0.0, top, acceleration) : 0.0;
 }
 
 void MotionPlanner::arc(const Vec3& from, const Vec3& to, int a1, int a2, double radius, double startAngle,
@@ -92,11 +114,16 @@ void MotionPlanner::arc(const Vec3& from, const Vec3& to, int a1, int a2, double
 void MotionPlanner::rapid(const Vec3& from, const Vec3& to)
 {
     stop();
+    seconds_ += rapidSeconds(from, to);
+}
+
+double MotionPlanner::rapidSeconds(const Vec3& from, const Vec3& to) const
+{
     // A move beyond any number (from coordinates near the largest double) is no move a
     // machine makes: it would make every time after it infinite.
     for (std::size_t k = 0; k < 3; ++k) {
         if (!std::isfinite(to[k] - from[k])) {
-            return;
+            return 0.0;
         }
     }
     if (!limits_.linearRapids) {
@@ -109,15 +136,14 @@ void MotionPlanner::rapid(const Vec3& from, const Vec3& to)
                                                              limits_.acceleration[k]));
             }
         }
-        seconds_ += longest;
-        return;
+        return longest;
     }
     // In a straight line at the rate and acceleration of the slowest axis that moves,
     // each axis moving its share of it (as the classic times reckon a rapid).
     const Vec3 delta{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
     const double length = norm(delta);
     if (!(length > 0.0)) {
-        return;
+        return 0.0;
     }
     double top = kUnlimited;
     double acceleration = kUnlimited;
@@ -127,7 +153,7 @@ void MotionPlanner::rapid(const Vec3& from, const Vec3& to)
             acceleration = std::min(acceleration, limits_.acceleration[k]);
         }
     }
-    seconds_ += trapezoidSeconds(length, 0.0, 0.0, top * kPerMinute, acceleration);
+    return trapezoidSeconds(length, 0.0, 0.0, top * kPerMinute, acceleration);
 }
 
 void MotionPlanner::wait(double seconds)

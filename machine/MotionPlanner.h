@@ -67,6 +67,10 @@ public:
              double startAngle, double sweep, bool angleIncreasing, double feed);
     // A rapid move, from rest to rest.
     void rapid(const Vec3& from, const Vec3& to);
+    // How long a straight feed move and a rapid take from rest to rest, counting nothing.
+    double lineSeconds(const Vec3& from, const Vec3& to, double feed) const;
+    double rapidSeconds(const Vec3& from, const Vec3& to) const;
+    const MachineLimits& limits() const { return limits_; }
     // The machine stands still: a dwell, a tool change.
     void wait(double seconds);
     // Brings the planned moves to rest and counts their time.
@@ -91,6 +95,8 @@ private:
         double maxEntry = std::numeric_limits<double>::quiet_NaN();
     };
 
+    // Top speed (mm/s) and acceleration of a feed move along a unit direction.
+    void lineLimits(const Vec3& direction, double feed, double& top, double& acceleration) const;
     void push(double length, double top, double acceleration, const Vec3& startDirection, const Vec3& endDirection);
     // The backward pass from the end of the queue, as far as anything changes.
     void planBackward();

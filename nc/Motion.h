@@ -52,7 +52,11 @@ enum class MotionKind : std::uint8_t {
     Feed,          // a straight cut from `from` to `to` at `feed`
     Arc,           // an arc (or helix) from `from` to `to`, see the arc fields
     Hole,          // a canned-cycle hole at `to` (X, Y, bottom Z), R level in `level`; its
-                   // moves follow as Rapid, Feed and Dwell motions
+                   // moves follow as Rapid, Feed, Pecks and Dwell motions
+    Pecks,         // a pecking cycle's way down from `from` (at R) to `to` (the bottom) in
+                   // `count` pecks of `peck` at `feed` (see peckOf): before each peck but
+                   // the first the tool backs out and goes back down at the rapid rate.
+                   // One motion however many pecks: what a hole costs does not grow with them
     Dwell,         // the machine waits `seconds`
     ToolChange,    // M06: `tool` comes in (after the SectionEnd of the tool it replaces);
                    // `text`: how the program describes it (the comment on its T line or on
@@ -118,6 +122,8 @@ struct Motion {
     int cycleCode = 0;
     double level = 0.0;
     bool noR = false;            // Hole: no R was ever given; the tool drills from where it is
+    double peck = 0.0;           // Pecks: the depth of each peck
+    double retract = 0.0;        // Pecks: how far the tool backs out; 0: up to R (`from`)
 
     double seconds = 0.0;        // Dwell
     double speed = 0.0;          // Spindle: S in force
@@ -130,7 +136,7 @@ struct Motion {
     std::uint8_t unknownAxes = 0;  // Reference; Rapid, Feed, Arc: axes at an assumed place
     CallEvent call = CallEvent::Pass;  // Call
     int pass = 0;                // Call
-    int count = 0;               // Call
+    std::int64_t count = 0;      // Call; Pecks
 
     // Valid only while a consumer's motion() runs: one that keeps them copies them. The
     // stream worker hands none of them to its thread. `text` is UTF-8 (the written
@@ -139,6 +145,26 @@ struct Motion {
     const WrittenBlock* block = nullptr;      // Block
     const SectionFigures* figures = nullptr;  // SectionEnd
 };
+
+// One peck of a Pecks motion, `i` from 1 to its count: the level the tool backs out to
+// before it (for i > 1), and where it starts and ends.
+struct Peck {
+    double out = 0.0;
+    double start = 0.0;
+    double end = 0.0;
+};
+
+inline Peck peckOf(const Motion& m, std::int64_t i)
+{
+    const double r = m.from[2];
+    const double bottom = m.to[2];
+    const double direction = bottom < r ? -1.0 : 1.0;
+    Peck p;
+    p.start = i == 1 ? r : r + direction * m.peck * static_cast<double>(i - 1);
+    p.end = i == m.count ? bottom : r + direction * m.peck * static_cast<double>(i);
+    p.out = m.retract == 0.0 ? r : p.start - direction * m.retract;
+    return p;
+}
 
 // A consumer of the stream. Motions arrive in program order.
 class MotionSink {

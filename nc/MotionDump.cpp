@@ -49,6 +49,7 @@ const char* kindName(MotionKind kind)
     case MotionKind::Feed: return "feed";
     case MotionKind::Arc: return "arc";
     case MotionKind::Hole: return "hole";
+    case MotionKind::Pecks: return "pecks";
     case MotionKind::Dwell: return "dwell";
     case MotionKind::ToolChange: return "tool-change";
     case MotionKind::Spindle: return "spindle";
@@ -107,6 +108,16 @@ std::string dumpLine(const Motion& m)
         field(out, "r", m.level);
         field(out, "f", m.feed);
         out += m.noR ? " no-r" : "";
+        break;
+    case MotionKind::Pecks:
+        fromTo(out, m);
+        field(out, "f", m.feed);
+        out += ' ';
+        out += util::formatInt(m.count);
+        field(out, "x", m.peck);
+        if (m.retract != 0.0) {
+            field(out, "back", m.retract);
+        }
         break;
     case MotionKind::Dwell:
         field(out, "s", m.seconds);

@@ -12,8 +12,9 @@ namespace nc {
 
 namespace {
 
-// Pecks of one hole at most: a tiny Q on a deep hole would otherwise flood the stream.
-constexpr int kMaxPecks = 100000;
+// Pecks of one hole at most, so that the count stays a whole number; past it the last
+// peck takes the rest of the depth. No consumer's work grows with the count.
+constexpr double kMaxPecks = 1e12;
 
 constexpr WordSlot kAxes[] = {WordSlot::X, WordSlot::Y, WordSlot::Z};
 
@@ -462,21 +463,22 @@ void MotionEmitter::hole(const IsoNcAnalyzer& a, double x, double y)
 
     // 2. Down to the bottom, in pecks for G73 and G83: G83 backs out to R, G73 a little.
     const double depth = std::fabs(r - bottom);
-    const double direction = bottom < r ? -1.0 : 1.0;
-    const bool pecking = code == 83 || code == 73;
     const double peck = a.peckDepth();
-    const int pecks =
-        pecking && peck > 0.0 ? static_cast<int>(std::clamp(std::ceil(depth / peck), 1.0, double(kMaxPecks))) : 1;
-    double reached = r;
-    for (int i = 1; i <= pecks; ++i) {
-        const double next = i == pecks ? bottom : r + direction * peck * i;
-        if (i > 1) {
-            const double out = code == 83 ? r : reached - direction * kPeckReturn;
-            move(MotionKind::Rapid, {x, y, reached}, {x, y, out}, 0.0, code);
-            move(MotionKind::Rapid, {x, y, out}, {x, y, reached}, 0.0, code);
-        }
-        move(MotionKind::Feed, {x, y, reached}, {x, y, next}, feed, code);
-        reached = next;
+    const bool pecking = (code == 83 || code == 73) && peck > 0.0;
+    const double pecks = pecking ? std::clamp(std::ceil(depth / peck), 1.0, kMaxPecks) : 1.0;
+    if (pecks > 1.0) {
+        Motion m;
+        m.kind = MotionKind::Pecks;
+        m.from = {x, y, r};
+        m.to = {x, y, bottom};
+        m.feed = feed;
+        m.peck = peck;
+        m.retract = code == 83 ? 0.0 : kPeckReturn;
+        m.count = static_cast<std::int64_t>(pecks);
+        m.cycleCode = code;
+        emit(m);
+    } else {
+        move(MotionKind::Feed, {x, y, r}, {x, y, bottom}, feed, code);
     }
 
     // 3. The dwell at the bottom, then back to R (G99) or the initial level (G98):

@@ -30,6 +30,7 @@ void SectionRecorder::motion(const nc::Motion& m)
         ++holes_[m.cycleCode];
         [[fallthrough]];
     case nc::MotionKind::Feed:
+    case nc::MotionKind::Pecks:
     case nc::MotionKind::Arc:
         widen(facts_.feed, m.feed);
         widen(facts_.spindle, speed_);

@@ -35,6 +35,7 @@ void SheetPictures::motion(const nc::Motion& m)
         return;
     case nc::MotionKind::Rapid:
     case nc::MotionKind::Feed:
+    case nc::MotionKind::Pecks:
     case nc::MotionKind::Arc:
     case nc::MotionKind::Hole: {
         const std::uint8_t colour = colourOf(m.tool);

@@ -149,6 +149,18 @@ void ToolpathPicture::add(const nc::Motion& m, std::uint8_t colour)
         addThroughPoints(style, m, planeView);
         break;
     }
+    case nc::MotionKind::Pecks:
+        // The column cut, and over it once the span the pecks back out and in along.
+        if (usable(m.from.data()) && usable(m.to.data())) {
+            approaches(m);
+            addLine({colour, false}, m.from.data(), m.to.data());
+            const double deepest[3] = {m.to[0], m.to[1], nc::peckOf(m, m.count).start};
+            const double highest[3] = {m.to[0], m.to[1], nc::peckOf(m, 2).out};
+            if (usable(deepest[2]) && usable(highest[2])) {
+                addLine({colour, true}, deepest, highest);
+            }
+        }
+        break;
     case nc::MotionKind::Hole:
         // The top view marks where the hole is; its moves draw it from the front.
         if (usable(m.to[0]) && usable(m.to[1])) {

@@ -32,6 +32,23 @@ std::string describe(const nc::Motion& m)
                std::to_string(m.axis2) + " centre " + util::formatGeneral(m.centre1) + "," +
                util::formatGeneral(m.centre2) + (m.angleIncreasing ? " ccw" : " cw");
         break;
+    case MotionKind::Pecks:
+        // Written out peck by peck, as the machine moves, when there are few.
+        if (m.count > 10) {
+            text = "pecks " + std::to_string(m.count);
+            break;
+        }
+        for (std::int64_t i = 1; i <= m.count; ++i) {
+            const nc::Peck p = nc::peckOf(m, i);
+            const nc::Point3 start{m.to[0], m.to[1], p.start};
+            const nc::Point3 out{m.to[0], m.to[1], p.out};
+            if (i > 1) {
+                text += "rapid " + point(start) + " > " + point(out) + " | rapid " + point(out) + " > " + point(start) + " | ";
+            }
+            text += "feed " + point(start) + " > " + point({m.to[0], m.to[1], p.end}) + " F" + util::formatGeneral(m.feed) +
+                    (i < m.count ? " | " : "");
+        }
+        break;
     case MotionKind::Hole:
         text = "hole G" + std::to_string(m.cycleCode) + " " + point(m.to) + " R" + util::formatGeneral(m.level) +
                (m.noR ? " no R" : "");
@@ -146,14 +163,18 @@ TEST(MotionEmitter, PecksBackOutToRForG83AndALittleForG73)
     const std::vector<std::string> g83 = motionsOf({"G00 X0. Y0. Z10.", "G99 G83 Z-4. R1. Q2. F50"});
     EXPECT_EQ(std::vector<std::string>(g83.begin() + 2, g83.end()),
               (std::vector<std::string>{"hole G83 0,0,-4 R1 @2/s0", "rapid 0,0,10 > 0,0,1 @2/s0",
-                                        "feed 0,0,1 > 0,0,-1 F50 @2/s0", "rapid 0,0,-1 > 0,0,1 @2/s0",
-                                        "rapid 0,0,1 > 0,0,-1 @2/s0", "feed 0,0,-1 > 0,0,-3 F50 @2/s0",
-                                        "rapid 0,0,-3 > 0,0,1 @2/s0", "rapid 0,0,1 > 0,0,-3 @2/s0",
-                                        "feed 0,0,-3 > 0,0,-4 F50 @2/s0", "rapid 0,0,-4 > 0,0,1 @2/s0"}));
+                                        "feed 0,0,1 > 0,0,-1 F50 | rapid 0,0,-1 > 0,0,1 | rapid 0,0,1 > 0,0,-1 | "
+                                        "feed 0,0,-1 > 0,0,-3 F50 | rapid 0,0,-3 > 0,0,1 | rapid 0,0,1 > 0,0,-3 | "
+                                        "feed 0,0,-3 > 0,0,-4 F50 @2/s0",
+                                        "rapid 0,0,-4 > 0,0,1 @2/s0"}));
     const std::vector<std::string> g73 = motionsOf({"G00 X0. Y0. Z10.", "G99 G73 Z-3. R1. Q2. F50"});
-    EXPECT_EQ(std::vector<std::string>(g73.begin() + 5, g73.end()),
-              (std::vector<std::string>{"rapid 0,0,-1 > 0,0,-0.8 @2/s0", "rapid 0,0,-0.8 > 0,0,-1 @2/s0",
-                                        "feed 0,0,-1 > 0,0,-3 F50 @2/s0", "rapid 0,0,-3 > 0,0,1 @2/s0"}));
+    EXPECT_EQ(std::vector<std::string>(g73.begin() + 4, g73.end()),
+              (std::vector<std::string>{"feed 0,0,1 > 0,0,-1 F50 | rapid 0,0,-1 > 0,0,-0.8 | rapid 0,0,-0.8 > 0,0,-1 | "
+                                        "feed 0,0,-1 > 0,0,-3 F50 @2/s0",
+                                        "rapid 0,0,-3 > 0,0,1 @2/s0"}));
+    // However deep the hole and small the peck, one motion: the count says how many.
+    const std::vector<std::string> deep = motionsOf({"G00 X0. Y0. Z10.", "G99 G83 Z-24000. R0.1 Q0.05 F15."});
+    EXPECT_EQ(deep.at(deep.size() - 2), "pecks 480002 @2/s0");
 }
 
 // Cycles as the control runs them: a dwell only where the cycle gives P, tapping feeds
