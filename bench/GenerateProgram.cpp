@@ -2,10 +2,18 @@
 // count: tool sections with T/M06, long G01 runs, G02/G03 arcs in all planes, full
 // circles, G81/G83 hole patterns, cutter compensation with D, comments and dwells.
 // With --raster-sections N it writes a program of N tool sections instead, each clearing
-// its own pocket of a fixture plate in zigzag passes at three depths.
+// its own pocket of a fixture plate in zigzag passes at three depths. The other forms
+// write what mould shops run: a 3D finishing raster over a dome (0.1 mm steps), a spiral
+// of micro-segments (0.004 to 0.006 mm at F6000), and a program that repeats its work
+// through subprogram calls and L counts.
 // Usage: generate-program LINES > FILE
 //        generate-program --raster-sections N > FILE
+//        generate-program --raster-3d LINES > FILE
+//        generate-program --micro-spiral LINES > FILE
+//        generate-program --calls LINES > FILE
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -116,12 +124,111 @@ int rasterSections(int sections)
     return 0;
 }
 
+// A ball mill finishing a dome 120 x 80 mm, 8 mm high, in passes along X 0.2 mm apart,
+// a point every 0.1 mm.
+int raster3d(long long lines)
+{
+    Writer out(lines - 1);
+    out.line("%");
+    out.line("O3000 (3D FINISH RASTER)");
+    out.line("(T5 BALL END MILL R1.)");
+    out.line("T5 M06");
+    out.line("G90 G54 G00 X0. Y0. S12000 M03");
+    out.line("G43 Z20. H5 M08");
+    out.line("G01 Z10. F2000.");
+    for (int pass = 0; out.more(); ++pass) {
+        const double y = 0.2 * (pass % 400);
+        for (int i = 0; i <= 1200 && out.more(); ++i) {
+            const double x = 0.1 * (pass % 2 == 0 ? i : 1200 - i);
+            const double dx = (x - 60.0) / 60.0;
+            const double dy = (y - 40.0) / 40.0;
+            const double z = 8.0 * std::max(0.0, 1.0 - dx * dx - dy * dy);
+            out.line("X" + number(x) + " Y" + number(y) + " Z" + number(z));
+        }
+    }
+    out.end("M30");
+    out.flush();
+    return 0;
+}
+
+// A spiral out from the centre in moves of 0.004 to 0.006 mm: a finishing program from a
+// CAM system that writes every point it computes.
+int microSpiral(long long lines)
+{
+    Writer out(lines - 1);
+    out.line("%");
+    out.line("O4000 (MICRO SEGMENT SPIRAL)");
+    out.line("T1 M06");
+    out.line("S8000 M03");
+    out.line("G00 X0. Y0.");
+    out.line("Z1.");
+    out.line("G01 Z-0.1 F6000.");
+    Random random;
+    double angle = 0.0;
+    double radius = 0.5;
+    char text[96];
+    while (out.more()) {
+        const double step = random.between(0.004, 0.006);
+        angle += step / radius;
+        radius += step * 0.002;
+        std::snprintf(text, sizeof text, "X%.4f Y%.4f", radius * std::cos(angle), radius * std::sin(angle));
+        out.line(text);
+    }
+    out.end("M30");
+    out.flush();
+    return 0;
+}
+
+// A fixture of parts, each machined by a subprogram the main program calls, with rows of
+// holes repeated by L and a contour pass repeated by M98's count.
+int calls(long long lines)
+{
+    Writer out(lines - 1);
+    out.line("%");
+    out.line("O5000 (CALLS AND REPEATS)");
+    out.line("T3 M06");
+    out.line("G90 G54 G00 X0. Y0. S6000 M03");
+    out.line("G43 Z20. H3");
+    // The main program's calls, then its subprograms (each part at its own place).
+    const long long parts = std::max(1LL, lines / 60);
+    for (long long p = 0; p < parts && out.more(); ++p) {
+        out.line("G90 G00 X" + number(30.0 * static_cast<double>(p % 20)) + " Y" + number(25.0 * static_cast<double>(p / 20 % 40)));
+        out.line("M98 P2" + std::to_string(5001 + p % 4));
+    }
+    out.line("G00 Z100. M05");
+    out.line("M30");
+    for (int sub = 0; sub < 4; ++sub) {
+        out.line("O" + std::to_string(5001 + sub) + " (PART " + std::to_string(sub + 1) + ")");
+        out.line("G91 G01 Z-22. F600.");
+        for (int i = 0; i < 20; ++i) {
+            out.line("X" + number(1.0 + 0.1 * i) + " Y" + number(i % 2 == 0 ? 0.5 : -0.5));
+        }
+        out.line("G02 X-4. Y0. I-2. J0.");
+        out.line("G90 G00 Z2.");
+        out.line("G91 G99 G81 X2. Z-5. R0. F200. L6");
+        out.line("G80");
+        out.line("G90 G00 Z20.");
+        out.line("M99");
+    }
+    out.flush();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 2 && std::string(argv[1]) == "--raster-sections") {
         return rasterSections(std::atoi(argv[2]));
+    }
+    if (argc > 2 && std::string(argv[1]) == "--raster-3d") {
+        return raster3d(std::atoll(argv[2]));
+    }
+    if (argc > 2 && std::string(argv[1]) == "--micro-spiral") {
+        return microSpiral(std::atoll(argv[2]));
+    }
+    if (argc > 2 && std::string(argv[1]) == "--calls") {
+        return calls(std::atoll(argv[2]));
     }
     const long long lines = argc > 1 ? std::atoll(argv[1]) : 1000000;
     Random random;

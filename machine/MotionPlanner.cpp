@@ -226,17 +226,23 @@ void MotionPlanner::planBackward()
     // The last move must be able to stop at its end. A move whose highest entry does not
     // change leaves every move before it as it was.
     double exit = 0.0;
+    bool settled = false;  // the stop at the queue's end is no limit of the machine's
     const std::size_t size = queued();
     sincePlanned_ = 0;
     for (std::size_t i = size; i-- > 0;) {
         Move& m = moves_[head_ + i];
         const double reachable =
             std::isinf(m.acceleration) ? kUnlimited : std::sqrt(exit * exit + 2 * m.acceleration * m.length);
-        const double maxEntry = std::min({m.junction, m.top, reachable});
-        if (i + 1 < size && maxEntry == m.maxEntry) {
+        const double own = std::min(m.junction, m.top);
+        const double maxEntry = std::min(own, reachable);
+        // Held by its own corner or speed, or by a move ahead so held: no move to come can
+        // raise it.
+        settled = maxEntry == own || settled;
+        if (i + 1 < size && maxEntry == m.maxEntry && settled == m.settled) {
             return;
         }
         m.maxEntry = maxEntry;
+        m.settled = settled;
         exit = maxEntry;
     }
 }
@@ -245,7 +251,8 @@ void MotionPlanner::commit(bool all)
 {
     // Forward: no move enters faster than the one before can accelerate to. A move's exit
     // is final once the next move's entry is limited by what comes before it (which is
-    // final) or by its own corner and top speed (which nothing later changes).
+    // final) or is settled: held by its own corner and top speed, or by a slower corner
+    // ahead within its braking distance, which nothing later changes.
     while (queued() > 0) {
         const Move& front = moves_[head_];
         if (queued() == 1) {
@@ -263,7 +270,7 @@ void MotionPlanner::commit(bool all)
                                      : std::sqrt(frontEntry_ * frontEntry_ + 2 * front.acceleration * front.length);
         const Move& next = moves_[head_ + 1];
         const bool full = queued() > kMaxQueued;
-        const bool final = all || reachable <= next.maxEntry || next.maxEntry >= std::min(next.junction, next.top);
+        const bool final = all || reachable <= next.maxEntry || next.settled;
         if (!final && !full) {
             return;
         }

@@ -93,6 +93,9 @@ private:
         // Highest entry from which the rest of the queue can still stop; NaN until planned
         // (no comparison with it holds, so nothing counts on it).
         double maxEntry = std::numeric_limits<double>::quiet_NaN();
+        // maxEntry is held by the move's own limits or those of a move ahead, not by the
+        // stop at the queue's end: moves queued later cannot change it.
+        bool settled = false;
     };
 
     // Top speed (mm/s) and acceleration of a feed move along a unit direction.
