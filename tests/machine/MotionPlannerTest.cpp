@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -136,6 +137,27 @@ TEST(MotionPlanner, ARunFinerThanTheQueueIsAnEstimate)
     const double closed = machine::trapezoidSeconds(kSegment * kCount, 0, 0, 100, 100);
     EXPECT_GE(planner.seconds(), closed * (1 - 1e-9));
     EXPECT_LE(planner.seconds(), closed * 1.5);
+}
+
+// A long run without rest, its speed held below the feed by corners (a zigzag whose
+// sharper turns come every few moves): each move is counted once the slower corner ahead
+// holds it, so the queue stays a braking distance long, however long the run.
+TEST(MotionPlanner, CornersAheadLetTheQueueGoOnALongRun)
+{
+    machine::MachineLimits l = limits(2000);
+    l.junctionDeviation = 0.02;
+    MotionPlanner planner(l);
+    std::size_t longest = 0;
+    Vec3 at{0, 0, 0};
+    for (int i = 0; i < 200000; ++i) {
+        const Vec3 to{at[0] + 0.1, i % 40 < 20 ? 0.0 : 0.2, 0};
+        planner.line(at, to, 2000);
+        at = to;
+        longest = std::max(longest, planner.queued());
+    }
+    planner.stop();
+    EXPECT_FALSE(planner.estimated());
+    EXPECT_LT(longest, 1000u);
 }
 
 struct Corner {
