@@ -1,5 +1,6 @@
 #include "cli/ConsoleServices.h"
 
+#include "cli/MessageSubject.h"
 #include "cli/System.h"
 #include "util/Cp932.h"
 
@@ -18,9 +19,7 @@ ConsoleServices::ConsoleServices(ConsoleConfig config, std::FILE* in, std::FILE*
 
 void ConsoleServices::print(const std::string& utf8)
 {
-    const std::string text = util::fromUtf8(utf8, config_.codeset);
-    std::fwrite(text.data(), 1, text.size(), err_);
-    std::fflush(err_);
+    system::write(err_, util::fromUtf8(utf8, config_.codeset));
 }
 
 std::optional<std::string> ConsoleServices::readLine()
@@ -46,7 +45,8 @@ util::MessageBoxService::Result ConsoleServices::showMessage(const std::string& 
     if (buttons == Buttons::OkCancel && config_.yes) {
         return Result::Ok;
     }
-    print(caption + ": " + text + "\n");
+    const std::string subject = messageSubject(text, config_.settings);
+    print(caption + ": " + text + "\n" + (subject.empty() ? "" : "  " + subject + "\n"));
     if (buttons == Buttons::Ok) {
         return Result::Ok;
     }

@@ -2,6 +2,7 @@
 // options or, on a terminal, by the user; no terminal means the cautious answer.
 #pragma once
 
+#include "run/RunSettings.h"
 #include "run/Services.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@ struct ConsoleConfig {
     bool quiet = false;
     bool interactive = false;           // standard input and error are a terminal
     std::string codeset = "UTF-8";      // the terminal's encoding
+    run::RunSettings settings;          // the run's, for the paths its messages are about
 };
 
 class ConsoleServices : public util::MessageBoxService,
@@ -35,7 +37,8 @@ public:
 
     run::Services services() { return {*this, *this, *this, *this, *this}; }
 
-    // UTF-8 text to standard error, in the terminal's encoding.
+    // UTF-8 text to standard error, in the terminal's encoding (on a Windows console,
+    // through its wide-character call).
     void print(const std::string& utf8);
 
 private:

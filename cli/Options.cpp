@@ -4,11 +4,15 @@
 #include "util/Number.h"
 
 #include <charconv>
+#include <string_view>
 #include <optional>
 
 namespace cli {
 
-const char* const kUsage =
+namespace {
+
+// The usage with its example folder; `%REPORTS%` stands for it.
+constexpr std::string_view kEnglishUsage =
     "Usage: brelvane-cli [options] NCFILE\n"
     "Analyses an NC program and writes its HTML report (index.html, jump.html, data.html)\n"
     "and its setup sheet (sheet.html); prints the paths of the report and the sheet.\n"
@@ -40,13 +44,73 @@ const char* const kUsage =
     "\n"
     "Examples:\n"
     "  brelvane-cli part.nc\n"
-    "      report and setup sheet in part.nc's folder, under Result/\n"
-    "  brelvane-cli -y -w /tmp/reports -s -50,0,100 part.nc\n"
+    "      report and setup sheet in part.nc's folder, under Result%SEP%\n"
+    "  brelvane-cli -y -w %REPORTS% -s -50,0,100 part.nc\n"
     "      start point X-50 Y0 Z100, result folder overwritten without asking\n"
     "  brelvane-cli -c --radius 1=5.0 --radius 2=3.0 part.nc\n"
     "      check compensated arcs, tool radius 5.0 for D01 and 3.0 for D02\n"
     "  brelvane-cli --machine vmc40.toml --json - part.nc\n"
-    "      machine times of a profile, all figures as JSON on standard output\n";
+    "      machine times of a profile, all figures as JSON on standard output\n"
+    "\n"
+    "Check codes (for --ignore; each explained in docs/checks.md):\n";
+
+constexpr std::string_view kJapaneseUsage =
+    "使い方: brelvane-cli [オプション] NCファイル\n"
+    "NC プログラムを解析し、HTML のレポート (index.html、jump.html、data.html) と\n"
+    "段取りシート (sheet.html) を作って、その場所を表示します。\n"
+    "\n"
+    "  -w, --workdir フォルダ    作業フォルダ (指定しなければ NC ファイルのフォルダ)\n"
+    "  -r, --result 名前         作業フォルダの中に作る結果フォルダの名前 (既定は Result)\n"
+    "  -s, --start X,Y,Z         スタート点 (既定は 0,0,200)\n"
+    "  -c, --offset-check        工具径補正の円弧を工具半径で確かめる (オフセットチェック)\n"
+    "      --radius D=値         D 番号ごとの補正量。聞かれる代わりにここで答える (何度でも)\n"
+    "  -y, --yes                 結果フォルダがあっても確かめずに上書きする\n"
+    "      --templates フォルダ  hedder.txt と index.html のあるフォルダ\n"
+    "      --open                できたレポートをブラウザで開く\n"
+    "      --json ファイル       数値をまとめて JSON で書き出す (\"-\" なら標準出力に出し、\n"
+    "                            場所は表示しない)。途中で止まった解析でも書く\n"
+    "      --no-sheet            段取りシートを作らない\n"
+    "      --machine ファイル    機械プロファイル (TOML)。その機械での加工時間も出す\n"
+    "      --ignore コード       そのプログラムチェックを行わない (何度でも)\n"
+    "      --fail-on レベル      この重要度 (error か warning) 以上の指摘があれば終了コード 3\n"
+    "  -q, --quiet               メッセージと指摘のほかは何も表示しない\n"
+    "  -h, --help                この説明を表示する\n"
+    "      --version             バージョンを表示する\n"
+    "\n"
+    "プログラムチェックの指摘は標準エラー出力に 1 件 1 行で出ます (ファイル:行: 重要度: 内容\n"
+    "[コード])。--quiet のときも出ます。\n"
+    "\n"
+    "終了コード: 0 レポートができた、1 解析が途中で止まった、2 指定の誤り (使えない機械\n"
+    "プロファイルを含む)、3 レポートはできたが --fail-on の重要度の指摘がある\n"
+    "\n"
+    "例:\n"
+    "  brelvane-cli part.nc\n"
+    "      part.nc と同じフォルダの Result%SEP% にレポートと段取りシートを作る\n"
+    "  brelvane-cli -y -w %REPORTS% -s -50,0,100 part.nc\n"
+    "      スタート点 X-50 Y0 Z100 で解析し、結果フォルダは確かめずに上書きする\n"
+    "  brelvane-cli -c --radius 1=5.0 --radius 2=3.0 part.nc\n"
+    "      補正の円弧を D01 は半径 5.0、D02 は 3.0 の工具で確かめる\n"
+    "  brelvane-cli --machine vmc40.toml --json - part.nc\n"
+    "      機械プロファイルの加工時間とすべての数値を JSON で標準出力に出す\n"
+    "\n"
+    "チェックのコード (--ignore で指定するもの。docs/checks.md に説明があります):\n";
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+}  // namespace
+
+std::string usage(bool japanese, bool windows)
+{
+    std::string text(japanese ? kJapaneseUsage : kEnglishUsage);
+    replaceAll(text, "%REPORTS%", windows ? "C:\\Reports" : "/tmp/reports");
+    replaceAll(text, "%SEP%", windows ? "\\" : "/");
+    return text;
+}
 
 namespace {
 

@@ -33,6 +33,8 @@ struct ParseResult {
 
 ParseResult parseOptions(const std::vector<std::string>& args);
 
-extern const char* const kUsage;
+// The --help text, in Japanese or English, with Windows' or Unix's folders in its
+// examples; the list of check codes follows it.
+std::string usage(bool japanese, bool windows);
 
 }  // namespace cli

@@ -2,7 +2,9 @@
 // the rest of the command line, like the run, knows no platform.
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli::system {
@@ -13,6 +15,14 @@ std::vector<std::string> arguments(int argc, char** argv);
 
 // Readies the console for the program's text and returns the encoding to write it in.
 std::string prepareConsole();
+
+// Writes text to standard output or error as it is, flushed; on a Windows console, UTF-8
+// through the console's wide-character call, so that no character is cut into bytes.
+void write(std::FILE* stream, std::string_view text);
+
+// Whether the user's language is Japanese: on Windows the user's display language, else
+// the locale's messages setting (LC_ALL, LC_MESSAGES, LANG).
+bool japaneseUser();
 
 // Whether standard input and standard error are a console someone can answer at.
 bool interactive();
@@ -28,7 +38,8 @@ bool startedFromDesktop();
 // stands beside the message boxes.
 void leaveConsole();
 
-// The desktop's message box; true when the answer is OK.
+// The desktop's message box; true when the answer is OK. A question (OK and Cancel)
+// shows the question icon, else the error or the information icon.
 bool messageBox(const std::string& text, const std::string& caption, bool okCancel, bool error);
 
 }  // namespace cli::system

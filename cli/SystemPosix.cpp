@@ -1,6 +1,7 @@
 #include "cli/System.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <langinfo.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,6 +21,24 @@ std::string prepareConsole()
     // Only the character type follows the environment: the terminal's encoding.
     std::setlocale(LC_CTYPE, "");
     return nl_langinfo(CODESET);
+}
+
+void write(std::FILE* stream, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+bool japaneseUser()
+{
+    // The first of these that is set decides, as it does for every program's messages.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            return std::string_view(value).starts_with("ja");
+        }
+    }
+    return false;
 }
 
 bool interactive()

@@ -58,6 +58,34 @@ std::string prepareConsole()
     return "UTF-8";
 }
 
+void write(std::FILE* stream, std::string_view text)
+{
+    std::fflush(stream);
+    const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (stream != stdout && stream != stderr) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+    } else if (GetConsoleMode(handle, &mode) != 0) {
+        // A console shows characters, not bytes: written a byte at a time, UTF-8 comes
+        // out as one replacement character for each.
+        const int size = static_cast<int>(text.size());
+        std::wstring wideText(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wideText.data(), static_cast<int>(wideText.size()));
+        DWORD written = 0;
+        WriteConsoleW(handle, wideText.data(), static_cast<DWORD>(wideText.size()), &written, nullptr);
+        return;
+    } else {
+        // Redirected: the same bytes as on Linux.
+        std::fwrite(text.data(), 1, text.size(), stream);
+    }
+    std::fflush(stream);
+}
+
+bool japaneseUser()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+}
+
 bool interactive()
 {
     // _isatty would count the NUL device as a terminal.
@@ -87,7 +115,8 @@ void leaveConsole()
 
 bool messageBox(const std::string& text, const std::string& caption, bool okCancel, bool error)
 {
-    const UINT type = (okCancel ? MB_OKCANCEL : MB_OK) | (error ? MB_ICONERROR : MB_ICONINFORMATION);
+    const UINT icon = okCancel ? MB_ICONQUESTION : error ? MB_ICONERROR : MB_ICONINFORMATION;
+    const UINT type = (okCancel ? MB_OKCANCEL : MB_OK) | icon;
     return MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), type) == IDOK;
 }
 

@@ -7,6 +7,7 @@
 #include "cli/System.h"
 #include "run/AnalysisRun.h"
 #include "record/SummaryJson.h"
+#include "util/Cp932.h"
 #include "util/File.h"
 
 #include <cstdio>
@@ -37,19 +38,22 @@ int main(int argc, char** argv)
     const cli::ParseResult parsed =
         cli::parseOptions(args.empty() ? std::vector<std::string>() : std::vector<std::string>(args.begin() + 1, args.end()));
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "brelvane-cli: %s\nTry 'brelvane-cli --help' for more information.\n",
-                     parsed.error.c_str());
+        cli::system::write(stderr, "brelvane-cli: " + parsed.error + "\nTry 'brelvane-cli --help' for more information.\n");
         return 2;
     }
     cli::Options options = parsed.options;
     if (options.help) {
-        std::fputs(cli::kUsage, stdout);
-        std::printf("\nCheck codes (for --ignore; each explained in docs/checks.md):\n  %s\n",
-                    checks::checkCodeList().c_str());
+#ifdef _WIN32
+        constexpr bool kWindows = true;
+#else
+        constexpr bool kWindows = false;
+#endif
+        const std::string help = cli::usage(cli::system::japaneseUser(), kWindows) + "  " + checks::checkCodeList() + "\n";
+        cli::system::write(stdout, util::fromUtf8(help, codeset));
         return 0;
     }
     if (options.version) {
-        std::puts("brelvane-cli " BRELVANE_VERSION);
+        cli::system::write(stdout, "brelvane-cli " BRELVANE_VERSION "\n");
         return 0;
     }
 
@@ -59,7 +63,7 @@ int main(int argc, char** argv)
         try {
             settings.machine = run::loadMachineProfile(options.machine);
         } catch (const machine::MachineProfileError& error) {
-            std::fprintf(stderr, "brelvane-cli: %s\n", error.what());
+            cli::system::write(stderr, std::string("brelvane-cli: ") + error.what() + "\n");
             return 2;
         }
     }
@@ -79,6 +83,7 @@ int main(int argc, char** argv)
     config.quiet = options.quiet;
     config.interactive = cli::system::interactive();
     config.codeset = codeset;
+    config.settings = settings;
     cli::ConsoleServices console(config, stdin, stderr);
 
     const run::RunResult result = run::AnalysisRun(settings, state, console.services());
@@ -97,10 +102,7 @@ int main(int argc, char** argv)
         return 1;
     }
     if (!options.quiet && !jsonToStdout) {
-        std::printf("%s\n", result.indexPage.c_str());
-        if (!result.sheet.empty()) {
-            std::printf("%s\n", result.sheet.c_str());
-        }
+        cli::system::write(stdout, result.indexPage + "\n" + (result.sheet.empty() ? "" : result.sheet + "\n"));
     }
     if (options.open && !result.opened) {
         console.showMessage("No program to open " + result.indexPage, "Shell Open", util::MessageBoxService::Buttons::Ok);

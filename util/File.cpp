@@ -57,6 +57,13 @@ std::string absolutePath(const std::string& path)
     if (path.empty()) {
         return path;
     }
+#ifdef _WIN32
+    // "\\?\C:\…" is absolute as written and taken by Windows as it stands; the
+    // library's normalising would read "\\?" as a folder of the current drive.
+    if (path.starts_with("\\\\?\\")) {
+        return path;
+    }
+#endif
     const auto absolute = std::filesystem::absolute(nativePath(path), error);
     return error ? path : utf8Path(absolute.lexically_normal());
 }

@@ -133,7 +133,8 @@ TEST(CommandLine, ExitStatuses)
 
     const auto missing = runProgram(kCli, {dir.file("none.nc")});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "ExistsFile: NCファイルは存在しません！\n");
+    // The classic message, and under it the file it means.
+    EXPECT_EQ(missing.err, "ExistsFile: NCファイルは存在しません！\n  " + util::absolutePath(dir.file("none.nc")) + "\n");
 
     EXPECT_EQ(runProgram(kCli, {"-q", dir.file("a.nc")}).exitCode, 0);
     // The result folder now exists: without a terminal and without --yes, the answer is Cancel.

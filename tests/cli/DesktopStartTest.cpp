@@ -67,7 +67,7 @@ protected:
 
 TEST_F(DesktopStart, WritesTheReportBesideTheProgramAndOpensIt)
 {
-    testsupport::writeFile(dir.file("part.nc"), "O0001\nT1 M06\nG00 X0. Y0. Z10.\nG01 Z-1. F100\nM30\n");
+    testsupport::writeFile(dir.file("part.nc"), "O0001\nT1 M06\nG00 X0. Y0. Z10. S1000 M03\nG01 Z-1. F100\nM30\n");
     EXPECT_EQ(run(dir.file("part.nc")), 0);
     const std::string index = util::joinPath(dir.file("Result"), "index.html");
     EXPECT_EQ(opened, std::vector<std::string>{index});
@@ -79,9 +79,39 @@ TEST_F(DesktopStart, SaysWhatWentWrongInAnErrorBox)
 {
     EXPECT_EQ(run(dir.file("missing.nc")), 1);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, run::messages::kNcFileMissing);
+    // The classic message, and the file it means under it.
+    EXPECT_EQ(boxes[0].text, std::string(run::messages::kNcFileMissing) + "\n\n" + dir.file("missing.nc"));
     EXPECT_FALSE(boxes[0].okCancel);
+    EXPECT_TRUE(boxes[0].error);
     EXPECT_TRUE(opened.empty());
+}
+
+// Errors the checks found are said in a box that offers the sheet listing them all.
+TEST_F(DesktopStart, ErrorFindingsOfferTheSheet)
+{
+    std::string program;
+    for (int i = 1; i <= 7; ++i) {
+        program += "G02 X" + std::to_string(5 * i) + ". Y0. I1. J0. F100\n";  // each ends off its circle
+    }
+    testsupport::writeFile(dir.file("part.nc"), "S1000 M03\n" + program + "M30\n");
+    for (const bool answerOk : {true, false}) {
+        boxes.clear();
+        opened.clear();
+        answer = answerOk;
+        std::filesystem::remove_all(util::nativePath(dir.file("Result")));
+        EXPECT_EQ(run(dir.file("part.nc")), 0);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].okCancel);
+        EXPECT_FALSE(boxes[0].error);
+        EXPECT_TRUE(boxes[0].text.starts_with("プログラムチェックでエラーが 7 件見つかりました。\n\n2 行: "))
+            << boxes[0].text;
+        EXPECT_NE(boxes[0].text.find("ほか 2 件\n"), std::string::npos) << boxes[0].text;
+        const std::string index = util::joinPath(dir.file("Result"), "index.html");
+        const std::string sheet = util::joinPath(dir.file("Result"), "sheet.html");
+        const std::vector<std::string> expected = answerOk ? std::vector<std::string>{index, sheet}
+                                                           : std::vector<std::string>{index};
+        EXPECT_EQ(opened, expected);
+    }
 }
 
 TEST_F(DesktopStart, AsksBeforeOverwritingAndStopsOnCancel)
@@ -97,7 +127,7 @@ TEST_F(DesktopStart, AsksBeforeOverwritingAndStopsOnCancel)
 
 TEST_F(DesktopStart, AReportNothingOpensIsSaid)
 {
-    testsupport::writeFile(dir.file("part.nc"), "G01 X1. F100\nM30\n");
+    testsupport::writeFile(dir.file("part.nc"), "S1000 M03\nG01 X1. F100\nM30\n");
     openWorks = false;
     EXPECT_EQ(run(dir.file("part.nc")), 0);
     ASSERT_EQ(boxes.size(), 1u);

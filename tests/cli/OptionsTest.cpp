@@ -79,3 +79,73 @@ TEST(CliOptions, HelpNeedsNoFile)
 }
 
 }  // namespace
+
+namespace {
+
+// The help in the user's language, with the folders of the system it runs on; the same
+// options in both languages.
+TEST(CliUsage, InTheUsersLanguageWithTheSystemsFolders)
+{
+    const std::string english = cli::usage(false, false);
+    const std::string japanese = cli::usage(true, true);
+    EXPECT_TRUE(english.starts_with("Usage: brelvane-cli [options] NCFILE\n"));
+    EXPECT_TRUE(japanese.starts_with("使い方: brelvane-cli [オプション] NCファイル\n"));
+    EXPECT_NE(english.find("-w /tmp/reports"), std::string::npos);
+    EXPECT_NE(cli::usage(false, true).find("-w C:\\Reports"), std::string::npos);
+    EXPECT_NE(japanese.find("Result\\ に"), std::string::npos);
+    EXPECT_EQ(japanese.find('%'), std::string::npos);
+    for (const char* option : {"--workdir", "--result", "--start", "--offset-check", "--radius", "--yes", "--templates",
+                               "--open", "--json", "--no-sheet", "--machine", "--ignore", "--fail-on", "--quiet",
+                               "--help", "--version"}) {
+        EXPECT_NE(english.find(option), std::string::npos) << option;
+        EXPECT_NE(japanese.find(option), std::string::npos) << option;
+    }
+}
+
+}  // namespace
+
+#ifndef _WIN32
+#include "cli/System.h"
+
+#include <cstdlib>
+
+namespace {
+
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides, as for any program.
+TEST(CliSystem, JapaneseFromTheFirstLocaleSettingGiven)
+{
+    struct Case {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        bool japanese;
+    };
+    const Case cases[] = {{nullptr, nullptr, "ja_JP.UTF-8", true},
+                          {nullptr, nullptr, "de_DE.UTF-8", false},
+                          {nullptr, "ja_JP.eucJP", "en_US.UTF-8", true},
+                          {"C", nullptr, "ja_JP.UTF-8", false},
+                          {"", nullptr, "ja_JP.UTF-8", true},
+                          {nullptr, nullptr, nullptr, false}};
+    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    std::string saved[3];
+    bool had[3] = {};
+    for (int k = 0; k < 3; ++k) {
+        if (const char* v = std::getenv(names[k])) {
+            saved[k] = v;
+            had[k] = true;
+        }
+    }
+    for (const Case& c : cases) {
+        const char* values[] = {c.all, c.messages, c.lang};
+        for (int k = 0; k < 3; ++k) {
+            values[k] ? setenv(names[k], values[k], 1) : unsetenv(names[k]);
+        }
+        EXPECT_EQ(cli::system::japaneseUser(), c.japanese) << (c.all ? c.all : "-") << " " << (c.lang ? c.lang : "-");
+    }
+    for (int k = 0; k < 3; ++k) {
+        had[k] ? setenv(names[k], saved[k].c_str(), 1) : unsetenv(names[k]);
+    }
+}
+
+}  // namespace
+#endif

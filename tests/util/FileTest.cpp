@@ -101,4 +101,17 @@ TEST(FileHelpers, JoinUsesThePlatformSeparator)
 #endif
 }
 
+#ifdef _WIN32
+// A path in Windows' own long form is absolute as it stands, and a folder in it is found.
+TEST(FileHelpers, TheLongPathFormStaysAsWritten)
+{
+    const testsupport::TempDir dir;
+    const std::string folder = "\\\\?\\" + util::absolutePath(dir.file(""));
+    EXPECT_EQ(util::absolutePath(folder), folder);
+    EXPECT_EQ(util::absolutePath("\\\\?\\C:\\NC\\part.nc"), "\\\\?\\C:\\NC\\part.nc");
+    EXPECT_TRUE(util::isFolder(folder));
+    EXPECT_EQ(util::folderOf("\\\\?\\C:\\NC\\part.nc"), "\\\\?\\C:\\NC");
+}
+#endif
+
 }  // namespace
