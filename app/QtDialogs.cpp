@@ -1,8 +1,8 @@
 #include "app/QtDialogs.h"
 
 #include "app/Inputtoolradius.h"
-#include "app/Messages.h"
 #include "app/QtText.h"
+#include "window/Messages.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -10,6 +10,8 @@
 #include <QUrl>
 
 namespace app {
+
+namespace messages = window::messages;
 
 util::MessageBoxService::Result QtDialogs::showMessage(const std::string& text, const std::string& caption,
                                                        Buttons buttons)

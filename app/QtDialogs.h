@@ -2,7 +2,7 @@
 // the radius prompt, the file and folder choosers, and opening the report.
 #pragma once
 
-#include "app/Dialogs.h"
+#include "window/Dialogs.h"
 
 class QWidget;
 
@@ -12,12 +12,12 @@ class QtDialogs : public util::MessageBoxService,
                   public run::ErrorDisplay,
                   public run::Shell,
                   public report::RadiusPrompt,
-                  public NcFileChooser,
+                  public window::NcFileChooser,
                   public util::FolderBrowser {
 public:
     // The owner of every dialog; set once the main window exists.
     void setOwner(QWidget* owner) { owner_ = owner; }
-    Dialogs dialogs() { return {*this, *this, *this, *this, *this, *this}; }
+    window::Dialogs dialogs() { return {*this, *this, *this, *this, *this, *this}; }
 
     Result showMessage(const std::string& text, const std::string& caption, Buttons buttons) override;
     void showError(const std::string& message) override;

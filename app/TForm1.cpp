@@ -1,12 +1,8 @@
 #include "app/TForm1.h"
 
-#include "app/Messages.h"
 #include "app/QtText.h"
 #include "app/WindowLayout.h"
-#include "run/AnalysisRun.h"
-#include "util/File.h"
-#include "util/Number.h"
-#include "util/UserError.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -14,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -28,9 +25,8 @@ namespace app {
 
 namespace {
 
-constexpr double kStartX = 0.0;
-constexpr double kStartY = 0.0;
-constexpr double kStartZ = 200.0;
+namespace messages = window::messages;
+
 constexpr std::uint64_t kProgressFrom = 4u << 20;  // smaller files finish before a dialog would help
 
 template <typename W>
@@ -43,8 +39,8 @@ W* make(QWidget* parent, const char* name)
 
 }  // namespace
 
-TForm1::TForm1(const Dialogs& dialogs, std::string programDir, QWidget* parent)
-    : QWidget(parent), dialogs_(dialogs)
+TForm1::TForm1(const window::Dialogs& dialogs, std::string programDir, QWidget* parent)
+    : QWidget(parent), state_(dialogs, std::move(programDir))
 {
     // 1. A target for files dropped from the desktop.
     setAcceptDrops(true);
@@ -52,19 +48,9 @@ TForm1::TForm1(const Dialogs& dialogs, std::string programDir, QWidget* parent)
     setWindowTitle(messages::kApplicationTitle);
     setFont(windowFont());
 
-    // 2. Entry state, radius cache and summary start empty (AppState's defaults); the
-    // templates lie beside the program.
-    state_.programDir = std::move(programDir);
-
+    // 2. The controls, showing the state's defaults: the start point, the drop prompt.
     buildControls();
-
-    // 3. The start point in general number format.
-    edInitX->setText(fromUtf8(util::formatGeneral(kStartX)));
-    edInitY->setText(fromUtf8(util::formatGeneral(kStartY)));
-    edInitZ->setText(fromUtf8(util::formatGeneral(kStartZ)));
-
-    // 4. The drop prompt.
-    Panel1->setText(QString::fromUtf8(messages::kDropPrompt));
+    showFields();
 }
 
 TForm1::~TForm1() = default;
@@ -174,76 +160,86 @@ void TForm1::buildControls()
     connect(editNcFile, &QLineEdit::editingFinished, this, &TForm1::editNcFileFinished);
 }
 
+void TForm1::takeFields()
+{
+    window::Fields& f = state_.fields;
+    f.ncFile = toUtf8(editNcFile->text());
+    f.workingDir = toUtf8(editWarkingDir->text());
+    f.resultDir = toUtf8(editResultDir->text());
+    f.startX = toUtf8(edInitX->text());
+    f.startY = toUtf8(edInitY->text());
+    f.startZ = toUtf8(edInitZ->text());
+    f.offsetCheck = rbtnOffsetOn->isChecked();
+}
+
+void TForm1::showFields()
+{
+    const window::Fields& f = state_.fields;
+    const auto show = [](QLineEdit* edit, const std::string& text) {
+        // Unchanged text is left alone: setting it would move the cursor.
+        if (toUtf8(edit->text()) != text) {
+            edit->setText(fromUtf8(text));
+        }
+    };
+    show(editNcFile, f.ncFile);
+    show(editWarkingDir, f.workingDir);
+    show(editResultDir, f.resultDir);
+    show(edInitX, f.startX);
+    show(edInitY, f.startY);
+    show(edInitZ, f.startZ);
+    (f.offsetCheck ? rbtnOffsetOn : rbtnOffsetOff)->setChecked(true);
+    Panel1->setText(fromUtf8(f.panel));
+    Panel1->setCursor(state_.hasCheckErrors() ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
 run::RunSettings TForm1::runSettings() const
 {
-    run::RunSettings settings;
-    settings.ncFile = ncFilePath_;
-    settings.workingDir = toUtf8(editWarkingDir->text());
-    settings.resultDirName = toUtf8(editResultDir->text());
-    settings.startX = toUtf8(edInitX->text());
-    settings.startY = toUtf8(edInitY->text());
-    settings.startZ = toUtf8(edInitZ->text());
-    settings.offsetCheck = rbtnOffsetOn->isChecked();
-    return settings;
+    const_cast<TForm1*>(this)->takeFields();
+    return state_.runSettings();
 }
 
 void TForm1::btnFileNameSelectClick()
 {
-    if (const auto picked = dialogs_.fileChooser.chooseNcFile(preselectedFile_, chooserFolder_)) {
-        editNcFile->setText(fromUtf8(*picked));
-        ncFilePath_ = toUtf8(editNcFile->text());
-        ncFolder_ = util::folderOf(ncFilePath_);
-        preselectedFile_ = ncFilePath_;
-        chooserFolder_ = ncFolder_;
-    }
-    if (editWarkingDir->text().isEmpty()) {
-        editWarkingDir->setText(fromUtf8(ncFolder_));
-    }
+    takeFields();
+    state_.chooseFile();
+    showFields();
 }
 
 void TForm1::editNcFileEdited(const QString& text)
 {
-    // A typed or pasted path counts as a chosen one.
-    ncFilePath_ = toUtf8(text);
-    ncFolder_ = util::folderOf(ncFilePath_);
-    preselectedFile_ = ncFilePath_;
-    chooserFolder_ = ncFolder_;
+    state_.typedFile(toUtf8(text));
 }
 
 void TForm1::editNcFileFinished()
 {
-    if (editWarkingDir->text().isEmpty() && !ncFolder_.empty()) {
-        editWarkingDir->setText(fromUtf8(ncFolder_));
-    }
+    takeFields();
+    state_.fileFieldLeft();
+    showFields();
 }
 
 void TForm1::takeArguments(const QStringList& arguments)
 {
-    QStringList files;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--grab") {
-            ++i;  // the picture's path
-        } else if (!arguments[i].startsWith("-")) {
-            files << arguments[i];
-        }
+    std::vector<std::string> args;
+    for (const QString& a : arguments) {
+        args.push_back(toUtf8(a));
     }
-    if (!files.isEmpty()) {
-        dropFiles(files);
-    }
+    takeFields();
+    state_.takeArguments(args);
+    showFields();
 }
 
 void TForm1::btnDirSelectClick()
 {
-    workingFolder_ = dialogs_.folderBrowser.browseFolder(messages::kFolderBrowserCaption, "");
-    editWarkingDir->setText(fromUtf8(workingFolder_));
+    takeFields();
+    state_.chooseFolder();
+    showFields();
 }
 
 void TForm1::BitBtn1Click()
 {
-    ncFilePath_.clear();
-    editNcFile->clear();
-    ncFolder_.clear();
-    editWarkingDir->clear();
+    takeFields();
+    state_.clear();
+    showFields();
 }
 
 void TForm1::BitBtn2Click()
@@ -255,40 +251,22 @@ void TForm1::btnStartClick()
 {
     // The window takes no input while the run works; its questions come as modal dialogs.
     setEnabled(false);
-    Panel1->setText(QString::fromUtf8(messages::kDropPrompt));
     progressCalls_ = 0;
-    const run::Services services{dialogs_.messages, dialogs_.errors, dialogs_.shell, dialogs_.radius, *this};
-    try {
-        run::RunSettings settings = runSettings();
-        // The machine profile is read for every run, so an edited one counts at once; one
-        // that cannot be used stops the run before it starts.
-        const std::string profile = machine::machineProfilePath(state_.programDir);
-        if (!profile.empty()) {
-            settings.machine = run::loadMachineProfile(profile);
-        }
-        lastRun_ = run::AnalysisRun(settings, state_, services);
-        showCheckErrors();
-    } catch (const std::exception& error) {
-        dialogs_.errors.showError(util::withClosingPeriod(error.what()));
-    }
+    takeFields();
+    state_.start(*this);
+    showFields();
     delete progressDialog_;
     progressDialog_ = nullptr;
     setEnabled(true);
 }
 
-void TForm1::showCheckErrors()
+void TForm1::mousePressEvent(QMouseEvent* event)
 {
-    // A completed run with errors says so under the drop prompt: no dialog in the way.
-    if (lastRun_.outcome != run::RunOutcome::Completed || !lastRun_.record) {
+    if (state_.hasCheckErrors() && Panel1->geometry().contains(Panel1->parentWidget()->mapFrom(this, event->pos()))) {
+        state_.openFindings();
         return;
     }
-    const auto& findings = lastRun_.record->findings;
-    const auto errors = std::count_if(findings.begin(), findings.end(),
-                                      [](const checks::Finding& f) { return f.severity == checks::Severity::Error; });
-    if (errors > 0) {
-        Panel1->setText(QString::fromUtf8(messages::kDropPrompt) + "\n\n" +
-                        QString::fromUtf8(messages::kCheckErrors).arg(errors));
-    }
+    QWidget::mousePressEvent(event);
 }
 
 void TForm1::progress(std::uint64_t bytesRead, std::uint64_t bytesTotal)
@@ -308,17 +286,13 @@ void TForm1::progress(std::uint64_t bytesRead, std::uint64_t bytesTotal)
 
 void TForm1::dropFiles(const QStringList& paths)
 {
+    std::vector<std::string> files;
     for (const QString& path : paths) {
-        ncFilePath_ = toUtf8(path);
-        ncFolder_ = util::folderOf(ncFilePath_);
-        editNcFile->setText(path);
-        preselectedFile_ = ncFilePath_;
-        chooserFolder_ = ncFolder_;
-        if (editWarkingDir->text().isEmpty()) {
-            editWarkingDir->setText(fromUtf8(ncFolder_));
-            workingFolder_ = ncFolder_;
-        }
+        files.push_back(toUtf8(path));
     }
+    takeFields();
+    state_.dropFiles(files);
+    showFields();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)

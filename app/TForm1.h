@@ -1,12 +1,8 @@
-// The main window: collects a run's settings, accepts a dropped NC file, starts the run
-// and keeps, for its whole life, what outlives one run.
+// The main window in Qt: its widgets over the toolkit-neutral WindowState, which holds
+// what the fields say, what each action does and what outlives one run.
 #pragma once
 
-#include "app/Dialogs.h"
-#include "run/AnalysisRun.h"
-#include "run/AppState.h"
-#include "run/RunSettings.h"
-#include "run/Services.h"
+#include "window/WindowState.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -28,15 +24,15 @@ class TForm1 : public QWidget, private run::Progress {
     Q_OBJECT
 
 public:
-    TForm1(const Dialogs& dialogs, std::string programDir, QWidget* parent = nullptr);
+    TForm1(const window::Dialogs& dialogs, std::string programDir, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The settings a press of the start button would take.
     run::RunSettings runSettings() const;
-    const std::string& ncFilePath() const { return ncFilePath_; }
-    const std::string& ncFolder() const { return ncFolder_; }
-    const run::AppState& appState() const { return state_; }
-    const run::RunResult& lastRun() const { return lastRun_; }
+    const std::string& ncFilePath() const { return state_.ncFilePath(); }
+    const std::string& ncFolder() const { return state_.ncFolder(); }
+    const run::AppState& appState() const { return state_.appState(); }
+    const run::RunResult& lastRun() const { return state_.lastRun(); }
 
     // Files dropped from the desktop, in the order the shell lists them.
     void dropFiles(const QStringList& paths);
@@ -81,20 +77,17 @@ public slots:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A click on the drop panel after a run that found errors opens the sheet's findings.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void buildControls();
-    void showCheckErrors();
     void progress(std::uint64_t bytesRead, std::uint64_t bytesTotal) override;
+    // What the user typed into the state, and the state into the widgets.
+    void takeFields();
+    void showFields();
 
-    Dialogs dialogs_;
-    run::AppState state_;             // templates, summary, entry state and radius cache
-    std::string ncFilePath_;          // the NC file of the next run
-    std::string ncFolder_;            // its folder, offered as working folder
-    std::string workingFolder_;       // last chosen or dropped working folder
-    std::string preselectedFile_;     // the file chooser's preselection after a drop
-    std::string chooserFolder_;       // and its initial folder
-    run::RunResult lastRun_;
+    mutable window::WindowState state_;
     QProgressDialog* progressDialog_ = nullptr;  // shown while a large file runs
     int progressCalls_ = 0;
 };

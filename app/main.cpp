@@ -2,7 +2,7 @@
 // "open with"); `brelvane --grab FILE` renders the window to a PNG and exits, so anyone can
 // look at it without a screen.
 #include "app/Inputtoolradius.h"
-#include "app/Messages.h"
+#include "window/Messages.h"
 #include "app/QtDialogs.h"
 #include "app/TForm1.h"
 #include "util/File.h"
@@ -13,8 +13,8 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(app::messages::kApplicationTitle);
-    QApplication::setApplicationDisplayName(app::messages::kApplicationTitle);
+    QApplication::setApplicationName(window::messages::kApplicationTitle);
+    QApplication::setApplicationDisplayName(window::messages::kApplicationTitle);
 
     app::QtDialogs dialogs;
     app::TForm1 form(dialogs.dialogs(), util::templatesDirectory(util::programDirectory(argv[0])));

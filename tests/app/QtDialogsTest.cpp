@@ -97,7 +97,7 @@ TEST(QtDialogs, RadiusPromptClosedByItsTitleBar)
 
 namespace {
 
-class NoFileChooser : public app::NcFileChooser {
+class NoFileChooser : public window::NcFileChooser {
 public:
     std::optional<std::string> chooseNcFile(const std::string&, const std::string&) override { return std::nullopt; }
 };
@@ -122,7 +122,7 @@ TEST(QtDialogs, RunAsksItsQuestionsInOrder)
     testsupport::FakeShell shell;
     NoFileChooser chooser;
     NoFolderBrowser browser;
-    const app::Dialogs dialogs{real, real, shell, real, chooser, browser};
+    const window::Dialogs dialogs{real, real, shell, real, chooser, browser};
     app::TForm1 form(dialogs, dir.file("templates"));
     real.setOwner(&form);
     form.dropFiles({QString::fromStdString(dir.file("part.nc"))});

@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 #include "tests/support/FakeServices.h"
+#include "tests/support/FakeWindowDialogs.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -22,31 +23,8 @@
 
 namespace {
 
-class FakeFileChooser : public app::NcFileChooser {
-public:
-    std::deque<std::optional<std::string>> answers;
-    std::vector<std::pair<std::string, std::string>> asked;  // preselected file, initial folder
-    std::optional<std::string> chooseNcFile(const std::string& file, const std::string& folder) override
-    {
-        asked.emplace_back(file, folder);
-        auto answer = answers.empty() ? std::nullopt : answers.front();
-        if (!answers.empty()) {
-            answers.pop_front();
-        }
-        return answer;
-    }
-};
-
-class FakeFolderBrowser : public util::FolderBrowser {
-public:
-    std::string answer;
-    std::vector<std::string> captions;
-    std::string browseFolder(const std::string& caption, const std::string&) override
-    {
-        captions.push_back(caption);
-        return answer;
-    }
-};
+using testsupport::FakeFileChooser;
+using testsupport::FakeFolderBrowser;
 
 class Window : public testing::Test {
 protected:
@@ -61,7 +39,7 @@ protected:
     testsupport::FakeServices fakes;
     FakeFileChooser chooser;
     FakeFolderBrowser browser;
-    app::Dialogs dialogs{fakes.messages, fakes.errors, fakes.shell, fakes.radius, chooser, browser};
+    window::Dialogs dialogs{fakes.messages, fakes.errors, fakes.shell, fakes.radius, chooser, browser};
     app::TForm1 form{dialogs, dir.file("templates")};
 };
 

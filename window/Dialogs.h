@@ -1,5 +1,5 @@
-// Everything the window asks of a person or the desktop, behind one seam: the Qt
-// implementation in QtDialogs, scripted fakes in the tests.
+// Everything the window asks of a person or the desktop, behind one seam: each front end
+// implements it with its toolkit's dialogs (Qt's, Windows' own), the tests with scripts.
 #pragma once
 
 #include "report/EntryState.h"
@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace app {
+namespace window {
 
 class NcFileChooser {
 public:
@@ -28,4 +28,4 @@ struct Dialogs {
     util::FolderBrowser& folderBrowser;
 };
 
-}  // namespace app
+}  // namespace window
