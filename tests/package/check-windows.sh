@@ -9,13 +9,18 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/brelvane-zip-XXXXXX")
 trap 'rm -rf "$root"' EXIT
 (cd "$root" && cmake -E tar xf "$zip")
 folder=$root/$(basename "$zip" .zip)
-for f in brelvane-cli.exe templates/hedder.txt templates/index.html README-windows.txt COPYRIGHT.txt \
+for f in brelvane.exe brelvane-cli.exe templates/hedder.txt templates/index.html README-windows.txt COPYRIGHT.txt \
          examples/bracket.nc examples/machines/vmc40.toml; do
   [ -s "$folder/$f" ] || { echo "FAIL: no $f in the zip"; exit 1; }
 done
-dlls=$(x86_64-w64-mingw32-objdump -p "$folder/brelvane-cli.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort -u)
-for dll in $dlls; do
-  case $dll in KERNEL32.DLL|MSVCRT.DLL|SHELL32.DLL|USER32.DLL) ;; *) echo "FAIL: needs $dll"; exit 1 ;; esac
+for exe in brelvane-cli.exe brelvane.exe; do
+  dlls=$(x86_64-w64-mingw32-objdump -p "$folder/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort -u)
+  for dll in $dlls; do
+    case $dll in
+      KERNEL32.DLL|MSVCRT.DLL|SHELL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|OLE32.DLL) ;;
+      *) echo "FAIL: $exe needs $dll"; exit 1 ;;
+    esac
+  done
 done
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 mkdir "$root/work"

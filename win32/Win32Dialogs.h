@@ -1,0 +1,38 @@
+// The window's dialogs and desktop services with Windows' own: message boxes with their
+// icons, the radius prompt, the open-file dialog and the folder chooser of today's
+// Windows, and opening a document with its program.
+#pragma once
+
+#include "window/Dialogs.h"
+
+#include <windows.h>
+
+namespace win32 {
+
+// The window class of the radius prompt, for whoever looks for it (the tests).
+inline constexpr const wchar_t* kRadiusPromptClass = L"BrelvaneRadiusPrompt";
+
+class Win32Dialogs : public util::MessageBoxService,
+                     public run::ErrorDisplay,
+                     public run::Shell,
+                     public report::RadiusPrompt,
+                     public window::NcFileChooser,
+                     public util::FolderBrowser {
+public:
+    // The owner of every dialog; set once the main window exists.
+    void setOwner(HWND owner) { owner_ = owner; }
+    window::Dialogs dialogs() { return {*this, *this, *this, *this, *this, *this}; }
+
+    Result showMessage(const std::string& text, const std::string& caption, Buttons buttons) override;
+    void showError(const std::string& message) override;
+    bool openDocument(const std::string& path) override;
+    std::optional<std::string> askRadius(int dNumber, const std::string& promptText) override;
+    std::optional<std::string> chooseNcFile(const std::string& preselectedFile,
+                                            const std::string& initialFolder) override;
+    std::string browseFolder(const std::string& caption, const std::string& root) override;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+}  // namespace win32
