@@ -34,6 +34,10 @@ bool openDocument(const std::string& path);
 // (a double-click, a file dropped on the program or its shortcut). Never here.
 bool startedFromDesktop();
 
+// Starts the window program that lies beside the command line's; false where there is
+// none (Linux: the desktop starts the window itself).
+bool startWindow(const std::string& programDir);
+
 // Lets go of the console a desktop start made for the program, so no empty black window
 // stands beside the message boxes.
 void leaveConsole();

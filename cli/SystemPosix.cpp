@@ -65,6 +65,11 @@ bool startedFromDesktop()
     return false;
 }
 
+bool startWindow(const std::string& /*programDir*/)
+{
+    return false;
+}
+
 void leaveConsole() {}
 
 bool messageBox(const std::string& /*text*/, const std::string& /*caption*/, bool /*okCancel*/, bool /*error*/)

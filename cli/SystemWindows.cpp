@@ -108,6 +108,18 @@ bool startedFromDesktop()
            isConsole(STD_OUTPUT_HANDLE);
 }
 
+bool startWindow(const std::string& programDir)
+{
+    const std::string window = util::joinPath(programDir, "brelvane.exe");
+    if (!util::isFile(window)) {
+        return false;
+    }
+    FreeConsole();
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", wide(window).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
 void leaveConsole()
 {
     FreeConsole();

@@ -28,7 +28,12 @@ bool writeJson(const std::string& target, const std::string& text)
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args = cli::system::arguments(argc, argv);
-    if (cli::isDesktopStart(args, cli::system::startedFromDesktop())) {
+    const bool fromDesktop = cli::system::startedFromDesktop();
+    // A double-click with no file wants the window, where there is one.
+    if (fromDesktop && args.size() <= 1 && cli::system::startWindow(util::programDirectory(argv[0]))) {
+        return 0;
+    }
+    if (cli::isDesktopStart(args, fromDesktop)) {
         cli::system::leaveConsole();
         return cli::runFromDesktop(args[1], util::programDirectory(argv[0]), cli::systemDesktop());
     }
