@@ -62,7 +62,7 @@ constexpr int kClientHeight = 410;
 
 }  // namespace
 
-HFONT japaneseFont(int pixels, bool bold, UINT dpi)
+const std::wstring& japaneseFontFace()
 {
     // Windows' own UI fonts first, then those a Linux desktop lends wine.
     static const std::wstring face = [] {
@@ -89,9 +89,14 @@ HFONT japaneseFont(int pixels, bool bold, UINT dpi)
         ReleaseDC(nullptr, dc);
         return found;
     }();
+    return face;
+}
+
+HFONT japaneseFont(int pixels, bool bold, UINT dpi)
+{
     return CreateFontW(-scaled(pixels, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+                       DEFAULT_PITCH | FF_DONTCARE, japaneseFontFace().c_str());
 }
 
 MainWindow::MainWindow(const window::Dialogs& dialogs, std::string programDir) : state_(dialogs, std::move(programDir))

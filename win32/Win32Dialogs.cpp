@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 
 #include <array>
+#include <vector>
 
 namespace win32 {
 
@@ -15,63 +16,105 @@ namespace {
 
 namespace messages = window::messages;
 
-// The radius prompt as designed (120 dpi): a raised panel with the question, the label,
-// the field and OK.
-struct PromptWindow {
-    HWND window = nullptr;
-    HWND edit = nullptr;
-    std::optional<std::string> answer;
-    bool done = false;
-    HFONT font = nullptr;
+// The radius prompt as a dialog of Windows' own (a template in memory, so the dialog
+// manager gives it the keyboard, the default button and its scaling for the monitor):
+// a raised panel with the question, the label, the field and OK. Places in dialog units,
+// about half the design's pixels at 120 dpi with its 9-point font.
+class DialogTemplate {
+public:
+    DialogTemplate(const wchar_t* title, short width, short height)
+    {
+        word(1);                      // DLGTEMPLATEEX
+        word(0xFFFF);
+        dword(0);                     // help id
+        dword(0);                     // extended style
+        dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_SHELLFONT | DS_CENTER);
+        countAt_ = bytes_.size();
+        word(0);                      // controls, counted as they come
+        word(0);
+        word(0);
+        word(static_cast<WORD>(width));
+        word(static_cast<WORD>(height));
+        word(0);                      // no menu
+        word(0);                      // the dialog class
+        text(title);
+        word(9);                      // 9 points
+        word(FW_NORMAL);
+        word(0);                      // not italic, default charset
+        text(japaneseFontFace().c_str());
+    }
+    void control(const wchar_t* cls, const wchar_t* title, DWORD style, short x, short y, short w, short h, WORD id)
+    {
+        while (bytes_.size() % 4 != 0) {
+            bytes_.push_back(0);
+        }
+        dword(0);                     // help id
+        dword(0);                     // extended style
+        dword(WS_CHILD | WS_VISIBLE | style);
+        for (const short v : {x, y, w, h}) {
+            word(static_cast<WORD>(v));
+        }
+        dword(id);
+        text(cls);
+        text(title);
+        word(0);                      // no creation data
+        auto* count = reinterpret_cast<WORD*>(bytes_.data() + countAt_);
+        ++*count;
+    }
+    const DLGTEMPLATE* get()
+    {
+        return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data());
+    }
+
+private:
+    void word(WORD v)
+    {
+        bytes_.push_back(static_cast<char>(v & 0xFF));
+        bytes_.push_back(static_cast<char>(v >> 8));
+    }
+    void dword(DWORD v)
+    {
+        word(static_cast<WORD>(v & 0xFFFF));
+        word(static_cast<WORD>(v >> 16));
+    }
+    void text(const wchar_t* t)
+    {
+        for (; *t != L'\0'; ++t) {
+            word(static_cast<WORD>(*t));
+        }
+        word(0);
+    }
+
+    std::vector<char> bytes_;
+    std::size_t countAt_ = 0;
 };
 
-constexpr int kOkId = IDOK;
+struct PromptState {
+    std::wstring question;
+    std::optional<std::string> answer;
+};
 
-LRESULT CALLBACK radiusProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK radiusProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* prompt = reinterpret_cast<PromptWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        break;
+    case WM_INITDIALOG: {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        const auto* state = reinterpret_cast<PromptState*>(lParam);
+        SetDlgItemTextW(dialog, kRadiusQuestionId, state->question.c_str());
+        return TRUE;  // the focus to the field, the first that takes it
+    }
     case WM_COMMAND:
-        if (prompt && (LOWORD(wParam) == kOkId || LOWORD(wParam) == IDCANCEL)) {
-            if (LOWORD(wParam) == kOkId) {
-                prompt->answer = windowText(prompt->edit);
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            auto* state = reinterpret_cast<PromptState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+            if (LOWORD(wParam) == IDOK) {
+                state->answer = windowText(GetDlgItem(dialog, kRadiusFieldId));
             }
-            prompt->done = true;
-            return 0;
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
         }
-        break;
-    case WM_CLOSE:
-        if (prompt) {
-            prompt->done = true;
-        }
-        return 0;
+        return FALSE;
     default:
-        break;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// Runs a modal window's own message loop until `done`, the owner disabled meanwhile.
-template <typename Done>
-void runModal(HWND owner, HWND dialog, Done done)
-{
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) {
-        EnableWindow(owner, FALSE);
-    }
-    MSG msg;
-    while (!done() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(dialog, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    if (ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
+        return FALSE;
     }
 }
 
@@ -147,55 +190,15 @@ bool Win32Dialogs::openDocument(const std::string& path)
 
 std::optional<std::string> Win32Dialogs::askRadius(int /*dNumber*/, const std::string& promptText)
 {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    static const ATOM registered = [instance] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = radiusProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kRadiusPromptClass;
-        return RegisterClassExW(&wc);
-    }();
-    (void)registered;
-    PromptWindow prompt;
-    const UINT dpi = owner_ ? GetDpiForWindow(owner_) : GetDpiForSystem();
-    const auto px = [dpi](int design) { return scaled(design, dpi); };
-    RECT frame{0, 0, px(383), px(152)};
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_DLGMODALFRAME, dpi);
-    RECT owner{};
-    if (owner_) {
-        GetWindowRect(owner_, &owner);
-    }
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    prompt.window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kRadiusPromptClass, L"工具径", style,
-                                    owner.left + (owner.right - owner.left - width) / 2,
-                                    owner.top + (owner.bottom - owner.top - height) / 2, width, height, owner_,
-                                    nullptr, instance, &prompt);
-    prompt.font = japaneseFont(15, false, dpi);
-    const auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD childStyle, int x, int y, int w, int h,
-                           int id) {
-        HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | childStyle, px(x), px(y), px(w), px(h),
-                                       prompt.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(prompt.font), TRUE);
-        return control;
-    };
-    child(L"STATIC", wide(promptText).c_str(), SS_CENTER | SS_CENTERIMAGE | WS_BORDER, 24, 8, 185, 41, 1);
-    child(L"STATIC", L"補正値", SS_LEFT, 16, 66, 50, 18, 2);
-    prompt.edit = child(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 72, 64, 153, 23, 3);
-    child(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 232, 64, 75, 25, kOkId);
-    ShowWindow(prompt.window, SW_SHOW);
-    SetFocus(prompt.edit);
-    runModal(owner_, prompt.window, [&prompt] { return prompt.done; });
-    DestroyWindow(prompt.window);
-    DeleteObject(prompt.font);
-    if (owner_) {
-        SetForegroundWindow(owner_);
-    }
-    return prompt.answer;
+    DialogTemplate dialog(L"工具径", 192, 76);
+    dialog.control(L"STATIC", L"", SS_CENTER | SS_CENTERIMAGE | WS_BORDER, 12, 4, 92, 20, kRadiusQuestionId);
+    dialog.control(L"STATIC", L"補正値", SS_LEFT, 8, 33, 28, 9, 2);
+    dialog.control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 36, 32, 77, 12, kRadiusFieldId);
+    dialog.control(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 116, 32, 38, 13, IDOK);
+    PromptState state{wide(promptText), std::nullopt};
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner_, radiusProc,
+                            reinterpret_cast<LPARAM>(&state));
+    return state.answer;
 }
 
 std::optional<std::string> Win32Dialogs::chooseNcFile(const std::string& preselectedFile,

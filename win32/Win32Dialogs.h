@@ -9,8 +9,9 @@
 
 namespace win32 {
 
-// The window class of the radius prompt, for whoever looks for it (the tests).
-inline constexpr const wchar_t* kRadiusPromptClass = L"BrelvaneRadiusPrompt";
+// The radius prompt's question and field, for whoever looks for them (the tests).
+inline constexpr int kRadiusQuestionId = 1;
+inline constexpr int kRadiusFieldId = 3;
 
 class Win32Dialogs : public util::MessageBoxService,
                      public run::ErrorDisplay,

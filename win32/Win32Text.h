@@ -48,5 +48,7 @@ inline int scaled(int designPixels, UINT dpi)
 // A font for the window's texts at `dpi`: the first of the Japanese UI fonts installed
 // (Windows' own, else those a Linux desktop has under wine), `pixels` high at 120 dpi.
 HFONT japaneseFont(int pixels, bool bold, UINT dpi);
+// Its face name.
+const std::wstring& japaneseFontFace();
 
 }  // namespace win32

@@ -34,16 +34,18 @@ BOOL CALLBACK answerOne(HWND hwnd, LPARAM)
 {
     wchar_t cls[64] = {};
     GetClassNameW(hwnd, cls, 64);
-    const bool prompt = std::wstring(cls) == win32::kRadiusPromptClass;
-    const bool box = std::wstring(cls) == L"#32770";
-    if (!IsWindowVisible(hwnd) || (!prompt && !box) || gAnswers.empty()) {
+    // Both are dialogs; the prompt has its field.
+    const bool dialog = std::wstring(cls) == L"#32770";
+    const bool prompt = dialog && GetDlgItem(hwnd, win32::kRadiusFieldId) != nullptr;
+    if (!IsWindowVisible(hwnd) || !dialog || gAnswers.empty()) {
         return TRUE;
     }
     const Answer answer = gAnswers.front();
     gAnswers.pop_front();
     if (prompt) {
-        SetWindowTextW(GetDlgItem(hwnd, 3), answer.text.c_str());
-        gSeen.push_back(std::wstring(L"prompt: ") + win32::wide(win32::windowText(GetDlgItem(hwnd, 1))));
+        SetWindowTextW(GetDlgItem(hwnd, win32::kRadiusFieldId), answer.text.c_str());
+        gSeen.push_back(std::wstring(L"prompt: ") +
+                        win32::wide(win32::windowText(GetDlgItem(hwnd, win32::kRadiusQuestionId))));
     } else {
         gSeen.push_back(L"box: " + win32::wide(win32::windowText(hwnd)));
     }
