@@ -73,7 +73,7 @@ void offerFindings(const run::RunResult& result, const Desktop& desktop)
     if (errors.size() > kFindingsShown) {
         text += "ほか " + util::formatInt(static_cast<long long>(errors.size() - kFindingsShown)) + " 件\n";
     }
-    text += "\n段取りシートを開いて、すべての指摘を見ますか?";
+    text += "\n段取りシートを開いて、すべての指摘を見ますか？";
     if (desktop.messageBox(text, kCaption, true, false)) {
         desktop.openDocument(result.sheet);
     }
