@@ -150,9 +150,9 @@ void WindowState::start(run::Progress& progress)
 
 void WindowState::openFindings()
 {
-    if (checkErrors_ > 0 && !lastRun_.sheet.empty() && !dialogs_.shell.openDocument(lastRun_.sheet)) {
-        dialogs_.messages.showMessage(messages::kNoHandler + lastRun_.sheet, messages::kApplicationTitle,
-                                      util::MessageBoxService::Buttons::Ok);
+    // The window's shell says itself when nothing could open the page.
+    if (checkErrors_ > 0 && !lastRun_.sheet.empty()) {
+        dialogs_.shell.openDocument(lastRun_.sheet);
     }
 }
 
