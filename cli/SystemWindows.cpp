@@ -61,23 +61,22 @@ std::string prepareConsole()
 void write(std::FILE* stream, std::string_view text)
 {
     std::fflush(stream);
+    const bool standard = stream == stdout || stream == stderr;
     const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     DWORD mode = 0;
-    if (stream != stdout && stream != stderr) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-    } else if (GetConsoleMode(handle, &mode) != 0) {
+    if (standard && GetConsoleMode(handle, &mode) != 0) {
         // A console shows characters, not bytes: written a byte at a time, UTF-8 comes
         // out as one replacement character for each.
         const int size = static_cast<int>(text.size());
-        std::wstring wideText(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)), L'\0');
+        std::wstring wideText(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
+                              L'\0');
         MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wideText.data(), static_cast<int>(wideText.size()));
         DWORD written = 0;
         WriteConsoleW(handle, wideText.data(), static_cast<DWORD>(wideText.size()), &written, nullptr);
         return;
-    } else {
-        // Redirected: the same bytes as on Linux.
-        std::fwrite(text.data(), 1, text.size(), stream);
     }
+    // Redirected, or a file: the same bytes as on Linux.
+    std::fwrite(text.data(), 1, text.size(), stream);
     std::fflush(stream);
 }
 
