@@ -14,15 +14,8 @@ namespace cli::system {
 
 namespace {
 
-std::wstring wide(const std::string& utf8)
-{
-    return util::nativePath(utf8).wstring();
-}
-
-std::string utf8(const wchar_t* text)
-{
-    return util::utf8Path(std::filesystem::path(text));
-}
+using util::fromWide;
+using util::toWide;
 
 bool isConsole(DWORD handle)
 {
@@ -41,7 +34,7 @@ std::vector<std::string> arguments(int argc, char** argv)
     }
     std::vector<std::string> args;
     for (int i = 0; i < count; ++i) {
-        args.push_back(utf8(wideArgs[i]));
+        args.push_back(fromWide(wideArgs[i]));
     }
     LocalFree(wideArgs);
     return args;
@@ -67,10 +60,7 @@ void write(std::FILE* stream, std::string_view text)
     if (standard && GetConsoleMode(handle, &mode) != 0) {
         // A console shows characters, not bytes: written a byte at a time, UTF-8 comes
         // out as one replacement character for each.
-        const int size = static_cast<int>(text.size());
-        std::wstring wideText(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
-                              L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wideText.data(), static_cast<int>(wideText.size()));
+        const std::wstring wideText = toWide(text);
         DWORD written = 0;
         WriteConsoleW(handle, wideText.data(), static_cast<DWORD>(wideText.size()), &written, nullptr);
         return;
@@ -94,7 +84,7 @@ bool interactive()
 bool openDocument(const std::string& path)
 {
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(nullptr, L"open", toWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 
@@ -115,7 +105,7 @@ bool startWindow(const std::string& programDir)
     }
     FreeConsole();
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", wide(window).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(nullptr, L"open", toWide(window).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 
@@ -128,7 +118,7 @@ bool messageBox(const std::string& text, const std::string& caption, bool okCanc
 {
     const UINT icon = okCancel ? MB_ICONQUESTION : error ? MB_ICONERROR : MB_ICONINFORMATION;
     const UINT type = (okCancel ? MB_OKCANCEL : MB_OK) | icon;
-    return MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), type) == IDOK;
+    return MessageBoxW(nullptr, toWide(text).c_str(), toWide(caption).c_str(), type) == IDOK;
 }
 
 }  // namespace cli::system

@@ -47,14 +47,29 @@ void MotionPlanner::lineLimits(const Vec3& direction, double feed, double& top, 
     top *= kPerMinute;
 }
 
-void MotionPlanner::line(const Vec3& from, const Vec3& to, double feed)
+namespace {
+
+// The length of a straight move and its unit direction; false for a move of no length.
+bool along(const Vec3& from, const Vec3& to, double& length, Vec3& unit)
 {
     const Vec3 delta{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
-    const double length = norm(delta);
+    length = norm(delta);
     if (!(length > 0.0)) {
+        return false;
+    }
+    unit = {delta[0] / length, delta[1] / length, delta[2] / length};
+    return true;
+}
+
+}  // namespace
+
+void MotionPlanner::line(const Vec3& from, const Vec3& to, double feed)
+{
+    double length = 0.0;
+    Vec3 u{};
+    if (!along(from, to, length, u)) {
         return;
     }
-    const Vec3 u{delta[0] / length, delta[1] / length, delta[2] / length};
     double top = 0.0;
     double acceleration = 0.0;
     lineLimits(u, feed, top, acceleration);
@@ -63,12 +78,11 @@ void MotionPlanner::line(const Vec3& from, const Vec3& to, double feed)
 
 double MotionPlanner::lineSeconds(const Vec3& from, const Vec3& to, double feed) const
 {
-    const Vec3 delta{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
-    const double length = norm(delta);
-    if (!(length > 0.0) || !std::isfinite(length)) {
+    double length = 0.0;
+    Vec3 u{};
+    if (!along(from, to, length, u) || !std::isfinite(length)) {
         return 0.0;
     }
-    const Vec3 u{delta[0] / length, delta[1] / length, delta[2] / length};
     double top = 0.0;
     double acceleration = 0.0;
     lineLimits(u, feed, top, acceleration);

@@ -51,6 +51,31 @@ std::string utf8Path(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
+#ifdef _WIN32
+std::wstring toWide(std::string_view utf8)
+{
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    std::wstring text(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), static_cast<int>(text.size()));
+    return text;
+}
+
+std::string fromWide(std::wstring_view text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    std::string out(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+    return out;
+}
+#endif
+
 std::string absolutePath(const std::string& path)
 {
     std::error_code error;

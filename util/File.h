@@ -24,6 +24,13 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 std::filesystem::path nativePath(std::string_view utf8);
 std::string utf8Path(const std::filesystem::path& path);
 
+#ifdef _WIN32
+// UTF-8 text as the wide characters of Windows' own calls, and back; bytes that are no
+// UTF-8 become U+FFFD, never an exception (a message may quote any text).
+std::wstring toWide(std::string_view utf8);
+std::string fromWide(std::wstring_view text);
+#endif
+
 // The path made absolute against the current folder, "." and ".." taken out; as it is
 // when empty or when that fails.
 std::string absolutePath(const std::string& path);

@@ -129,7 +129,7 @@ HWND MainWindow::create(int x, int y)
     (void)registered;
     const UINT dpi = GetDpiForSystem();
     hwnd_ = CreateWindowExW(WS_EX_ACCEPTFILES | WS_EX_CONTROLPARENT, kMainWindowClass,
-                            wide(messages::kApplicationTitle).c_str(),
+                            util::toWide(messages::kApplicationTitle).c_str(),
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, scaled(x, dpi), scaled(y, dpi),
                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     buildControls();
@@ -188,7 +188,7 @@ void MainWindow::showFields()
     const auto show = [this](Control id, const std::string& text) {
         // Unchanged text is left alone: setting it would move the caret.
         if (windowText(control(id)) != text) {
-            SetWindowTextW(control(id), wide(text).c_str());
+            SetWindowTextW(control(id), util::toWide(text).c_str());
         }
     };
     show(NcFile, f.ncFile);
@@ -275,7 +275,7 @@ void MainWindow::progress(std::uint64_t bytesRead, std::uint64_t bytesTotal)
     if (bytesTotal >= kProgressFrom) {
         const std::string text = std::string("\n") + messages::kProgressLabel + " " +
                                  std::to_string(bytesRead * 100 / bytesTotal) + "%";
-        SetWindowTextW(control(DropPanel), wide(text).c_str());
+        SetWindowTextW(control(DropPanel), util::toWide(text).c_str());
     }
     // The window is painted and moved while it waits.
     MSG msg;
@@ -292,7 +292,7 @@ void MainWindow::drop(HDROP drop)
     for (UINT i = 0; i < count; ++i) {
         std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
         path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-        paths.push_back(utf8(path));
+        paths.push_back(util::fromWide(path));
     }
     DragFinish(drop);
     takeFields();

@@ -129,7 +129,7 @@ std::optional<std::string> pick(HWND owner, bool folders, const std::string& tit
     dialog->GetOptions(&options);
     dialog->SetOptions(options | FOS_FORCEFILESYSTEM | (folders ? FOS_PICKFOLDERS : FOS_FILEMUSTEXIST));
     if (!title.empty()) {
-        dialog->SetTitle(wide(title).c_str());
+        dialog->SetTitle(util::toWide(title).c_str());
     }
     if (!folders) {
         const std::array<COMDLG_FILTERSPEC, 2> filters{{{L"NC ファイル (*.nc;*.ncf;*.tap;*.txt)", L"*.nc;*.ncf;*.tap;*.txt"},
@@ -138,21 +138,20 @@ std::optional<std::string> pick(HWND owner, bool folders, const std::string& tit
     }
     if (!initialFolder.empty()) {
         IShellItem* folder = nullptr;
-        if (SUCCEEDED(SHCreateItemFromParsingName(wide(initialFolder).c_str(), nullptr, IID_PPV_ARGS(&folder)))) {
+        if (SUCCEEDED(SHCreateItemFromParsingName(util::toWide(initialFolder).c_str(), nullptr, IID_PPV_ARGS(&folder)))) {
             dialog->SetFolder(folder);
             folder->Release();
         }
     }
     if (!preselectedFile.empty()) {
-        const std::string name = preselectedFile.substr(util::folderOf(preselectedFile).size());
-        dialog->SetFileName(wide(name.starts_with("\\") || name.starts_with("/") ? name.substr(1) : name).c_str());
+        dialog->SetFileName(util::nativePath(preselectedFile).filename().c_str());
     }
     std::optional<std::string> picked;
     IShellItem* item = nullptr;
     if (SUCCEEDED(dialog->Show(owner)) && SUCCEEDED(dialog->GetResult(&item))) {
         PWSTR path = nullptr;
         if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-            picked = utf8(path);
+            picked = util::fromWide(path);
             CoTaskMemFree(path);
         }
         item->Release();
@@ -168,12 +167,12 @@ util::MessageBoxService::Result Win32Dialogs::showMessage(const std::string& tex
 {
     // A question asks; what the run only tells, it tells of a failure.
     const UINT type = buttons == Buttons::OkCancel ? MB_OKCANCEL | MB_ICONQUESTION : MB_OK | MB_ICONERROR;
-    return MessageBoxW(owner_, wide(text).c_str(), wide(caption).c_str(), type) == IDOK ? Result::Ok : Result::Cancel;
+    return MessageBoxW(owner_, util::toWide(text).c_str(), util::toWide(caption).c_str(), type) == IDOK ? Result::Ok : Result::Cancel;
 }
 
 void Win32Dialogs::showError(const std::string& message)
 {
-    MessageBoxW(owner_, wide(message).c_str(), wide(messages::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(owner_, util::toWide(message).c_str(), util::toWide(messages::kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
 }
 
 bool Win32Dialogs::openDocument(const std::string& path)
@@ -183,7 +182,7 @@ bool Win32Dialogs::openDocument(const std::string& path)
     if (result > 32) {
         return true;
     }
-    MessageBoxW(owner_, wide(messages::kNoHandler + path).c_str(), wide(messages::kApplicationTitle).c_str(),
+    MessageBoxW(owner_, util::toWide(messages::kNoHandler + path).c_str(), util::toWide(messages::kApplicationTitle).c_str(),
                 MB_OK | MB_ICONINFORMATION);
     return false;
 }
@@ -195,7 +194,7 @@ std::optional<std::string> Win32Dialogs::askRadius(int /*dNumber*/, const std::s
     dialog.control(L"STATIC", L"補正値", SS_LEFT, 8, 33, 28, 9, 2);
     dialog.control(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 36, 32, 77, 12, kRadiusFieldId);
     dialog.control(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 116, 32, 38, 13, IDOK);
-    PromptState state{wide(promptText), std::nullopt};
+    PromptState state{util::toWide(promptText), std::nullopt};
     DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.get(), owner_, radiusProc,
                             reinterpret_cast<LPARAM>(&state));
     return state.answer;

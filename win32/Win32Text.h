@@ -1,6 +1,8 @@
-// UTF-8 texts of the program as Windows' wide strings and back, and the design's pixels
-// (given at 120 dpi) at a window's own dpi.
+// A control's text in UTF-8, and the design's pixels (given at 120 dpi) at a window's own
+// dpi. (UTF-8 and Windows' wide text meet in util::toWide and util::fromWide.)
 #pragma once
+
+#include "util/File.h"
 
 #include <windows.h>
 
@@ -9,34 +11,11 @@
 
 namespace win32 {
 
-inline std::wstring wide(std::string_view utf8)
-{
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(utf8.size());
-    std::wstring text(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), static_cast<int>(text.size()));
-    return text;
-}
-
-inline std::string utf8(std::wstring_view text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
-}
-
 inline std::string windowText(HWND control)
 {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return utf8(text);
+    return util::fromWide(text);
 }
 
 // The layout is designed at 120 dpi; each monitor shows it at its own.

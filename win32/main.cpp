@@ -24,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     int count = 0;
     if (wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count)) {
         for (int i = 0; i < count; ++i) {
-            arguments.push_back(win32::utf8(args[i]));
+            arguments.push_back(util::fromWide(args[i]));
         }
         LocalFree(args);
     }

@@ -45,9 +45,9 @@ BOOL CALLBACK answerOne(HWND hwnd, LPARAM)
     if (prompt) {
         SetWindowTextW(GetDlgItem(hwnd, win32::kRadiusFieldId), answer.text.c_str());
         gSeen.push_back(std::wstring(L"prompt: ") +
-                        win32::wide(win32::windowText(GetDlgItem(hwnd, win32::kRadiusQuestionId))));
+                        util::toWide(win32::windowText(GetDlgItem(hwnd, win32::kRadiusQuestionId))));
     } else {
-        gSeen.push_back(L"box: " + win32::wide(win32::windowText(hwnd)));
+        gSeen.push_back(L"box: " + util::toWide(win32::windowText(hwnd)));
     }
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), 0);
     return FALSE;
@@ -83,7 +83,7 @@ protected:
     }
     void type(MainWindow::Control id, const std::string& text)
     {
-        SetWindowTextW(window.control(id), win32::wide(text).c_str());
+        SetWindowTextW(window.control(id), util::toWide(text).c_str());
     }
     void press(MainWindow::Control id)
     {
@@ -138,7 +138,7 @@ TEST_F(Win32Window, TypedStartedAnsweredThenOverwriteCancelled)
     gAnswers = {{false, L"", IDCANCEL}};
     press(MainWindow::Start);
     ASSERT_EQ(gSeen.size(), 2u);
-    EXPECT_TRUE(gSeen[1].starts_with(L"box: ")) << win32::utf8(gSeen[1]);
+    EXPECT_TRUE(gSeen[1].starts_with(L"box: ")) << util::fromWide(gSeen[1]);
     EXPECT_EQ(testsupport::readFile(index), "kept");
     EXPECT_EQ(win32::windowText(window.control(MainWindow::DropPanel)), "\nNCデータをドロップ");
 }
