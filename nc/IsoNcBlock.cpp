@@ -8,6 +8,8 @@
 
 namespace nc {
 
+using util::isDigit;
+
 namespace {
 
 constexpr std::string_view kNoNumber = "0.0";
@@ -45,11 +47,6 @@ constexpr std::array<IsoNcWord, kWordSlotCount> kDefaults{{
     {'P', 2000.0},
     {'L', 1.0},
 }};
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 bool startsNumber(char c)
 {

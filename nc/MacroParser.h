@@ -5,6 +5,7 @@
 #pragma once
 
 #include "nc/Macro.h"
+#include "util/Number.h"
 
 #include <cstddef>
 #include <string>
@@ -17,10 +18,7 @@ inline bool isUpper(char c)
     return c >= 'A' && c <= 'Z';
 }
 
-inline bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+using util::isDigit;
 
 inline double orZero(const MacroValue& v)
 {

@@ -1,10 +1,13 @@
 #include "nc/ProgramFlow.h"
 
 #include "util/Kazu.h"
+#include "util/Number.h"
 
 #include <cmath>
 
 namespace nc {
+
+using util::isDigit;
 
 namespace {
 
@@ -35,11 +38,6 @@ std::size_t skipBlanks(std::string_view line, std::size_t i)
         ++i;
     }
     return i;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 }  // namespace

@@ -16,11 +16,6 @@ namespace util {
 
 namespace {
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 std::string_view trimBlanks(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ') {

@@ -12,6 +12,12 @@
 
 namespace util {
 
+// An ASCII digit, whatever the locale says (NC text is bytes, not characters).
+inline constexpr bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // A number text is [+-]?(digits[.digits] | .digits), with blanks allowed around it.
 // A value beyond the range of a double is no number; one too small to hold reads as 0.
 std::optional<double> tryParseDouble(std::string_view text);

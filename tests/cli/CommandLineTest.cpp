@@ -2,6 +2,7 @@
 // of the shared corpus.
 #include "report/RunSummary.h"
 #include "tests/support/Golden.h"
+#include "tests/cli/Cli.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "util/Cp932.h"
@@ -17,7 +18,7 @@ namespace {
 
 using testsupport::runProgram;
 
-const std::string kCli = BRELVANE_CLI;
+using testsupport::kCli;
 
 // The JSON summary against expected/summary.json of the golden case, where the input's
 // path is "@INPUT@" and the time of the analysis "@TIME@": the same figures on every

@@ -2,6 +2,7 @@
 // that cannot be used.
 #include "checks/Finding.h"
 #include "machine/MachineProfile.h"
+#include "tests/cli/Cli.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 using testsupport::runProgram;
 
-const std::string kCli = BRELVANE_CLI;
+using testsupport::kCli;
 
 // A machine whose rapids never limit a feed: 100 mm/s² on every axis.
 constexpr const char* kProfile = "name = \"test\"\njunction_deviation = 0.01\n"
