@@ -143,6 +143,7 @@ bool CellFill::blocksFull(std::int64_t band, std::int64_t firstColumn, std::int6
 
 std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY)
 {
+    unpack();
     // The part inside the clip box (Liang-Barsky).
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
@@ -225,6 +226,7 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
 
 void CellFill::doubleCell()
 {
+    unpack();
     CellFill coarser(2 * cell_);
     forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
         coarser.setSpan(row >> 1, first >> 1, last >> 1);
@@ -234,6 +236,11 @@ void CellFill::doubleCell()
 
 bool CellFill::contains(std::int64_t column, std::int64_t row) const
 {
+    if (packed_) {
+        return std::any_of(rectangles_.begin(), rectangles_.end(), [&](const Rectangle& r) {
+            return r.firstRow <= row && row <= r.lastRow && r.firstColumn <= column && column <= r.lastColumn;
+        });
+    }
     return (cells_.word(row, column >> 6) >> (column & 63) & 1U) != 0;
 }
 
@@ -246,8 +253,47 @@ std::size_t CellFill::rectangleCount() const
     return rectangleCount_;
 }
 
+void CellFill::compact()
+{
+    if (packed_) {
+        return;
+    }
+    rectangles_ = rectangles();
+    rectangles_.shrink_to_fit();
+    rectangleCount_ = rectangles_.size();
+    counted_ = true;
+    cells_ = {};
+    full_ = {};
+    packed_ = true;
+}
+
+CellFill CellFill::unpacked() const
+{
+    CellFill cells(cell_);
+    for (const Rectangle& r : rectangles_) {
+        for (std::int64_t row = r.firstRow; row <= r.lastRow; ++row) {
+            cells.cells_.setSpan(row, r.firstColumn, r.lastColumn, [](std::int64_t, std::uint64_t, std::uint64_t) {});
+        }
+    }
+    return cells;
+}
+
+void CellFill::unpack()
+{
+    if (!packed_) {
+        return;
+    }
+    // The blocks known to be full are not brought back: a compacted fill never had them.
+    cells_ = unpacked().cells_;
+    rectangles_ = {};
+    packed_ = false;
+}
+
 std::vector<CellFill::Rectangle> CellFill::rectangles() const
 {
+    if (packed_) {
+        return rectangles_;
+    }
     std::vector<Rectangle> done;
     std::vector<Rectangle> open;  // the last row's runs, each with the row it began on
     std::vector<Rectangle> row;

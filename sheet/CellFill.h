@@ -20,7 +20,7 @@ public:
     explicit CellFill(double cell) : cell_(cell) {}
 
     double cell() const { return cell_; }
-    bool empty() const { return cells_.rows.empty(); }
+    bool empty() const { return packed_ ? rectangles_.empty() : cells_.rows.empty(); }
 
     // Marks every cell the segment passes through, as far as it runs inside `clip` (a
     // rapid from far away marks only what can be seen). Returns the rows it had to mark:
@@ -28,21 +28,19 @@ public:
     std::size_t addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY);
     // Each cell becomes the cell of twice the size that holds it.
     void doubleCell();
-    // Gives back what only marking more cells needs (a picture that is done).
-    void compact()
-    {
-        full_ = {};
-        for (Row& row : cells_.rows) {
-            row.words.shrink_to_fit();
-        }
-        cells_.rows.shrink_to_fit();
-    }
+    // Keeps the cells as their rectangles, a small part of the rows of bits they fill (a
+    // picture that is done); marking more brings the rows back as they were.
+    void compact();
     bool contains(std::int64_t column, std::int64_t row) const;
 
     // The filled cells row by row, bottom up, as runs [first, last] of columns.
     template <typename F>
     void forEachRun(F&& f) const
     {
+        if (packed_) {
+            unpacked().forEachRun(f);
+            return;
+        }
         constexpr std::uint64_t kAll = ~std::uint64_t{0};
         for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
             const Row& row = cells_.rows[r];
@@ -103,6 +101,9 @@ private:
         void setSpan(std::int64_t row, std::int64_t first, std::int64_t last, F&& filled);
     };
     void setSpan(std::int64_t row, std::int64_t first, std::int64_t last);
+    // The rows of bits of packed cells, as compact() found them.
+    CellFill unpacked() const;
+    void unpack();
     // Marks the blocks of 8 by 8 cells that word `w` of `row` completed going from
     // `before` to `after`.
     void blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after);
@@ -113,6 +114,8 @@ private:
     mutable bool counted_ = true;  // rectangleCount_ is that of the cells now
     Grid cells_;
     Grid full_;  // a bit for each block of 8 rows by 8 columns whose cells are all set
+    bool packed_ = false;  // the cells are only rectangles_ (cells_ is empty)
+    std::vector<Rectangle> rectangles_;
 };
 
 }  // namespace sheet

@@ -301,6 +301,9 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         if (i < sections.size() && !sections[i].empty()) {
             sections[i].fit(perSection);
             out += pictureSvg(sections[i], 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
+            // Drawn: its cells go back to rectangles, so that two hundred of them never
+            // hold their rows of bits at once.
+            sections[i].compact();
         }
         out += "</section>\n";
     }

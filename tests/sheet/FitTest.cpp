@@ -520,4 +520,53 @@ TEST(CellFill, RectanglesHoldExactlyTheMarkedCellsAtEverySize)
     }
 }
 
+
+// A picture that is done keeps its cells as rectangles; one fitted again goes on from the
+// very cells it had, whether it marks more lines or doubles its cells.
+TEST(CellFill, CompactedCellsGoOnAsTheyWere)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> coordinate(-3.0, 3.0);
+    const auto line = [&](sheet::CellFill& a, sheet::CellFill& b) {
+        const Point p{coordinate(random), coordinate(random)};
+        const Point q{coordinate(random), coordinate(random)};
+        a.addSegment(p, q, -2.5, -2.5, 2.5, 2.5);
+        b.addSegment(p, q, -2.5, -2.5, 2.5, 2.5);
+    };
+    const auto same = [](const sheet::CellFill& a, const sheet::CellFill& b) {
+        const auto ra = a.rectangles();
+        const auto rb = b.rectangles();
+        ASSERT_EQ(ra.size(), rb.size());
+        ASSERT_EQ(a.rectangleCount(), b.rectangleCount());
+        for (std::size_t i = 0; i < ra.size(); ++i) {
+            EXPECT_TRUE(ra[i].firstRow == rb[i].firstRow && ra[i].lastRow == rb[i].lastRow &&
+                        ra[i].firstColumn == rb[i].firstColumn && ra[i].lastColumn == rb[i].lastColumn)
+                << "rectangle " << i;
+        }
+    };
+    for (const int lines : {0, 1, 40, 400}) {
+        sheet::CellFill kept(0.0625);
+        sheet::CellFill packed(0.0625);
+        for (int i = 0; i < lines; ++i) {
+            line(kept, packed);
+        }
+        packed.compact();
+        EXPECT_EQ(packed.empty(), kept.empty());
+        same(kept, packed);
+        for (std::int64_t row = -45; row < 45; row += 3) {
+            for (std::int64_t column = -45; column < 45; column += 2) {
+                ASSERT_EQ(packed.contains(column, row), kept.contains(column, row)) << lines << " lines";
+            }
+        }
+        // Marking more, compacting twice, doubling: the same cells all along.
+        line(kept, packed);
+        same(kept, packed);
+        packed.compact();
+        packed.compact();
+        kept.doubleCell();
+        packed.doubleCell();
+        same(kept, packed);
+        EXPECT_EQ(packed.cell(), kept.cell());
+    }
+}
 }  // namespace
