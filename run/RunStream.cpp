@@ -38,13 +38,16 @@ RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record,
     emitter_.addSink(recorder_);
     emitter_.addSink(checks_);
     if (settings.writeSheet) {
-        worker_.addSink(pictures_);
+        wholeWorker_.addSink(pictures_.wholeSink());
+        sectionsWorker_.addSink(pictures_.sectionsSink());
     }
     if (!clock_.isClassic()) {
-        worker_.addSink(clock_);
+        clockWorker_.addSink(clock_);
     }
-    if (worker_.hasSinks()) {
-        emitter_.addSink(worker_);
+    for (StreamWorker* worker : {&wholeWorker_, &sectionsWorker_, &clockWorker_}) {
+        if (worker->hasSinks()) {
+            emitter_.addSink(*worker);
+        }
     }
 }
 
@@ -70,7 +73,9 @@ void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::i
     record_.overcutCount = std::count_if(record_.findings.begin(), record_.findings.end(), [](const checks::Finding& f) {
         return f.code == checks::CheckCode::Overcut;
     });
-    worker_.finish();
+    for (StreamWorker* worker : {&wholeWorker_, &sectionsWorker_, &clockWorker_}) {
+        worker->finish();
+    }
     if (clock_.isClassic()) {
         return;
     }

@@ -15,6 +15,24 @@
 
 namespace sheet {
 
+// Which colour each tool draws in: in turn, in the order the tools first draw.
+class ToolColours {
+public:
+    std::uint8_t colourOf(int tool);
+    // Tools past the colours' count: their colour is another's, so their number is marked
+    // once, where they first cut.
+    bool takeUnmarked(int tool) { return !unmarked_.empty() && unmarked_.erase(tool) > 0; }
+    const std::vector<int>& order() const { return order_; }
+    std::uint8_t at(int tool) const { return colours_.at(tool); }
+
+private:
+    std::map<int, std::uint8_t> colours_;  // tool: colour
+    int lastTool_ = 0;                     // the tool asked for last, and its colour
+    std::uint8_t lastColour_ = 0;
+    std::vector<int> order_;  // the tools in the order they are first drawn
+    std::set<int> unmarked_;  // tools past the colours' count whose number waits for their first cut
+};
+
 class SheetPictures : public nc::MotionSink {
 public:
     // The whole program's picture and all section pictures together stay within these.
@@ -23,11 +41,20 @@ public:
     // The sheet shows this many sections at most; later ones get no picture.
     static constexpr std::size_t kMaxSectionPictures = 200;
 
-    void motion(const nc::Motion& motion) override;
+    // Both halves at once.
+    void motion(const nc::Motion& motion) override
+    {
+        whole_.motion(motion);
+        sections_.motion(motion);
+    }
+    // The whole program's picture and the section pictures each take the whole stream and
+    // share nothing: each may be drawn on a thread of its own.
+    nc::MotionSink& wholeSink() { return whole_; }
+    nc::MotionSink& sectionsSink() { return sections_; }
 
-    ToolpathPicture& wholePicture() { return whole_; }
+    ToolpathPicture& wholePicture() { return whole_.picture; }
     // One for each section kept, in order, up to kMaxSectionPictures.
-    std::vector<ToolpathPicture>& sectionPictures() { return sections_; }
+    std::vector<ToolpathPicture>& sectionPictures() { return sections_.kept; }
     // One entry per tool, in the order they are first drawn: the tool and the description
     // of its first section, HTML-escaped, and its colour.
     struct LegendEntry {
@@ -37,18 +64,22 @@ public:
     std::vector<LegendEntry> legend(const record::ProgramRecord& record) const;
 
 private:
-    std::uint8_t colourOf(int tool);
-    void keepSectionsWithinBudget();
-
-    ToolpathPicture whole_{kPictureBudget};
-    ToolpathPicture current_{kPictureBudget};
-    std::vector<ToolpathPicture> sections_;
-    std::size_t sectionsSize_ = 0;  // their estimated sizes together
-    std::map<int, std::uint8_t> colours_;  // tool: colour
-    int lastTool_ = 0;                     // the tool asked for last, and its colour
-    std::uint8_t lastColour_ = 0;
-    std::vector<int> order_;  // the tools in the order they are first drawn
-    std::set<int> unmarked_;  // tools past the colours' count whose number waits for their first cut
+    struct Whole : nc::MotionSink {
+        void motion(const nc::Motion& motion) override;
+        ToolpathPicture picture{kPictureBudget};
+        ToolColours colours;
+    };
+    struct Sections : nc::MotionSink {
+        void motion(const nc::Motion& motion) override;
+        void keepWithinBudget();
+        ToolpathPicture current{kPictureBudget};
+        std::vector<ToolpathPicture> kept;
+        std::size_t keptSize = 0;  // their estimated sizes together
+        ToolColours colours;
+    };
+    Whole whole_;
+    // On cache lines of their own: the two may be drawn on two threads.
+    alignas(64) Sections sections_;
 };
 
 }  // namespace sheet
