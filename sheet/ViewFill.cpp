@@ -100,9 +100,17 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
     };
     Point previous = stroke.vertices.front().p;
     segment(previous, previous);
+    // A move is taken when (counter / run) % every is 0: where the counter stands within
+    // its period of run * every, kept as it goes (two divisions a move were most of the
+    // cost of a sample).
+    const std::size_t period = run * every;
+    std::size_t phase = counter % period;
+    counter += stroke.vertices.size() - 1;
     for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {
         const Vertex& v = stroke.vertices[i];
-        if ((counter++ / run) % every != 0) {
+        const bool taken = phase < run;
+        phase = phase + 1 == period ? 0 : phase + 1;
+        if (!taken) {
             previous = v.p;
             continue;
         }
