@@ -70,13 +70,26 @@ void SheetPictures::Sections::motion(const nc::Motion& m)
     if (m.kind != nc::MotionKind::SectionEnd) {
         return;
     }
-    if (m.keep && kept.size() < kMaxSectionPictures) {
+    if (m.keep && handed < kMaxSectionPictures) {
+        ++handed;
         current.compact();
-        keptSize += current.estimatedSize();
-        kept.push_back(std::move(current));
-        keepWithinBudget();
+        // While all of them fit there is nothing to keep them within: no thread for that
+        // (most programs, and every small one).
+        if (!keeper.started() && keptSize + current.estimatedSize() <= kSectionPicturesBudget) {
+            keep(current);
+        } else {
+            handing.push_back(std::move(current));
+            keeper.handOver(handing);
+        }
     }
     current = ToolpathPicture(kPictureBudget);
+}
+
+void SheetPictures::Sections::keep(ToolpathPicture& picture)
+{
+    keptSize += picture.estimatedSize();
+    kept.push_back(std::move(picture));
+    keepWithinBudget();
 }
 
 void SheetPictures::Sections::keepWithinBudget()

@@ -6,6 +6,7 @@
 #include "nc/Motion.h"
 #include "record/ProgramRecord.h"
 #include "sheet/ToolpathPicture.h"
+#include "util/HandOff.h"
 
 #include <cstdint>
 #include <map>
@@ -54,7 +55,7 @@ public:
 
     ToolpathPicture& wholePicture() { return whole_.picture; }
     // One for each section kept, in order, up to kMaxSectionPictures.
-    std::vector<ToolpathPicture>& sectionPictures() { return sections_.kept; }
+    std::vector<ToolpathPicture>& sectionPictures() { return sections_.keptPictures(); }
     // One entry per tool, in the order they are first drawn: the tool and the description
     // of its first section, HTML-escaped, and its colour.
     struct LegendEntry {
@@ -69,13 +70,34 @@ private:
         ToolpathPicture picture{kPictureBudget};
         ToolColours colours;
     };
+    // Each section's picture is drawn as its moves come; when the section ends and the
+    // pictures no longer fit their budget, it is handed to a thread of its own that keeps
+    // them within it, in the order they came, while the next one is drawn.
     struct Sections : nc::MotionSink {
         void motion(const nc::Motion& motion) override;
+        // On the keeper's thread once it runs.
+        void keep(ToolpathPicture& picture);
         void keepWithinBudget();
+        // Waits until every picture handed over is kept.
+        std::vector<ToolpathPicture>& keptPictures()
+        {
+            keeper.finish();
+            return kept;
+        }
         ToolpathPicture current{kPictureBudget};
+        std::size_t handed = 0;                // pictures kept or handed to the keeper
+        std::vector<ToolpathPicture> handing;  // the one being handed over
         std::vector<ToolpathPicture> kept;
         std::size_t keptSize = 0;  // their estimated sizes together
         ToolColours colours;
+        // Last: its thread stops before what it reaches goes.
+        // One picture waits at most: each holds up to a whole budget of strokes.
+        util::HandOff<std::vector<ToolpathPicture>> keeper{[this](std::vector<ToolpathPicture>& batch) {
+                                                               for (ToolpathPicture& picture : batch) {
+                                                                   keep(picture);
+                                                               }
+                                                           },
+                                                           1};
     };
     Whole whole_;
     // On cache lines of their own: the two may be drawn on two threads.

@@ -29,8 +29,12 @@ namespace util {
 template <class Batch>
 class HandOff {
 public:
-    // `work` runs on the thread, once per batch. Batch has clear().
-    explicit HandOff(std::function<void(Batch&)> work) : work_(std::move(work)) {}
+    // `work` runs on the thread, once per batch. Batch has clear(). `waiting`: how many
+    // batches may wait at most (large batches want few).
+    explicit HandOff(std::function<void(Batch&)> work, std::size_t waiting = kWaiting)
+        : work_(std::move(work)), waiting_(waiting)
+    {
+    }
     // Without finish(): stops the thread after the batch it is working on, and the
     // batches still waiting are dropped (a run that ends early keeps what was done).
     ~HandOff()
@@ -58,7 +62,7 @@ public:
             thread_ = std::thread(&HandOff::loop, this);
         }
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ready_.size() < kWaiting; });
+        changed_.wait(lock, [this] { return ready_.size() < waiting_; });
         ready_.push_back(std::move(filled));
         if (spare_.empty()) {
             filled = Batch();
@@ -116,6 +120,7 @@ private:
     static constexpr std::size_t kWaiting = 4;  // batches handed over and not yet taken, at most
 
     std::function<void(Batch&)> work_;
+    std::size_t waiting_;
     std::deque<Batch> ready_;  // handed over, not yet taken
     std::vector<Batch> spare_; // done with, cleared, to be filled again
     bool working_ = false;     // the thread holds a batch
