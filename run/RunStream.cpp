@@ -38,16 +38,13 @@ RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record,
     emitter_.addSink(recorder_);
     emitter_.addSink(checks_);
     if (settings.writeSheet) {
-        wholeWorker_.addSink(pictures_.wholeSink());
-        sectionsWorker_.addSink(pictures_.sectionsSink());
+        worker_.addSink(pictures_);
     }
     if (!clock_.isClassic()) {
-        clockWorker_.addSink(clock_);
+        worker_.addSink(clock_);
     }
-    for (StreamWorker* worker : {&wholeWorker_, &sectionsWorker_, &clockWorker_}) {
-        if (worker->hasSinks()) {
-            emitter_.addSink(*worker);
-        }
+    if (worker_.hasSinks()) {
+        emitter_.addSink(worker_);
     }
 }
 
@@ -73,9 +70,7 @@ void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::i
     record_.overcutCount = std::count_if(record_.findings.begin(), record_.findings.end(), [](const checks::Finding& f) {
         return f.code == checks::CheckCode::Overcut;
     });
-    for (StreamWorker* worker : {&wholeWorker_, &sectionsWorker_, &clockWorker_}) {
-        worker->finish();
-    }
+    worker_.finish();
     if (clock_.isClassic()) {
         return;
     }

@@ -1,5 +1,5 @@
 // The motion stream of one run and its consumers: the section record and the program
-// checks on the run's thread, the pictures and the machine clock on workers'. The run
+// checks on the run's thread, the pictures and the machine clock on a worker's. The run
 // hands it each interpreted line; the stream says where tool sections end.
 #pragma once
 
@@ -75,11 +75,7 @@ private:
     // of its own, away from what the run's thread writes at every line.
     alignas(64) machine::MachineClock clock_;
     alignas(64) sheet::SheetPictures pictures_;
-    // One thread each for the whole program's picture, the section pictures and the clock:
-    // none waits for another. After what they feed: they stop before it goes.
-    alignas(64) StreamWorker wholeWorker_;
-    alignas(64) StreamWorker sectionsWorker_;
-    alignas(64) StreamWorker clockWorker_;
+    alignas(64) StreamWorker worker_;  // after what it feeds: it stops before they go
     alignas(64) nc::MotionEmitter emitter_;
     bool finished_ = false;
 };

@@ -7,7 +7,7 @@
 
 namespace sheet {
 
-std::uint8_t ToolColours::colourOf(int tool)
+std::uint8_t SheetPictures::colourOf(int tool)
 {
     if (tool == lastTool_ && !colours_.empty()) {
         return lastColour_;
@@ -27,93 +27,75 @@ std::uint8_t ToolColours::colourOf(int tool)
     return lastColour_;
 }
 
-namespace {
-
-bool draws(nc::MotionKind kind)
+void SheetPictures::motion(const nc::Motion& m)
 {
-    switch (kind) {
+    switch (m.kind) {
+    case nc::MotionKind::Start:
+        whole_.markStart(m.to[0], m.to[1], m.to[2]);
+        return;
     case nc::MotionKind::Rapid:
     case nc::MotionKind::Feed:
     case nc::MotionKind::Pecks:
     case nc::MotionKind::Arc:
-    case nc::MotionKind::Hole:
-        return true;
-    default:
-        return false;
-    }
-}
-
-}  // namespace
-
-void SheetPictures::Whole::motion(const nc::Motion& m)
-{
-    if (m.kind == nc::MotionKind::Start) {
-        picture.markStart(m.to[0], m.to[1], m.to[2]);
-        return;
-    }
-    if (!draws(m.kind)) {
-        return;
-    }
-    const std::uint8_t colour = colours.colourOf(m.tool);
-    if (m.kind != nc::MotionKind::Rapid && m.unknownAxes == 0 && colours.takeUnmarked(m.tool)) {
-        picture.markTool(m.tool, static_cast<std::uint8_t>(colour % kToolColourCount), m.to[0], m.to[1]);
-    }
-    picture.add(m, colour);
-}
-
-void SheetPictures::Sections::motion(const nc::Motion& m)
-{
-    if (draws(m.kind)) {
-        current.add(m, colours.colourOf(m.tool));
-        return;
-    }
-    if (m.kind != nc::MotionKind::SectionEnd) {
-        return;
-    }
-    if (m.keep && handed < kMaxSectionPictures) {
-        ++handed;
-        current.compact();
-        // While all of them fit there is nothing to keep them within: no thread for that
-        // (most programs, and every small one).
-        if (!keeper.started() && keptSize + current.estimatedSize() <= kSectionPicturesBudget) {
-            keep(current);
-        } else {
-            handing.push_back(std::move(current));
-            keeper.handOver(handing);
+    case nc::MotionKind::Hole: {
+        const std::uint8_t colour = colourOf(m.tool);
+        if (!unmarked_.empty() && m.kind != nc::MotionKind::Rapid && m.unknownAxes == 0 && unmarked_.erase(m.tool)) {
+            whole_.markTool(m.tool, static_cast<std::uint8_t>(colour % kToolColourCount), m.to[0], m.to[1]);
         }
+        whole_.add(m, colour);
+        current_.add(m, colour);
+        return;
     }
-    current = ToolpathPicture(kPictureBudget);
+    case nc::MotionKind::SectionEnd:
+        if (m.keep && handed_ < kMaxSectionPictures) {
+            ++handed_;
+            current_.compact();
+            // While all of them fit there is nothing to keep them within: no thread for
+            // that (most programs, and every small one).
+            if (!keeper_.started() && sectionsSize_ + current_.estimatedSize() <= kSectionPicturesBudget) {
+                keep(current_);
+            } else {
+                handing_.push_back(std::move(current_));
+                keeper_.handOver(handing_);
+            }
+        }
+        current_ = ToolpathPicture(kPictureBudget);
+        return;
+    default:
+        return;
+    }
 }
 
-void SheetPictures::Sections::keep(ToolpathPicture& picture)
+void SheetPictures::keep(ToolpathPicture& picture)
 {
-    keptSize += picture.estimatedSize();
-    kept.push_back(std::move(picture));
-    keepWithinBudget();
+    sectionsSize_ += picture.estimatedSize();
+    sections_.push_back(std::move(picture));
+    keepSectionsWithinBudget();
 }
 
-void SheetPictures::Sections::keepWithinBudget()
+void SheetPictures::keepSectionsWithinBudget()
 {
     // The largest picture gives up half its size until all fit; one far above an even
     // share goes straight to it (fitting it once, not step by step). One that can give
     // up nothing more is passed over.
-    std::vector<bool> spent(kept.size(), false);
-    while (keptSize > kSectionPicturesBudget) {
-        std::size_t largest = kept.size();
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            if (!spent[i] && (largest == kept.size() || kept[i].estimatedSize() > kept[largest].estimatedSize())) {
+    std::vector<bool> spent(sections_.size(), false);
+    while (sectionsSize_ > kSectionPicturesBudget) {
+        std::size_t largest = sections_.size();
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            if (!spent[i] && (largest == sections_.size() ||
+                              sections_[i].estimatedSize() > sections_[largest].estimatedSize())) {
                 largest = i;
             }
         }
-        if (largest == kept.size()) {
+        if (largest == sections_.size()) {
             break;  // nothing left to give up
         }
-        ToolpathPicture& picture = kept[largest];
+        ToolpathPicture& picture = sections_[largest];
         const std::size_t before = picture.estimatedSize();
-        const std::size_t share = kSectionPicturesBudget / kept.size();
+        const std::size_t share = kSectionPicturesBudget / sections_.size();
         picture.fit(before > 2 * share ? share : before / 2);
         picture.compact();
-        keptSize = keptSize - before + picture.estimatedSize();
+        sectionsSize_ = sectionsSize_ - before + picture.estimatedSize();
         spent[largest] = picture.estimatedSize() >= before;
     }
 }
@@ -121,8 +103,8 @@ void SheetPictures::Sections::keepWithinBudget()
 std::vector<SheetPictures::LegendEntry> SheetPictures::legend(const record::ProgramRecord& record) const
 {
     std::vector<LegendEntry> legend;
-    legend.reserve(whole_.colours.order().size());
-    for (const int tool : whole_.colours.order()) {
+    legend.reserve(order_.size());
+    for (const int tool : order_) {
         std::string label = "T" + util::formatInt(tool);
         const auto section = std::find_if(record.sections.begin(), record.sections.end(),
                                           [tool](const record::SectionRecord& s) { return s.tool == tool; });
@@ -132,7 +114,7 @@ std::vector<SheetPictures::LegendEntry> SheetPictures::legend(const record::Prog
         }
         std::string escaped;
         report::appendEscapedHtml(escaped, label);
-        legend.push_back({std::move(escaped), whole_.colours.at(tool)});
+        legend.push_back({std::move(escaped), colours_.at(tool)});
     }
     return legend;
 }

@@ -2,18 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <vector>
 
 namespace {
 
 // Every batch is worked on, in order, once; finish() may be called again and the
 // hand-off used again after it; an owner that never calls finish() still ends cleanly.
-TEST(HandOff, WorksEveryBatchInOrderAcrossFinishes)
+// With as many batches waiting as the default allows, or only one (large batches).
+class HandOffWaiting : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(HandOffWaiting, WorksEveryBatchInOrderAcrossFinishes)
 {
     std::vector<int> seen;  // only the thread writes it until finish() returns
-    util::HandOff<std::vector<int>> handOff([&seen](std::vector<int>& batch) {
-        seen.insert(seen.end(), batch.begin(), batch.end());
-    });
+    util::HandOff<std::vector<int>> handOff(
+        [&seen](std::vector<int>& batch) { seen.insert(seen.end(), batch.begin(), batch.end()); }, GetParam());
     EXPECT_FALSE(handOff.started());
     handOff.finish();  // nothing handed over: returns at once
 
@@ -38,5 +41,7 @@ TEST(HandOff, WorksEveryBatchInOrderAcrossFinishes)
     std::vector<int> one{1};
     abandoned.handOver(one);
 }
+
+INSTANTIATE_TEST_SUITE_P(HandOff, HandOffWaiting, testing::Values(std::size_t{4}, std::size_t{1}));
 
 }  // namespace
