@@ -283,7 +283,8 @@ void CellFill::unpack()
     if (!packed_) {
         return;
     }
-    // The blocks known to be full are not brought back: a compacted fill never had them.
+    // The blocks known to be full are not brought back: they only let marking skip work,
+    // and compacting has always dropped them.
     cells_ = unpacked().cells_;
     rectangles_ = {};
     packed_ = false;

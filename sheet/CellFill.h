@@ -28,8 +28,9 @@ public:
     std::size_t addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY);
     // Each cell becomes the cell of twice the size that holds it.
     void doubleCell();
-    // Keeps the cells as their rectangles, a small part of the rows of bits they fill (a
-    // picture that is done); marking more brings the rows back as they were.
+    // Keeps the cells only as their rectangles (a picture that is done): what the picture's
+    // budget counts, so two hundred kept pictures hold what their budget allows, not the
+    // rows of bits of their cells. Marking more brings the rows back as they were.
     void compact();
     bool contains(std::int64_t column, std::int64_t row) const;
 

@@ -52,7 +52,8 @@ void SheetPictures::motion(const nc::Motion& m)
             current_.compact();
             // While all of them fit there is nothing to keep them within: no thread for
             // that (most programs, and every small one).
-            if (!keeper_.started() && sectionsSize_ + current_.estimatedSize() <= kSectionPicturesBudget) {
+            if (!keeperThread_ ||
+                (!keeper_.started() && sectionsSize_ + current_.estimatedSize() <= kSectionPicturesBudget)) {
                 keep(current_);
             } else {
                 handing_.push_back(std::move(current_));

@@ -24,11 +24,16 @@ public:
     // The sheet shows this many sections at most; later ones get no picture.
     static constexpr std::size_t kMaxSectionPictures = 200;
 
+    // Where pictures past the budget are kept within it: on a thread of their own while
+    // the next section is drawn, or where the motions come (the same pictures, slower).
+    enum class Keeper { OwnThread, Inline };
+    explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : keeperThread_(keeper == Keeper::OwnThread) {}
+
     void motion(const nc::Motion& motion) override;
 
     ToolpathPicture& wholePicture() { return whole_; }
     // One for each section kept, in order, up to kMaxSectionPictures. Waits until every
-    // picture handed to the keeper is kept.
+    // picture handed to the keeper is kept: call it after the motions' thread is done.
     std::vector<ToolpathPicture>& sectionPictures()
     {
         keeper_.finish();
@@ -50,6 +55,7 @@ private:
 
     ToolpathPicture whole_{kPictureBudget};
     ToolpathPicture current_{kPictureBudget};
+    bool keeperThread_ = true;
     std::size_t handed_ = 0;                // section pictures kept or handed to the keeper
     std::vector<ToolpathPicture> handing_;  // the one being handed over
     // Only the keeper's thread touches these once it runs.

@@ -6,6 +6,7 @@
 #include "sheet/ViewBudget.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <numeric>
 
@@ -104,6 +105,7 @@ std::size_t ViewPicture::rasterise(const Stroke& stroke, CellFill& cells, std::s
     // its period of run * every, kept as it goes (two divisions a move were most of the
     // cost of a sample).
     const std::size_t period = run * every;
+    assert(period > 0);
     std::size_t phase = counter % period;
     counter += stroke.vertices.size() - 1;
     for (std::size_t i = 1; i < stroke.vertices.size(); ++i) {

@@ -1,8 +1,9 @@
 // Work handed from the run's thread to one of its own, batch by batch and in order:
-// the run fills a batch while the thread works on those before. Up to kWaiting batches
-// wait beside the one the thread works on and the one being filled, so neither side
-// stalls whenever the other is briefly off its core (two cores serve the run, its
-// writer and its stream worker). The thread starts with the first batch handed over.
+// the run fills a batch while the thread works on those before. A few batches (4, or as
+// many as the owner says) wait beside the one the thread works on and the one being
+// filled, so neither side stalls whenever the other is briefly off its core (two cores
+// serve the run, its writer, its stream worker and the section pictures' keeper). The
+// thread starts with the first batch handed over.
 //
 // Rules for the owner:
 // - `work` must not throw. An exception that leaves it leaves the thread, and the
@@ -76,7 +77,7 @@ public:
     }
 
     // Waits until every batch handed over is done, and ends the thread. Call it only from
-    // the thread that hands over.
+    // the thread that hands over, or from one that thread has finished before (joined).
     void finish()
     {
         if (!thread_.joinable()) {

@@ -520,7 +520,6 @@ TEST(CellFill, RectanglesHoldExactlyTheMarkedCellsAtEverySize)
     }
 }
 
-
 // A picture that is done keeps its cells as rectangles; one fitted again goes on from the
 // very cells it had, whether it marks more lines or doubles its cells.
 TEST(CellFill, CompactedCellsGoOnAsTheyWere)
@@ -569,4 +568,58 @@ TEST(CellFill, CompactedCellsGoOnAsTheyWere)
         EXPECT_EQ(packed.cell(), kept.cell());
     }
 }
+
+// Section pictures past their budget are kept within it on a thread of their own while
+// the next section is drawn: the very pictures of keeping them where the motions come.
+TEST(SectionPictures, KeptOnTheirOwnThreadAsWhereTheMotionsCome)
+{
+    // 24 sections of 4,000 random lines at random depths: about three times the budget.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> at(0.0, 100.0);
+    std::vector<nc::Motion> moves;
+    nc::Point3 from{50, 50, -1};
+    for (int section = 0; section < 24; ++section) {
+        for (int i = 0; i < 4000; ++i) {
+            const nc::Point3 to{at(random), at(random), -1 - at(random) / 50};
+            moves.push_back(feed(from, to));
+            moves.back().tool = section % 3 + 1;
+            from = to;
+        }
+        nc::Motion end;
+        end.kind = nc::MotionKind::SectionEnd;
+        end.keep = true;
+        moves.push_back(end);
+    }
+    // Drawn alone, the sections take more than the budget: the keeper has work to do.
+    std::size_t alone = 0;
+    sheet::ToolpathPicture one(sheet::SheetPictures::kPictureBudget);
+    for (const nc::Motion& m : moves) {
+        if (m.kind == nc::MotionKind::SectionEnd) {
+            one.compact();
+            alone += one.estimatedSize();
+            one = sheet::ToolpathPicture(sheet::SheetPictures::kPictureBudget);
+        } else {
+            one.add(m, 0);
+        }
+    }
+    ASSERT_GT(alone, sheet::SheetPictures::kSectionPicturesBudget);
+    std::vector<std::string> drawn[2];
+    std::size_t size[2] = {0, 0};
+    for (const auto keeper : {sheet::SheetPictures::Keeper::OwnThread, sheet::SheetPictures::Keeper::Inline}) {
+        const auto k = static_cast<std::size_t>(keeper == sheet::SheetPictures::Keeper::Inline);
+        sheet::SheetPictures pictures(keeper);
+        for (const nc::Motion& m : moves) {
+            pictures.motion(m);
+        }
+        for (sheet::ToolpathPicture& picture : pictures.sectionPictures()) {
+            size[k] += picture.estimatedSize();
+            drawn[k].push_back(sheet::pictureSvg(picture, 560, "s", true));
+        }
+    }
+    EXPECT_EQ(drawn[0].size(), 24u);
+    EXPECT_LE(size[1], sheet::SheetPictures::kSectionPicturesBudget);
+    EXPECT_EQ(size[0], size[1]);
+    EXPECT_TRUE(drawn[0] == drawn[1]);
+}
+
 }  // namespace

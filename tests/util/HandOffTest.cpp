@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -43,5 +48,47 @@ TEST_P(HandOffWaiting, WorksEveryBatchInOrderAcrossFinishes)
 }
 
 INSTANTIATE_TEST_SUITE_P(HandOff, HandOffWaiting, testing::Values(std::size_t{4}, std::size_t{1}));
+
+// With one batch waiting, a third handed over while the thread is busy waits for room:
+// large batches never pile up.
+TEST(HandOff, OneWaitingHoldsTheNextBatchBack)
+{
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    std::atomic<int> taken{0};
+    util::HandOff<std::vector<int>> handOff(
+        [&](std::vector<int>&) {
+            ++taken;
+            std::unique_lock lock(mutex);
+            released.wait(lock, [&] { return release; });
+        },
+        1);
+    std::vector<int> batch{1};
+    handOff.handOver(batch);
+    while (taken == 0) {
+        std::this_thread::yield();
+    }
+    batch = {2};
+    handOff.handOver(batch);  // waits beside the one being worked on
+    std::atomic<bool> third{false};
+    std::thread owner([&] {
+        std::vector<int> more{3};
+        handOff.handOver(more);
+        third = true;
+    });
+    // Not a measure: long enough for a hand-over that does not wait to have returned.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(third);
+    {
+        const std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    owner.join();
+    EXPECT_TRUE(third);
+    handOff.finish();
+    EXPECT_EQ(taken, 3);
+}
 
 }  // namespace
