@@ -552,6 +552,10 @@ TEST(CellFill, CompactedCellsGoOnAsTheyWere)
         packed.compact();
         EXPECT_EQ(packed.empty(), kept.empty());
         same(kept, packed);
+        std::vector<std::int64_t> runs[2];
+        kept.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[0].insert(runs[0].end(), {r, a, b}); });
+        packed.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[1].insert(runs[1].end(), {r, a, b}); });
+        EXPECT_TRUE(runs[0] == runs[1]) << lines << " lines";
         for (std::int64_t row = -45; row < 45; row += 3) {
             for (std::int64_t column = -45; column < 45; column += 2) {
                 ASSERT_EQ(packed.contains(column, row), kept.contains(column, row)) << lines << " lines";
