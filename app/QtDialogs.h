@@ -8,16 +8,10 @@ class QWidget;
 
 namespace app {
 
-class QtDialogs : public util::MessageBoxService,
-                  public run::ErrorDisplay,
-                  public run::Shell,
-                  public report::RadiusPrompt,
-                  public window::NcFileChooser,
-                  public util::FolderBrowser {
+class QtDialogs : public window::ToolkitDialogs {
 public:
     // The owner of every dialog; set once the main window exists.
     void setOwner(QWidget* owner) { owner_ = owner; }
-    window::Dialogs dialogs() { return {*this, *this, *this, *this, *this, *this}; }
 
     Result showMessage(const std::string& text, const std::string& caption, Buttons buttons) override;
     void showError(const std::string& message) override;

@@ -13,16 +13,10 @@ namespace win32 {
 inline constexpr int kRadiusQuestionId = 1;
 inline constexpr int kRadiusFieldId = 3;
 
-class Win32Dialogs : public util::MessageBoxService,
-                     public run::ErrorDisplay,
-                     public run::Shell,
-                     public report::RadiusPrompt,
-                     public window::NcFileChooser,
-                     public util::FolderBrowser {
+class Win32Dialogs : public window::ToolkitDialogs {
 public:
     // The owner of every dialog; set once the main window exists.
     void setOwner(HWND owner) { owner_ = owner; }
-    window::Dialogs dialogs() { return {*this, *this, *this, *this, *this, *this}; }
 
     Result showMessage(const std::string& text, const std::string& caption, Buttons buttons) override;
     void showError(const std::string& message) override;

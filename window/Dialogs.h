@@ -28,4 +28,15 @@ struct Dialogs {
     util::FolderBrowser& folderBrowser;
 };
 
+// A toolkit's dialogs, all of them in one object that answers for each.
+class ToolkitDialogs : public util::MessageBoxService,
+                       public run::ErrorDisplay,
+                       public run::Shell,
+                       public report::RadiusPrompt,
+                       public NcFileChooser,
+                       public util::FolderBrowser {
+public:
+    Dialogs dialogs() { return {*this, *this, *this, *this, *this, *this}; }
+};
+
 }  // namespace window
