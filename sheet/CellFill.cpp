@@ -187,6 +187,11 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
     };
     const std::int64_t firstRow = column(v0);
     const std::int64_t lastRow = column(v1);
+    // A long segment marked just as it was before (the same bore of each of a thousand
+    // holes seen from the side, there and back) sets no cell that is not set already.
+    if (lastRow - firstRow >= kLongRows && markedBefore({u0, v0, u1, v1})) {
+        return 0;
+    }
     const bool anyFull = !full_.rows.empty();
     if (firstRow == lastRow) {
         const std::int64_t first = column(std::min(u0, u1));
@@ -222,6 +227,29 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
         }
     }
     return marked;
+}
+
+bool CellFill::markedBefore(const Segment& segment)
+{
+    if (recent_.empty()) {
+        recent_.resize(kRecentSegments);
+    }
+    // Direct-mapped on the ends' bits: a segment that recurs among its last few neighbours
+    // is found; memory stays a few kilobytes however many segments a picture has.
+    std::uint64_t hash = 0;
+    for (const double d : {segment.u0, segment.v0, segment.u1, segment.v1}) {
+        hash = (hash ^ std::bit_cast<std::uint64_t>(d)) * 0x9E3779B97F4A7C15ULL;
+    }
+    Segment& slot = recent_[hash >> 58 & (kRecentSegments - 1)];
+    // Compared as bits: the cells a segment marks depend on nothing else (the cell size is
+    // the fill's own), and a NaN never matches.
+    const auto same = [](double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); };
+    if (same(slot.u0, segment.u0) && same(slot.v0, segment.v0) && same(slot.u1, segment.u1) &&
+        same(slot.v1, segment.v1)) {
+        return true;
+    }
+    slot = segment;
+    return false;
 }
 
 void CellFill::doubleCell()
@@ -263,6 +291,7 @@ void CellFill::compact()
     rectangleCount_ = rectangles_.size();
     counted_ = true;
     cells_ = {};
+    recent_ = {};
     full_ = {};
     packed_ = true;
 }

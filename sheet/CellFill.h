@@ -110,7 +110,17 @@ private:
     void blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after);
     bool blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const;
 
+    // The scaled ends of a segment (the lower end first), as marking sees them.
+    struct Segment {
+        double u0 = 0.0, v0 = 0.0, u1 = 0.0, v1 = 0.0;
+    };
+    static constexpr std::int64_t kLongRows = 32;
+    static constexpr std::size_t kRecentSegments = 64;
+    // Whether `segment` is among the recent long segments marked; remembers it if not.
+    bool markedBefore(const Segment& segment);
+
     double cell_;
+    std::vector<Segment> recent_;  // empty until a long segment comes
     mutable std::size_t rectangleCount_ = 0;
     mutable bool counted_ = true;  // rectangleCount_ is that of the cells now
     Grid cells_;
