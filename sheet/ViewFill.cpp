@@ -296,6 +296,8 @@ void ViewPicture::compact()
     strokes_.shrink_to_fit();
     holes_.shrink_to_fit();
     judgements_ = {};
+    mergedKeys_ = {};
+    mergedCell_ = 0.0;  // merged again from the first hole, should it be
 }
 
 bool ViewPicture::giveUpPixel()

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
+#include <tuple>
 #include <utility>
 
 namespace sheet {
@@ -396,20 +396,56 @@ bool ViewPicture::mergeHoles()
     if (!(cell > 0.0) || holes_.size() < 2) {
         return false;
     }
-    std::set<std::pair<std::int64_t, std::int64_t>> cells;
-    std::vector<Hole> holes;
-    for (const Hole& h : holes_) {
-        if (cells.emplace(static_cast<std::int64_t>(std::floor(h.x / cell)),
-                          static_cast<std::int64_t>(std::floor(std::min(h.y, h.y2) / cell)))
-                .second) {
-            holes.push_back(h);
-        }
+    // Holes are only ever added, and those merged at this size last time are in cells of
+    // their own: only the holes added since are placed, each dropped where a hole before
+    // it holds its cell. A plate of 200,000 holes is merged again each time its picture
+    // shrinks; sorting them all again each time (or a node per hole) was most of the run.
+    const std::size_t from = cell == mergedCell_ ? mergedHoles_ : 0;
+    if (from == 0) {
+        mergedKeys_.clear();
     }
-    if (holes.size() == holes_.size()) {
+    if (from == holes_.size()) {
         return false;
     }
-    holes.shrink_to_fit();
-    holes_ = std::move(holes);
+    struct Key {
+        std::pair<std::int64_t, std::int64_t> cell;
+        std::size_t index;
+        bool operator<(const Key& o) const { return std::tie(cell, index) < std::tie(o.cell, o.index); }
+    };
+    std::vector<Key> keys;
+    keys.reserve(holes_.size() - from);
+    for (std::size_t i = from; i < holes_.size(); ++i) {
+        const Hole& h = holes_[i];
+        keys.push_back({{static_cast<std::int64_t>(std::floor(h.x / cell)),
+                         static_cast<std::int64_t>(std::floor(std::min(h.y, h.y2) / cell))},
+                        i});
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<bool> kept(holes_.size() - from, false);
+    std::vector<std::pair<std::int64_t, std::int64_t>> added;  // sorted, as the keys are
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if ((k == 0 || keys[k].cell != keys[k - 1].cell) &&
+            !std::binary_search(mergedKeys_.begin(), mergedKeys_.end(), keys[k].cell)) {
+            kept[keys[k].index - from] = true;
+            added.push_back(keys[k].cell);
+        }
+    }
+    const std::size_t middle = mergedKeys_.size();
+    mergedKeys_.insert(mergedKeys_.end(), added.begin(), added.end());
+    std::inplace_merge(mergedKeys_.begin(), mergedKeys_.begin() + static_cast<std::ptrdiff_t>(middle), mergedKeys_.end());
+    mergedCell_ = cell;
+    mergedHoles_ = from + added.size();
+    if (mergedHoles_ == holes_.size()) {
+        return false;
+    }
+    std::size_t to = from;
+    for (std::size_t i = from; i < holes_.size(); ++i) {
+        if (kept[i - from]) {
+            holes_[to++] = holes_[i];
+        }
+    }
+    holes_.resize(to);
+    holes_.shrink_to_fit();
     recount();
     return true;
 }

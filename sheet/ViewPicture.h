@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace sheet {
@@ -153,6 +154,11 @@ private:
     };
     std::vector<Judgement> judgements_;
     std::vector<Hole> holes_;
+    // The cell size holes were last merged at, how many there were after (each in a cell
+    // of its own) and their cells, sorted.
+    double mergedCell_ = 0.0;
+    std::size_t mergedHoles_ = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> mergedKeys_;
     std::vector<PathSimplifier::Point> scratch_;
     PathSimplifier simplifier_{0.0};
     bool open_ = false;  // the last stroke takes more points
