@@ -4,10 +4,12 @@
 #include "sheet/PictureSvg.h"
 #include "sheet/SheetPictures.h"
 #include "sheet/ToolpathPicture.h"
+#include "sheet/ViewPicture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -570,6 +572,106 @@ TEST(CellFill, CompactedCellsGoOnAsTheyWere)
         packed.doubleCell();
         same(kept, packed);
         EXPECT_EQ(packed.cell(), kept.cell());
+    }
+}
+
+// A long segment marked again (a thousand bores seen from the side, down and up) costs
+// nothing, but one that only shares an end, or its rows, with a segment marked before is
+// marked in full: the cells are those of each segment marked once.
+TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
+{
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> coordinate(-3.0, 3.0);
+    std::vector<std::pair<Point, Point>> distinct;
+    const Point hub{0.3, -2.0};
+    for (int i = 0; i < 40; ++i) {
+        const double x = coordinate(random);
+        distinct.push_back({hub, {x, 2.0}});                 // a fan: the same lower end
+        distinct.push_back({{x, -2.0}, {x + 0.01, 2.0}});    // the same rows, other columns
+        distinct.push_back({{x, coordinate(random)}, {x, coordinate(random)}});  // a bore
+    }
+    std::vector<std::pair<Point, Point>> repeated;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (const auto& [a, b] : distinct) {
+            repeated.push_back(pass == 1 ? std::pair{b, a} : std::pair{a, b});
+            if (random() % 4 == 0) {
+                repeated.push_back({a, b});  // again at once
+            }
+        }
+    }
+    for (const int doubleAt : {-1, 50, 200}) {
+        sheet::CellFill once(1.0 / 128);
+        sheet::CellFill again(1.0 / 128);
+        for (std::size_t i = 0; i < repeated.size(); ++i) {
+            if (static_cast<int>(i) == doubleAt) {
+                again.compact();
+                again.doubleCell();
+            }
+            again.addSegment(repeated[i].first, repeated[i].second, -2.5, -2.5, 2.5, 2.5);
+        }
+        for (const auto& [a, b] : distinct) {
+            once.addSegment(a, b, -2.5, -2.5, 2.5, 2.5);
+        }
+        if (doubleAt >= 0) {
+            once.doubleCell();  // coverage only grows: doubling first or last marks alike
+        }
+        std::vector<std::int64_t> runs[2];
+        once.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[0].insert(runs[0].end(), {r, a, b}); });
+        again.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[1].insert(runs[1].end(), {r, a, b}); });
+        EXPECT_TRUE(runs[0] == runs[1]) << "doubled at " << doubleAt;
+    }
+}
+
+// Holes merged as they come, a batch at a time (a picture shrinking again and again as a
+// plate is drilled), keep the very holes of merging them all at once: the first of each
+// cell, in their order.
+TEST(ViewPicture, HolesMergedBatchByBatchAsAllAtOnce)
+{
+    std::mt19937 random(23);
+    std::uniform_int_distribution<int> step(0, 400);
+    std::vector<std::array<double, 2>> holes;
+    while (holes.size() < 4000) {
+        const double x = step(random) * 0.05;  // within 20 mm of the corner: cells hold several
+        const double y = step(random) * 0.05;
+        // Far from the hole before: no view drops a hole as a repeat of the last one.
+        if (holes.empty() || std::fabs(holes.back()[0] - x) > 5 || std::fabs(holes.back()[1] - y) > 5) {
+            holes.push_back({x, y});
+        }
+    }
+    // A fixed box, and cells of several holes' spacing: both merge in the same cells.
+    const auto frame = [](sheet::ViewPicture& view) {
+        view.hole(1, -1.0, -1.0, -1.0);
+        view.hole(1, 101.0, 101.0, 101.0);
+        for (int i = 0; i < 3; ++i) {
+            view.giveUpPixel();
+        }
+    };
+    const auto mergeAll = [](sheet::ViewPicture& view) {
+        for (int round = 0; round < 100 && view.coarsen(); ++round) {
+        }
+    };
+    sheet::ViewPicture once;
+    frame(once);
+    sheet::ViewPicture batches;
+    frame(batches);
+    for (std::size_t i = 0; i < holes.size(); ++i) {
+        once.hole(static_cast<std::uint8_t>(i % 3), holes[i][0], holes[i][1], holes[i][1]);
+        batches.hole(static_cast<std::uint8_t>(i % 3), holes[i][0], holes[i][1], holes[i][1]);
+        if (i % 500 == 499) {
+            mergeAll(batches);
+        }
+        if (i == 2000) {
+            batches.compact();  // what it knew of the merged holes goes; they merge alike
+        }
+    }
+    mergeAll(once);
+    mergeAll(batches);
+    ASSERT_LT(once.holes().size(), holes.size() / 2);  // cells held many holes
+    ASSERT_EQ(batches.holes().size(), once.holes().size());
+    for (std::size_t i = 0; i < once.holes().size(); ++i) {
+        const auto& a = once.holes()[i];
+        const auto& b = batches.holes()[i];
+        ASSERT_TRUE(a.x == b.x && a.y == b.y && a.y2 == b.y2 && a.colour == b.colour) << "hole " << i;
     }
 }
 
