@@ -275,7 +275,7 @@ bool CellFill::contains(std::int64_t column, std::int64_t row) const
 std::size_t CellFill::rectangleCount() const
 {
     if (!counted_) {
-        rectangleCount_ = rectangles().size();
+        rectangleCount_ = countRectangles();
         counted_ = true;
     }
     return rectangleCount_;
@@ -317,6 +317,59 @@ void CellFill::unpack()
     cells_ = unpacked().cells_;
     rectangles_ = {};
     packed_ = false;
+}
+
+bool CellFill::sameCells(const Row& a, const Row& b)
+{
+    if (a.firstWord == b.firstWord && a.words.size() == b.words.size()) {
+        return a.words == b.words;
+    }
+    // Words either row lacks count as empty.
+    const std::int64_t first = std::min(a.firstWord, b.firstWord);
+    const std::int64_t end = std::max(a.firstWord + static_cast<std::int64_t>(a.words.size()),
+                                      b.firstWord + static_cast<std::int64_t>(b.words.size()));
+    const auto at = [](const Row& row, std::int64_t w) {
+        const std::int64_t i = w - row.firstWord;
+        return i >= 0 && i < static_cast<std::int64_t>(row.words.size()) ? row.words[static_cast<std::size_t>(i)] : 0;
+    };
+    for (std::int64_t w = first; w < end; ++w) {
+        if (at(a, w) != at(b, w)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t CellFill::countRectangles() const
+{
+    if (packed_) {
+        return rectangles_.size();
+    }
+    // A rectangle begins at each run that the row below does not have just the same. The
+    // bores of a row of holes are columns of rows alike: a row like the one below begins
+    // nothing, and is passed over without its runs (thousands of them, row after row,
+    // were most of the cost of a picture of holes).
+    std::size_t count = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> below;
+    std::vector<std::pair<std::int64_t, std::int64_t>> runs;
+    for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
+        const Row& row = cells_.rows[r];
+        if (r > 0 && sameCells(row, cells_.rows[r - 1])) {
+            continue;  // `below` holds this row's runs too
+        }
+        runs.clear();
+        forEachRunOf(row, [&](std::int64_t a, std::int64_t b) { runs.emplace_back(a, b); });
+        // Both lists run left to right: each run of this row looked for among those below.
+        std::size_t j = 0;
+        for (const auto& run : runs) {
+            while (j < below.size() && below[j].first < run.first) {
+                ++j;
+            }
+            count += j < below.size() && below[j] == run ? 0 : 1;
+        }
+        below.swap(runs);
+    }
+    return count;
 }
 
 std::vector<CellFill::Rectangle> CellFill::rectangles() const

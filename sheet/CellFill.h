@@ -42,37 +42,9 @@ public:
             unpacked().forEachRun(f);
             return;
         }
-        constexpr std::uint64_t kAll = ~std::uint64_t{0};
         for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
-            const Row& row = cells_.rows[r];
             const std::int64_t rowIndex = cells_.firstRow + static_cast<std::int64_t>(r);
-            std::int64_t runStart = 0;
-            bool inRun = false;
-            // One word past the last ends a run that reaches it.
-            for (std::size_t w = 0; w <= row.words.size(); ++w) {
-                const std::uint64_t word = w < row.words.size() ? row.words[w] : 0;
-                const std::int64_t base = (row.firstWord + static_cast<std::int64_t>(w)) * 64;
-                int pos = 0;
-                while (pos < 64) {
-                    const std::uint64_t from = word >> pos;  // the bits from pos on
-                    if (!inRun) {
-                        if (from == 0) {
-                            break;
-                        }
-                        pos += std::countr_zero(from);
-                        runStart = base + pos;
-                        inRun = true;
-                    } else {
-                        const std::uint64_t clear = ~from & (kAll >> pos);
-                        if (clear == 0) {
-                            break;  // the run goes on into the next word
-                        }
-                        pos += std::countr_zero(clear);
-                        f(rowIndex, runStart, base + pos - 1);
-                        inRun = false;
-                    }
-                }
-            }
+            forEachRunOf(cells_.rows[r], [&](std::int64_t first, std::int64_t last) { f(rowIndex, first, last); });
         }
     }
     // How many rectangles `rectangles()` gives, kept until the cells change.
@@ -102,6 +74,43 @@ private:
         void setSpan(std::int64_t row, std::int64_t first, std::int64_t last, F&& filled);
     };
     void setSpan(std::int64_t row, std::int64_t first, std::int64_t last);
+    // The runs [first, last] of one row, left to right.
+    template <typename F>
+    static void forEachRunOf(const Row& row, F&& f)
+    {
+        constexpr std::uint64_t kAll = ~std::uint64_t{0};
+        std::int64_t runStart = 0;
+        bool inRun = false;
+        // One word past the last ends a run that reaches it.
+        for (std::size_t w = 0; w <= row.words.size(); ++w) {
+            const std::uint64_t word = w < row.words.size() ? row.words[w] : 0;
+            const std::int64_t base = (row.firstWord + static_cast<std::int64_t>(w)) * 64;
+            int pos = 0;
+            while (pos < 64) {
+                const std::uint64_t from = word >> pos;  // the bits from pos on
+                if (!inRun) {
+                    if (from == 0) {
+                        break;
+                    }
+                    pos += std::countr_zero(from);
+                    runStart = base + pos;
+                    inRun = true;
+                } else {
+                    const std::uint64_t clear = ~from & (kAll >> pos);
+                    if (clear == 0) {
+                        break;  // the run goes on into the next word
+                    }
+                    pos += std::countr_zero(clear);
+                    f(runStart, base + pos - 1);
+                    inRun = false;
+                }
+            }
+        }
+    }
+    // Whether two rows hold the same cells, however their words are placed.
+    static bool sameCells(const Row& a, const Row& b);
+    // What rectangles().size() gives, without making them.
+    std::size_t countRectangles() const;
     // The rows of bits of packed cells, as compact() found them.
     CellFill unpacked() const;
     void unpack();

@@ -491,6 +491,7 @@ TEST(CellFill, RectanglesHoldExactlyTheMarkedCellsAtEverySize)
             }
         }
         for (int size = 0; size < 3; ++size) {
+            EXPECT_EQ(cells.rectangleCount(), cells.rectangles().size()) << "trial " << trial;
             const auto reach = static_cast<std::int64_t>(std::ceil(2.6 / cells.cell()));
             std::vector<int> drawn(static_cast<std::size_t>((2 * reach) * (2 * reach)), 0);
             for (const auto& r : cells.rectangles()) {
@@ -619,6 +620,8 @@ TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
         once.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[0].insert(runs[0].end(), {r, a, b}); });
         again.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[1].insert(runs[1].end(), {r, a, b}); });
         EXPECT_TRUE(runs[0] == runs[1]) << "doubled at " << doubleAt;
+        // Bores are columns of rows alike: counted without their runs, as many as made.
+        EXPECT_EQ(again.rectangleCount(), again.rectangles().size()) << "doubled at " << doubleAt;
     }
 }
 
