@@ -5,12 +5,14 @@
 // its own pocket of a fixture plate in zigzag passes at three depths. The other forms
 // write what mould shops run: a 3D finishing raster over a dome (0.1 mm steps), a spiral
 // of micro-segments (0.004 to 0.006 mm at F6000), and a program that repeats its work
-// through subprogram calls and L counts.
+// through subprogram calls and L counts, and a perforated plate of holes drilled with
+// three tools.
 // Usage: generate-program LINES > FILE
 //        generate-program --raster-sections N > FILE
 //        generate-program --raster-3d LINES > FILE
 //        generate-program --micro-spiral LINES > FILE
 //        generate-program --calls LINES > FILE
+//        generate-program --drilled-plate LINES > FILE
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -214,6 +216,44 @@ int calls(long long lines)
     return 0;
 }
 
+// A perforated plate: a square grid of holes 4 mm apart, spot drilled, peck drilled and
+// tapped, each tool visiting every hole in rows; the last tool's rows are written as one
+// hole and an incremental L count, as a programmer shortens them by hand.
+int drilledPlate(long long lines)
+{
+    Writer out(lines - 1);
+    const auto side = static_cast<long long>(std::max(2.0, std::sqrt(static_cast<double>(lines) / 3)));
+    out.line("%");
+    out.line("O6000 (PERFORATED PLATE)");
+    const char* const tools[] = {"T1 M06 (SPOT DRILL)", "T2 M06 (DRILL 3.3)", "T3 M06 (TAP M4)"};
+    const char* const cycles[] = {"G99 G81", "G99 G83", "G99 G84"};
+    const char* const depths[] = {"Z-1.5 R2. F300.", "Z-12. R2. Q3. F250.", "Z-10. R5. F700."};
+    for (int t = 0; t < 3 && out.more(); ++t) {
+        out.line(tools[t]);
+        out.line("G90 G54 G00 X0. Y0. S" + std::to_string(2000 - 400 * t) + " M03");
+        out.line("G43 Z20. H" + std::to_string(t + 1));
+        for (long long row = 0; row < side && out.more(); ++row) {
+            const std::string y = number(4.0 * static_cast<double>(row));
+            if (t == 2) {
+                out.line("G90 " + std::string(cycles[t]) + " X0. Y" + y + " " + depths[t]);
+                out.line("G91 X4. L" + std::to_string(side - 1));
+                out.line("G80");
+                continue;
+            }
+            for (long long column = 0; column < side && out.more(); ++column) {
+                const std::string x = number(4.0 * static_cast<double>(row % 2 == 0 ? column : side - 1 - column));
+                out.line(column == 0 && row == 0 ? std::string(cycles[t]) + " X" + x + " Y" + y + " " + depths[t]
+                                                 : "X" + x + " Y" + y);
+            }
+        }
+        out.line("G80");
+        out.line("G00 Z100. M05");
+    }
+    out.end("M30");
+    out.flush();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -226,6 +266,9 @@ int main(int argc, char** argv)
     }
     if (argc > 2 && std::string(argv[1]) == "--micro-spiral") {
         return microSpiral(std::atoll(argv[2]));
+    }
+    if (argc > 2 && std::string(argv[1]) == "--drilled-plate") {
+        return drilledPlate(std::atoll(argv[2]));
     }
     if (argc > 2 && std::string(argv[1]) == "--calls") {
         return calls(std::atoll(argv[2]));

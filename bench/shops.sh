@@ -19,6 +19,7 @@ $gen --raster-3d "$lines" > "$work/raster-3d.nc"
 $gen --micro-spiral "$lines" > "$work/micro-spiral.nc"
 $gen --raster-sections 200 > "$work/raster-200-sections.nc"
 $gen --calls "$lines" > "$work/calls.nc"
+$gen --drilled-plate "$lines" > "$work/drilled-plate.nc"
 
 # Prints "seconds peak-KiB" of one run.
 run() {
@@ -35,7 +36,7 @@ median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
 printf '| program | lines | mode | time s | lines/s | peak MiB |%s\n' "${BASELINE:+ before s | ratio |}"
 printf '|---|---|---|---|---|---|%s\n' "${BASELINE:+---|---|}"
-for program in random-lines raster-3d micro-spiral raster-200-sections calls; do
+for program in random-lines raster-3d micro-spiral raster-200-sections calls drilled-plate; do
   nc="$work/$program.nc"
   count=$(wc -l < "$nc")
   for mode in classic default profile; do
