@@ -218,7 +218,8 @@ int calls(long long lines)
 
 // A perforated plate: a square grid of holes 4 mm apart, spot drilled, peck drilled and
 // tapped, each tool visiting every hole in rows; the last tool's rows are written as one
-// hole and an incremental L count, as a programmer shortens them by hand.
+// hole and an incremental L count, as a programmer shortens them by hand (so the file has
+// about two thirds of LINES, for LINES holes).
 int drilledPlate(long long lines)
 {
     Writer out(lines - 1);
@@ -227,7 +228,7 @@ int drilledPlate(long long lines)
     out.line("O6000 (PERFORATED PLATE)");
     const char* const tools[] = {"T1 M06 (SPOT DRILL)", "T2 M06 (DRILL 3.3)", "T3 M06 (TAP M4)"};
     const char* const cycles[] = {"G99 G81", "G99 G83", "G99 G84"};
-    const char* const depths[] = {"Z-1.5 R2. F300.", "Z-12. R2. Q3. F250.", "Z-10. R5. F700."};
+    const char* const depths[] = {"Z-1.5 R2. F300.", "Z-12. R2. Q3. F250.", "Z-10. R5. F840."};  // M4 x 0.7 at S1200
     for (int t = 0; t < 3 && out.more(); ++t) {
         out.line(tools[t]);
         out.line("G90 G54 G00 X0. Y0. S" + std::to_string(2000 - 400 * t) + " M03");
@@ -247,7 +248,7 @@ int drilledPlate(long long lines)
             }
         }
         out.line("G80");
-        out.line("G00 Z100. M05");
+        out.line("G90 G00 Z100. M05");
     }
     out.end("M30");
     out.flush();

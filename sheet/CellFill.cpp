@@ -240,9 +240,9 @@ bool CellFill::markedBefore(const Segment& segment)
     for (const double d : {segment.u0, segment.v0, segment.u1, segment.v1}) {
         hash = (hash ^ std::bit_cast<std::uint64_t>(d)) * 0x9E3779B97F4A7C15ULL;
     }
-    Segment& slot = recent_[hash >> 58 & (kRecentSegments - 1)];
-    // Compared as bits: the cells a segment marks depend on nothing else (the cell size is
-    // the fill's own), and a NaN never matches.
+    Segment& slot = recent_[hash >> (64 - std::bit_width(kRecentSegments - 1))];
+    // Compared as bits: equal bits mark equal cells (the cell size is the fill's own);
+    // -0.0 against 0.0 only misses.
     const auto same = [](double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); };
     if (same(slot.u0, segment.u0) && same(slot.v0, segment.v0) && same(slot.u1, segment.u1) &&
         same(slot.v1, segment.v1)) {
@@ -324,20 +324,26 @@ bool CellFill::sameCells(const Row& a, const Row& b)
     if (a.firstWord == b.firstWord && a.words.size() == b.words.size()) {
         return a.words == b.words;
     }
-    // Words either row lacks count as empty.
-    const std::int64_t first = std::min(a.firstWord, b.firstWord);
-    const std::int64_t end = std::max(a.firstWord + static_cast<std::int64_t>(a.words.size()),
-                                      b.firstWord + static_cast<std::int64_t>(b.words.size()));
-    const auto at = [](const Row& row, std::int64_t w) {
-        const std::int64_t i = w - row.firstWord;
-        return i >= 0 && i < static_cast<std::int64_t>(row.words.size()) ? row.words[static_cast<std::size_t>(i)] : 0;
+    // Placed apart: the words both have must agree and those only one has be empty. Only
+    // the words the rows hold are read (an empty row beside one far from the origin).
+    const auto end = [](const Row& row) { return row.firstWord + static_cast<std::int64_t>(row.words.size()); };
+    const std::int64_t first = std::max(a.firstWord, b.firstWord);
+    const std::int64_t last = std::min(end(a), end(b));
+    const auto emptyOutside = [&](const Row& row) {
+        for (std::size_t i = 0; i < row.words.size(); ++i) {
+            const std::int64_t w = row.firstWord + static_cast<std::int64_t>(i);
+            if ((w < first || w >= last) && row.words[i] != 0) {
+                return false;
+            }
+        }
+        return true;
     };
-    for (std::int64_t w = first; w < end; ++w) {
-        if (at(a, w) != at(b, w)) {
+    for (std::int64_t w = first; w < last; ++w) {
+        if (a.words[static_cast<std::size_t>(w - a.firstWord)] != b.words[static_cast<std::size_t>(w - b.firstWord)]) {
             return false;
         }
     }
-    return true;
+    return emptyOutside(a) && emptyOutside(b);
 }
 
 std::size_t CellFill::countRectangles() const

@@ -408,9 +408,9 @@ bool ViewPicture::mergeHoles()
         return false;
     }
     struct Key {
-        std::pair<std::int64_t, std::int64_t> cell;
+        std::pair<std::int64_t, std::int64_t> place;  // the cell's column and row
         std::size_t index;
-        bool operator<(const Key& o) const { return std::tie(cell, index) < std::tie(o.cell, o.index); }
+        bool operator<(const Key& o) const { return std::tie(place, index) < std::tie(o.place, o.index); }
     };
     std::vector<Key> keys;
     keys.reserve(holes_.size() - from);
@@ -424,10 +424,10 @@ bool ViewPicture::mergeHoles()
     std::vector<bool> kept(holes_.size() - from, false);
     std::vector<std::pair<std::int64_t, std::int64_t>> added;  // sorted, as the keys are
     for (std::size_t k = 0; k < keys.size(); ++k) {
-        if ((k == 0 || keys[k].cell != keys[k - 1].cell) &&
-            !std::binary_search(mergedKeys_.begin(), mergedKeys_.end(), keys[k].cell)) {
+        if ((k == 0 || keys[k].place != keys[k - 1].place) &&
+            !std::binary_search(mergedKeys_.begin(), mergedKeys_.end(), keys[k].place)) {
             kept[keys[k].index - from] = true;
-            added.push_back(keys[k].cell);
+            added.push_back(keys[k].place);
         }
     }
     const std::size_t middle = mergedKeys_.size();

@@ -588,8 +588,12 @@ TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
     for (int i = 0; i < 40; ++i) {
         const double x = coordinate(random);
         distinct.push_back({hub, {x, 2.0}});                 // a fan: the same lower end
-        distinct.push_back({{x, -2.0}, {x + 0.01, 2.0}});    // the same rows, other columns
+        distinct.push_back({{x / 2, -2.0}, {x / 2 + 0.01, 2.0}});  // the same rows, other columns
         distinct.push_back({{x, coordinate(random)}, {x, coordinate(random)}});  // a bore
+        // Spot, drill and tap at one place: three of the four ends alike.
+        for (const double depth : {-0.5, -1.5, -2.2}) {
+            distinct.push_back({{x, depth}, {x, 1.0}});
+        }
     }
     std::vector<std::pair<Point, Point>> repeated;
     for (int pass = 0; pass < 3; ++pass) {
@@ -615,6 +619,17 @@ TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
         }
         if (doubleAt >= 0) {
             once.doubleCell();  // coverage only grows: doubling first or last marks alike
+        }
+        // After doubling, a segment twice the size of one marked before has its scaled ends:
+        // only what this fill marked at its present size may be skipped. (Five of the long
+        // ones marked first; clipped at twice the box, their ends double exactly.)
+        for (int i = 0; i < 5; ++i) {
+            const auto& [a, b] = distinct[static_cast<std::size_t>(6 * i + 1)];
+            const Point a2{2 * a.x, 2 * a.y};
+            const Point b2{2 * b.x, 2 * b.y};
+            EXPECT_GT(again.addSegment(a2, b2, -5, -5, 5, 5), 0U) << "doubled at " << doubleAt;
+            once.addSegment(a2, b2, -5, -5, 5, 5);
+            EXPECT_EQ(again.addSegment(a2, b2, -5, -5, 5, 5), 0U) << "marked again at once";
         }
         std::vector<std::int64_t> runs[2];
         once.forEachRun([&](std::int64_t r, std::int64_t a, std::int64_t b) { runs[0].insert(runs[0].end(), {r, a, b}); });
@@ -665,6 +680,12 @@ TEST(ViewPicture, HolesMergedBatchByBatchAsAllAtOnce)
         }
         if (i == 2000) {
             batches.compact();  // what it knew of the merged holes goes; they merge alike
+        }
+        if (i == 3000) {
+            // Cells twice the size from here on: merged at the one size, then at the other,
+            // the holes are those of the larger alone (its cells hold the smaller).
+            once.giveUpPixel();
+            batches.giveUpPixel();
         }
     }
     mergeAll(once);
