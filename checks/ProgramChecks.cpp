@@ -224,7 +224,12 @@ void ProgramChecks::block(std::int64_t number, const nc::WrittenBlock& block)
     lineThousandths_ = false;
     for (std::size_t axis = 0; axis < 3; ++axis) {
         if (lineSet_[axis]) {
-            std::swap(thousandths_[axis], lineSets_[axis]);
+            // Most axes are set with a point: then the number's text and value are never read.
+            if (lineSets_[axis].line == 0) {
+                thousandths_[axis].line = 0;
+            } else {
+                std::swap(thousandths_[axis], lineSets_[axis]);
+            }
             lineSet_[axis] = false;
         }
     }

@@ -124,7 +124,9 @@ inline ExtractedNumber scanNumber(std::string_view line, std::size_t position)
     if (plain && digitCount > 0 && digitCount <= 15) {
         static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
                                              1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        const double value = static_cast<double>(digits) / kPowers[decimals];
+        // Whole numbers (codes, sequence numbers, "X0.") need no division: it is the slow part.
+        const double whole = static_cast<double>(digits);
+        const double value = decimals == 0 ? whole : whole / kPowers[decimals];
         number.converted = true;
         number.value = negative ? -value : value;
     }

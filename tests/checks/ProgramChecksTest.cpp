@@ -174,6 +174,8 @@ TEST(Checks, FloodsNameTheirCause)
     // seen: the message names it too.
     for (const auto& [program, named] :
          {std::pair{kRun + "G01 X26.377 Y31\nG03 X26.937 Y30.161 I4.507 J2.402\nM30", "始点の Y31 → 0.031 (2 行)"},
+          // Set again with a point between: the last number without one is named.
+          std::pair{kRun + "G01 X26.377 Y32\nY31.\nY31\nG03 X26.937 Y30.161 I4.507 J2.402\nM30", "始点の Y31 → 0.031 (4 行)"},
           std::pair{std::string("S500 M03 F100\nG00 X50 Y50\nG03 X65 Y50 I7.5 J0\nM30"), "この行の小数点のない数値"}}) {
         const auto found = findingsOf(program, {});
         const auto arcOff = std::find_if(found.begin(), found.end(), [](const checks::Finding& f) {
@@ -182,6 +184,14 @@ TEST(Checks, FloodsNameTheirCause)
         ASSERT_NE(arcOff, found.end()) << program;
         EXPECT_NE(arcOff->message.find(named), std::string::npos) << arcOff->message;
     }
+    // Set again with a point: the start is as written, and an arc off its circle for
+    // another reason names no number.
+    const auto again = findingsOf(kRun + "G01 X26.377 Y31\nY31.\nG03 X26.937 Y30.161 I4.507 J2.5\nM30", {});
+    const auto offAgain = std::find_if(again.begin(), again.end(), [](const checks::Finding& f) {
+        return f.code == checks::CheckCode::ArcEndOffCircle;
+    });
+    ASSERT_NE(offAgain, again.end());
+    EXPECT_EQ(offAgain->message.find("始点の Y"), std::string::npos) << offAgain->message;
 }
 
 TEST(Checks, MessagesNameTheWordsAndCountLines)
