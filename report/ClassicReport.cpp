@@ -110,7 +110,11 @@ void ClassicReport::line(std::string_view text, const std::vector<util::Unmapped
 {
     std::string& out = listing_->buffer();
     out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
-    appendLineText(out, text, unmapped);
+    if (unmapped.empty()) {
+        listing_->escaped(text);
+    } else {
+        appendLineText(out, text, unmapped);
+    }
     out += skeleton_.textCellEnd;
 
     // The tool change is consumed before the entry is made: the M06 line's entry has

@@ -1,5 +1,6 @@
 #include "report/ReportWriter.h"
 
+#include "report/BlockEntries.h"
 #include "util/UserError.h"
 
 namespace report {
@@ -32,6 +33,14 @@ void ReportWriter::entry(const report::EntryText& entry)
     }
 }
 
+void ReportWriter::escaped(std::string_view text)
+{
+    if (!text.empty()) {
+        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), text.size(), true});
+        chunk_.entries.append(text);
+    }
+}
+
 void ReportWriter::flush()
 {
     if (failed_) {
@@ -58,6 +67,10 @@ void ReportWriter::writeChunk(const Chunk& chunk)
     for (const Chunk::Insert& insert : chunk.inserts) {
         rendered_.append(chunk.text, done, insert.position - done);
         done = insert.position;
+        if (insert.escaped) {
+            appendEscapedHtml(rendered_, std::string_view(chunk.entries).substr(insert.start, insert.length));
+            continue;
+        }
         entryText_.clear();
         report::EntryText::render(std::string_view(chunk.entries).substr(insert.start, insert.length), entryText_);
         // Empty lines of the entry leave no line break.

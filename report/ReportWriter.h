@@ -39,6 +39,9 @@ public:
     // The entry's non-empty lines, joined by the entry line break, after what the buffer
     // holds now.
     void entry(const report::EntryText& entry);
+    // `text` as HTML ("&", "<" and ">" escaped), after what the buffer holds now: escaped
+    // where the buffer is written, off the run's thread.
+    void escaped(std::string_view text);
     void flushIfFull()
     {
         if (chunk_.text.size() + chunk_.entries.size() >= kFlushSize) {
@@ -52,12 +55,14 @@ public:
 private:
     static constexpr std::size_t kFlushSize = 1 << 18;
 
-    // Text with entries to put in: each at a position of the text, encoded in `entries`.
+    // Text with entries to put in: each at a position of the text, encoded in `entries`
+    // (or there as text to escape).
     struct Chunk {
         struct Insert {
             std::size_t position;
             std::size_t start;
             std::size_t length;
+            bool escaped = false;  // text to escape rather than an entry
         };
         std::string text;
         std::string entries;
