@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -96,6 +97,26 @@ TEST(Macro, LinesSayWhatTheyDo)
     EXPECT_FALSE(nc::hasMacroSyntax("G01 X10. Y20."));
     EXPECT_TRUE(nc::hasMacroSyntax("N20 GOTO 10"));
     EXPECT_THROW(nc::readMacroLine("#1 12", memory, false), nc::MacroError);
+}
+
+// Every line is asked whether it holds macro syntax: a '#' or '[' at any byte, or a
+// statement word. Lines of every length up to 24 bytes, with the mark at every place, the
+// bytes next to '#' and '[' and high bytes of code page 932 around it.
+TEST(Macro, SyntaxIsFoundAtEveryPlace)
+{
+    EXPECT_FALSE(nc::hasMacroSyntax(""));
+    EXPECT_FALSE(nc::hasMacroSyntax(std::string_view()));
+    for (std::size_t length = 1; length <= 24; ++length) {
+        const std::string plain = std::string("N10 G01 X\x83\x5A\xFF\x80Y12.5 F100 \x22\x24\x5A\x5C").substr(0, length);
+        EXPECT_FALSE(nc::hasMacroSyntax(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char mark : {'#', '['}) {
+                std::string line = plain;
+                line[at] = mark;
+                EXPECT_TRUE(nc::hasMacroSyntax(line)) << line;
+            }
+        }
+    }
 }
 
 // A G65 call has its own local variables; the caller's come back with the return.
