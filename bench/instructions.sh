@@ -4,6 +4,9 @@
 # more. The run's own thread is what the classic report waits for; the report writer and
 # the stream worker share the second core. With BASELINE=path/to/brelvane-cli the same
 # counts of that build follow, and the ratio of this build's to it.
+# callgrind runs one thread at a time, so work that threads share out by how far each has
+# got (the sheet's pictures, shrunk as the stream goes or at its end) is counted as it fell
+# in that run, not as it falls in a real one; the classic run's counts hold.
 # Usage: [BASELINE=CLI] bench/instructions.sh [LINES] [OPTIONS...]
 #   LINES: of the generated random-lines program (default 100000); OPTIONS go to both
 #   builds (default --no-sheet: the classic run).
@@ -30,11 +33,11 @@ count() {
   local file role
   for file in "$out"/cg-*; do
     # The first thread is the run's own; the others are named by the loop they run.
-    case $file:$(callgrind_annotate --inclusive=yes "$file" 2>/dev/null | grep -m1 -oE 'HandOff<[^ ]*::loop' || true) in
+    case ${file##*/}:$(callgrind_annotate --inclusive=yes "$file" 2>/dev/null | grep -m1 -oE 'HandOff<.*>::loop' || true) in
       *-01:*) role=run ;;
       *ReportWriter*) role=writer ;;
-      *Motion*) role=stream-worker ;;
-      *) role=other ;;
+      *nc::Motion*) role=stream-worker ;;
+      *) role=pictures-keeper ;;
     esac
     echo "$role $(grep -m1 -E '^(summary|totals):' "$file" | awk '{print $2}')"
   done | awk '{sum[$1] += $2} END {for (r in sum) print r, sum[r]}' | sort
