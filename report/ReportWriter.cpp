@@ -26,17 +26,18 @@ ReportWriter::~ReportWriter()
 
 void ReportWriter::entry(const report::EntryText& entry)
 {
-    const std::string_view encoded = entry.encoded();
-    if (!encoded.empty()) {
-        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), encoded.size()});
-        chunk_.entries.append(encoded);
-    }
+    insert(entry.encoded(), false);
 }
 
 void ReportWriter::escaped(std::string_view text)
 {
+    insert(text, true);
+}
+
+void ReportWriter::insert(std::string_view text, bool escaped)
+{
     if (!text.empty()) {
-        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), text.size(), true});
+        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), text.size(), escaped});
         chunk_.entries.append(text);
     }
 }

@@ -75,6 +75,8 @@ private:
         }
     };
 
+    // `text` (an encoded entry, or text to escape) after what the buffer holds now.
+    void insert(std::string_view text, bool escaped);
     void flush();
     // Renders and writes, on whichever thread does the writing.
     void writeChunk(const Chunk& chunk);

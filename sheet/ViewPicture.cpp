@@ -400,10 +400,10 @@ bool ViewPicture::mergeHoles()
     // their own: only the holes added since are placed, each dropped where a hole before
     // it holds its cell. A plate of 200,000 holes is merged again each time its picture
     // shrinks; sorting them all again each time (or a node per hole) was most of the run.
-    const std::size_t from = cell == mergedCell_ ? mergedHoles_ : 0;
-    if (from == 0) {
+    if (cell != mergedCell_) {
         mergedKeys_.clear();
     }
+    const std::size_t from = mergedKeys_.size();
     if (from == holes_.size()) {
         return false;
     }
@@ -434,8 +434,7 @@ bool ViewPicture::mergeHoles()
     mergedKeys_.insert(mergedKeys_.end(), added.begin(), added.end());
     std::inplace_merge(mergedKeys_.begin(), mergedKeys_.begin() + static_cast<std::ptrdiff_t>(middle), mergedKeys_.end());
     mergedCell_ = cell;
-    mergedHoles_ = from + added.size();
-    if (mergedHoles_ == holes_.size()) {
+    if (mergedKeys_.size() == holes_.size()) {
         return false;
     }
     std::size_t to = from;

@@ -154,10 +154,9 @@ private:
     };
     std::vector<Judgement> judgements_;
     std::vector<Hole> holes_;
-    // The cell size holes were last merged at, how many there were after (each in a cell
-    // of its own) and their cells, sorted.
+    // The cell size holes were last merged at, and the cells of the holes then, sorted:
+    // as many as there were, each in a cell of its own, the first of holes_.
     double mergedCell_ = 0.0;
-    std::size_t mergedHoles_ = 0;
     std::vector<std::pair<std::int64_t, std::int64_t>> mergedKeys_;
     std::vector<PathSimplifier::Point> scratch_;
     PathSimplifier simplifier_{0.0};
