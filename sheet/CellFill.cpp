@@ -187,29 +187,38 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
     };
     const std::int64_t firstRow = column(v0);
     const std::int64_t lastRow = column(v1);
-    // A long segment marked just as it was before (the same bore of each of a thousand
-    // holes seen from the side, there and back) sets no cell that is not set already.
-    if (lastRow - firstRow >= kLongRows && markedBefore({u0, v0, u1, v1})) {
-        return 0;
-    }
-    const bool anyFull = !full_.rows.empty();
     if (firstRow == lastRow) {
         const std::int64_t first = column(std::min(u0, u1));
         const std::int64_t last = column(std::max(u0, u1));
-        if (anyFull && blocksFull(firstRow >> 3, first, last)) {
+        if (!full_.rows.empty() && blocksFull(firstRow >> 3, first, last)) {
             return 0;
         }
         setSpan(firstRow, first, last);
         return 1;
     }
-    // Band by band of 8 rows: where the blocks the segment crosses are full, nothing to
-    // do; elsewhere row by row, the columns it crosses within each row (where it crosses
-    // the row's edges, and its ends).
+    // Within one column (a bore seen from the side): as a run of rows of that column.
+    if (const std::int64_t c = column(u0); c == column(u1)) {
+        return markBore(c, firstRow, lastRow);
+    }
+    // A long segment marked just as it was before (a slanted move repeated, there and
+    // back) sets no cell that is not set already.
+    if (lastRow - firstRow >= kLongRows && markedBefore({u0, v0, u1, v1})) {
+        return 0;
+    }
+    // The columns it crosses within each row: where it crosses the row's edges, and its ends.
     const double slope = (u1 - u0) / (v1 - v0);
-    const auto columnAt = [&](std::int64_t row) {
+    return markRows(firstRow, lastRow, [&](std::int64_t row) {
         const double v = static_cast<double>(row);
         return v <= v0 ? column(u0) : v >= v1 ? column(u1) : column(u0 + (v - v0) * slope);
-    };
+    });
+}
+
+template <typename ColumnAt>
+std::size_t CellFill::markRows(std::int64_t firstRow, std::int64_t lastRow, ColumnAt&& columnAt)
+{
+    // Band by band of 8 rows: where the blocks the segment crosses are full, nothing to
+    // do; elsewhere row by row.
+    const bool anyFull = !full_.rows.empty();
     std::size_t marked = 0;
     for (std::int64_t band = firstRow >> 3; band <= lastRow >> 3; ++band) {
         const std::int64_t top = std::min(lastRow, band * 8 + 7);
@@ -225,6 +234,42 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
             low = high;
             ++marked;
         }
+    }
+    return marked;
+}
+
+std::size_t CellFill::markBore(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow)
+{
+    if (bores_.empty()) {
+        bores_.resize(kRecentBores);
+    }
+    // Direct-mapped on the column: the pecks of a hole come one after another, the bores
+    // of a row of holes at one place in the view within a few holes of each other.
+    const auto slotOf = [](std::int64_t c) {
+        const auto hash = static_cast<std::uint64_t>(c) * 0x9E3779B97F4A7C15ULL;
+        return static_cast<std::size_t>(hash >> (64 - std::bit_width(kRecentBores - 1)));
+    };
+    Bore& slot = bores_[slotOf(column)];
+    const auto at = [column](std::int64_t) { return column; };
+    const bool joins = slot.column == column && slot.firstRow <= slot.lastRow && firstRow <= slot.lastRow + 1 &&
+                       slot.firstRow <= lastRow + 1;
+    if (!joins) {
+        const std::size_t marked = markRows(firstRow, lastRow, at);
+        // A disjoint bore of the same column stays if it is the longer.
+        if (slot.column != column || slot.lastRow - slot.firstRow <= lastRow - firstRow) {
+            slot = {column, firstRow, lastRow};
+        }
+        return marked;
+    }
+    // Only the rows the marked run does not hold.
+    std::size_t marked = 0;
+    if (firstRow < slot.firstRow) {
+        marked += markRows(firstRow, slot.firstRow - 1, at);
+        slot.firstRow = firstRow;
+    }
+    if (lastRow > slot.lastRow) {
+        marked += markRows(slot.lastRow + 1, lastRow, at);
+        slot.lastRow = lastRow;
     }
     return marked;
 }
@@ -255,10 +300,71 @@ bool CellFill::markedBefore(const Segment& segment)
 void CellFill::doubleCell()
 {
     unpack();
+    // Word by word: the two rows that make a coarse row are or-ed, and each pair of bits
+    // becomes one; the blocks known full are found again from the coarse rows.
+    const auto halved = [](std::uint64_t x) {
+        x = (x | x >> 1) & 0x5555555555555555ULL;
+        x = (x | x >> 1) & 0x3333333333333333ULL;
+        x = (x | x >> 2) & 0x0F0F0F0F0F0F0F0FULL;
+        x = (x | x >> 4) & 0x00FF00FF00FF00FFULL;
+        x = (x | x >> 8) & 0x0000FFFF0000FFFFULL;
+        return (x | x >> 16) & 0x00000000FFFFFFFFULL;
+    };
     CellFill coarser(2 * cell_);
-    forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
-        coarser.setSpan(row >> 1, first >> 1, last >> 1);
-    });
+    Grid& grid = coarser.cells_;
+    if (!cells_.rows.empty()) {
+        const std::int64_t lastRow = cells_.firstRow + static_cast<std::int64_t>(cells_.rows.size()) - 1;
+        grid.firstRow = cells_.firstRow >> 1;  // floor, below the origin too
+        grid.rows.resize(static_cast<std::size_t>((lastRow >> 1) - grid.firstRow + 1));
+        for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
+            const Row& fine = cells_.rows[r];
+            if (fine.words.empty()) {
+                continue;
+            }
+            const std::int64_t row = cells_.firstRow + static_cast<std::int64_t>(r);
+            Row& coarse = grid.rows[static_cast<std::size_t>((row >> 1) - grid.firstRow)];
+            // Fine word w holds coarse columns 32 w to 32 w + 31: half of coarse word w / 2.
+            const std::int64_t first = fine.firstWord >> 1;
+            const std::int64_t last = (fine.firstWord + static_cast<std::int64_t>(fine.words.size()) - 1) >> 1;
+            if (coarse.words.empty()) {
+                coarse.firstWord = first;
+                coarse.words.assign(static_cast<std::size_t>(last - first + 1), 0);
+            } else {
+                const std::int64_t end = std::max(last + 1, coarse.firstWord + static_cast<std::int64_t>(coarse.words.size()));
+                const std::int64_t begin = std::min(first, coarse.firstWord);
+                if (begin < coarse.firstWord) {
+                    coarse.words.insert(coarse.words.begin(), static_cast<std::size_t>(coarse.firstWord - begin), 0);
+                    coarse.firstWord = begin;
+                }
+                coarse.words.resize(static_cast<std::size_t>(end - begin), 0);
+            }
+            for (std::size_t i = 0; i < fine.words.size(); ++i) {
+                const std::int64_t w = fine.firstWord + static_cast<std::int64_t>(i);
+                coarse.words[static_cast<std::size_t>((w >> 1) - coarse.firstWord)] |= halved(fine.words[i]) << (32 * (w & 1));
+            }
+        }
+        // Bands of 8 coarse rows whose bytes are all set in every row.
+        for (std::int64_t band = grid.firstRow >> 3; band * 8 < grid.firstRow + static_cast<std::int64_t>(grid.rows.size());
+             ++band) {
+            const std::int64_t bottom = std::max(band * 8, grid.firstRow);
+            if (bottom != band * 8 || band * 8 + 7 >= grid.firstRow + static_cast<std::int64_t>(grid.rows.size())) {
+                continue;  // a band the rows do not fill holds an empty row
+            }
+            const Row& base = grid.rows[static_cast<std::size_t>(bottom - grid.firstRow)];
+            for (std::size_t i = 0; i < base.words.size(); ++i) {
+                const std::int64_t w = base.firstWord + static_cast<std::int64_t>(i);
+                std::uint64_t all = base.words[i];
+                for (std::int64_t r = bottom + 1; r < bottom + 8 && all != 0; ++r) {
+                    all &= grid.word(r, w);
+                }
+                for (std::uint64_t full = fullBytes(all); full != 0; full &= full - 1) {
+                    const std::int64_t block = w * 8 + std::countr_zero(full) / 8;
+                    coarser.full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
+                }
+            }
+        }
+    }
+    coarser.counted_ = false;
     *this = std::move(coarser);
 }
 
@@ -292,6 +398,7 @@ void CellFill::compact()
     counted_ = true;
     cells_ = {};
     recent_ = {};
+    bores_ = {};
     full_ = {};
     packed_ = true;
 }
@@ -383,36 +490,45 @@ std::vector<CellFill::Rectangle> CellFill::rectangles() const
     if (packed_) {
         return rectangles_;
     }
+    // Each run goes on as a rectangle while the rows above have the very same run; a row
+    // just like the one below (a bore's) goes on with all of them, without its runs.
     std::vector<Rectangle> done;
-    std::vector<Rectangle> open;  // the last row's runs, each with the row it began on
-    std::vector<Rectangle> row;
-    std::int64_t rowIndex = 0;
-    const auto endRow = [&]() {
-        // A run of the row before goes on when this row has the very same run.
+    std::vector<Rectangle> open;  // the runs of row `openRow`, each with the row it began on
+    std::vector<Rectangle> next;
+    std::int64_t openRow = 0;
+    for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
+        const std::int64_t rowIndex = cells_.firstRow + static_cast<std::int64_t>(r);
+        if (!open.empty() && openRow + 1 == rowIndex && sameCells(cells_.rows[r], cells_.rows[r - 1])) {
+            openRow = rowIndex;
+            continue;
+        }
+        next.clear();
+        forEachRunOf(cells_.rows[r], [&](std::int64_t first, std::int64_t last) {
+            next.push_back({rowIndex, rowIndex, first, last});
+        });
+        if (next.empty() && open.empty()) {
+            continue;
+        }
         std::size_t j = 0;
-        for (const Rectangle& o : open) {
-            while (j < row.size() && row[j].firstColumn < o.firstColumn) {
+        for (Rectangle& o : open) {
+            o.lastRow = openRow;
+            while (j < next.size() && next[j].firstColumn < o.firstColumn) {
                 ++j;
             }
-            if (j < row.size() && row[j].firstColumn == o.firstColumn && row[j].lastColumn == o.lastColumn &&
-                o.lastRow + 1 == row[j].firstRow) {
-                row[j].firstRow = o.firstRow;
+            if (openRow + 1 == rowIndex && j < next.size() && next[j].firstColumn == o.firstColumn &&
+                next[j].lastColumn == o.lastColumn) {
+                next[j].firstRow = o.firstRow;
             } else {
                 done.push_back(o);
             }
         }
-        open.swap(row);
-        row.clear();
-    };
-    forEachRun([&](std::int64_t r, std::int64_t first, std::int64_t last) {
-        if (r != rowIndex) {
-            endRow();
-            rowIndex = r;
-        }
-        row.push_back({r, r, first, last});
-    });
-    endRow();
-    endRow();
+        open.swap(next);
+        openRow = rowIndex;
+    }
+    for (Rectangle& o : open) {
+        o.lastRow = openRow;
+        done.push_back(o);
+    }
     return done;
 }
 

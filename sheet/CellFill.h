@@ -127,9 +127,21 @@ private:
     static constexpr std::size_t kRecentSegments = 64;
     // Whether `segment` is among the recent long segments marked; remembers it if not.
     bool markedBefore(const Segment& segment);
+    // Rows [firstRow, lastRow] of a segment, band by band; `columnAt(row)` is where it
+    // crosses the lower edge of `row`.
+    template <typename ColumnAt>
+    std::size_t markRows(std::int64_t firstRow, std::int64_t lastRow, ColumnAt&& columnAt);
+    // Rows of one column marked in full (the bores of holes seen from the side), a few
+    // columns at a time: a bore, or a peck of one, within rows marked already is no work.
+    struct Bore {
+        std::int64_t column = 0, firstRow = 1, lastRow = 0;  // empty
+    };
+    static constexpr std::size_t kRecentBores = 256;
+    std::size_t markBore(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow);
 
     double cell_;
     std::vector<Segment> recent_;  // empty until a long segment comes
+    std::vector<Bore> bores_;      // empty until a bore comes
     mutable std::size_t rectangleCount_ = 0;
     mutable bool counted_ = true;  // rectangleCount_ is that of the cells now
     Grid cells_;

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -637,6 +638,75 @@ TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
         EXPECT_TRUE(runs[0] == runs[1]) << "doubled at " << doubleAt;
         // Bores are columns of rows alike: counted without their runs, as many as made.
         EXPECT_EQ(again.rectangleCount(), again.rectangles().size()) << "doubled at " << doubleAt;
+    }
+}
+
+// Bores seen from the side, pecked again and again (overlapping, adjacent, within one
+// marked, apart in one column, in more columns than are remembered), mark just the cells
+// of each row they span: against a plain set of cells, with the cells doubled midway
+// and blocks filled beside them (marking skips what it finds full).
+TEST(CellFill, BoresAndTheirPecksMarkTheirRowsAndNoMore)
+{
+    constexpr double kCell = 1.0 / 64;
+    std::mt19937 random(23);
+    std::uniform_int_distribution<int> columnOf(-300, 300);  // 601 columns: slots are shared
+    std::uniform_int_distribution<int> rowOf(-400, 400);
+    std::uniform_int_distribution<int> within(0, 3);         // where in its cell an end lies
+    for (const int doubleAt : {-1, 700}) {
+        sheet::CellFill cells(kCell);
+        std::set<std::pair<std::int64_t, std::int64_t>> expected;  // column, row
+        double cell = kCell;
+        const auto mark = [&](Point a, Point b) {
+            cells.addSegment(a, b, -100, -100, 100, 100);
+            // Upright or level, ends at quarters of the finest cell: the floor of each is exact at any size.
+            const auto at = [&](double u) { return static_cast<std::int64_t>(std::floor(u / cell)); };
+            for (std::int64_t row = at(std::min(a.y, b.y)); row <= at(std::max(a.y, b.y)); ++row) {
+                for (std::int64_t column = at(std::min(a.x, b.x)); column <= at(std::max(a.x, b.x)); ++column) {
+                    expected.insert({column, row});
+                }
+            }
+        };
+        for (int i = 0; i < 1500; ++i) {
+            if (i == doubleAt) {
+                cells.doubleCell();
+                cell *= 2;
+                std::set<std::pair<std::int64_t, std::int64_t>> coarser;
+                for (const auto& [c, r] : expected) {
+                    coarser.insert({c >> 1, r >> 1});
+                }
+                expected = coarser;
+            }
+            const double x = (columnOf(random) * 4 + within(random)) * kCell / 4;
+            const int from = rowOf(random);
+            const double y0 = (from * 4 + within(random)) * kCell / 4;
+            if (i % 5 == 4) {
+                // A solid square: blocks of 8 by 8 fill and are passed over after.
+                for (int k = 0; k < 24; ++k) {
+                    mark({x, y0 + k * kCell}, {x + 24 * kCell, y0 + k * kCell});
+                }
+                continue;
+            }
+            // A bore and its pecks downwards, each a little into the last; sometimes again.
+            const int pecks = 1 + static_cast<int>(random() % 6);
+            double top = y0;
+            for (int p = 0; p < pecks; ++p) {
+                const double bottom = top - (1 + static_cast<int>(random() % 40)) * kCell / 4;
+                mark({x, top}, {x, bottom});
+                top = bottom + (static_cast<int>(random() % 8)) * kCell / 4;
+            }
+            if (random() % 3 == 0) {
+                mark({x, y0 - 2 * kCell}, {x, y0 + 5 * kCell});  // reaching past the last's top
+            }
+        }
+        std::set<std::pair<std::int64_t, std::int64_t>> got;
+        cells.forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
+            for (std::int64_t c = first; c <= last; ++c) {
+                got.insert({c, row});
+            }
+        });
+        EXPECT_TRUE(got == expected) << "doubled at " << doubleAt << ": " << got.size() << " cells, expected "
+                                     << expected.size();
+        EXPECT_EQ(cells.rectangleCount(), cells.rectangles().size()) << "doubled at " << doubleAt;
     }
 }
 
