@@ -250,11 +250,10 @@ std::size_t CellFill::markBore(std::int64_t column, std::int64_t firstRow, std::
         return static_cast<std::size_t>(hash >> (64 - std::bit_width(kRecentBores - 1)));
     };
     Bore& slot = bores_[slotOf(column)];
-    const auto at = [column](std::int64_t) { return column; };
     const bool joins = slot.column == column && slot.firstRow <= slot.lastRow && firstRow <= slot.lastRow + 1 &&
                        slot.firstRow <= lastRow + 1;
     if (!joins) {
-        const std::size_t marked = markRows(firstRow, lastRow, at);
+        const std::size_t marked = markColumn(column, firstRow, lastRow);
         // A disjoint bore of the same column stays if it is the longer.
         if (slot.column != column || slot.lastRow - slot.firstRow <= lastRow - firstRow) {
             slot = {column, firstRow, lastRow};
@@ -264,14 +263,43 @@ std::size_t CellFill::markBore(std::int64_t column, std::int64_t firstRow, std::
     // Only the rows the marked run does not hold.
     std::size_t marked = 0;
     if (firstRow < slot.firstRow) {
-        marked += markRows(firstRow, slot.firstRow - 1, at);
+        marked += markColumn(column, firstRow, slot.firstRow - 1);
         slot.firstRow = firstRow;
     }
     if (lastRow > slot.lastRow) {
-        marked += markRows(slot.lastRow + 1, lastRow, at);
+        marked += markColumn(column, slot.lastRow + 1, lastRow);
         slot.lastRow = lastRow;
     }
     return marked;
+}
+
+std::size_t CellFill::markColumn(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow)
+{
+    // A bit a row: a bore is thousands of rows of one cell each, and the spans' general
+    // reckoning was most of its cost.
+    counted_ = false;
+    cells_.rowAt(firstRow);
+    cells_.rowAt(lastRow);
+    const std::int64_t w = column >> 6;
+    const std::uint64_t bit = std::uint64_t{1} << (column & 63);
+    const int byteShift = static_cast<int>(column & 56);
+    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+        Row& r = cells_.rows[static_cast<std::size_t>(row - cells_.firstRow)];
+        const std::int64_t i = w - r.firstWord;
+        if (i < 0 || i >= static_cast<std::int64_t>(r.words.size())) {
+            setSpan(row, column, column);  // the row grows to hold the word
+            continue;
+        }
+        std::uint64_t& word = r.words[static_cast<std::size_t>(i)];
+        if ((word & bit) == 0) {
+            const std::uint64_t before = word;
+            word |= bit;
+            if ((word >> byteShift & 0xFF) == 0xFF) {
+                blockFilled(row, w, before, word);
+            }
+        }
+    }
+    return static_cast<std::size_t>(lastRow - firstRow + 1);
 }
 
 bool CellFill::markedBefore(const Segment& segment)

@@ -138,6 +138,7 @@ private:
     };
     static constexpr std::size_t kRecentBores = 256;
     std::size_t markBore(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow);
+    std::size_t markColumn(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow);
 
     double cell_;
     std::vector<Segment> recent_;  // empty until a long segment comes
