@@ -106,7 +106,11 @@ bool splitsRetrace(std::vector<ViewPicture::Stroke>& strokes, Point p, double ne
 void ViewPicture::beginStroke(StrokeStyle style, Point from)
 {
     finish();
-    strokes_.push_back({style, {{from}}});
+    // Room for the few points of most strokes (a hole's approach and retract, a pass of a
+    // raster): one block of one size from the allocator, not three that grow.
+    Stroke& stroke = strokes_.emplace_back(Stroke{style, {}});
+    stroke.vertices.reserve(kStrokeRoom);
+    stroke.vertices.push_back({from});
     size_ += kStrokeBytes + kLineVertexBytes;
     simplifier_.start(from, scratch_);
     scratch_.clear();

@@ -112,6 +112,7 @@ public:
     std::size_t estimatedSize() const { return size_; }
 
 private:
+    static constexpr std::size_t kStrokeRoom = 4;  // points a new stroke has room for
     void beginStroke(StrokeStyle style, PathSimplifier::Point from);
     void continueStroke(StrokeStyle style, PathSimplifier::Point from);
     void keepPoints(std::size_t from);
