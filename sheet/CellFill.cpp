@@ -521,12 +521,14 @@ std::vector<CellFill::Rectangle> CellFill::rectangles() const
     // Each run goes on as a rectangle while the rows above have the very same run; a row
     // just like the one below (a bore's) goes on with all of them, without its runs.
     std::vector<Rectangle> done;
+    // The rows are dense (an empty row ends every rectangle), so what is open is always
+    // the runs of the row just below.
     std::vector<Rectangle> open;  // the runs of row `openRow`, each with the row it began on
     std::vector<Rectangle> next;
     std::int64_t openRow = 0;
     for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
         const std::int64_t rowIndex = cells_.firstRow + static_cast<std::int64_t>(r);
-        if (!open.empty() && openRow + 1 == rowIndex && sameCells(cells_.rows[r], cells_.rows[r - 1])) {
+        if (!open.empty() && sameCells(cells_.rows[r], cells_.rows[r - 1])) {
             openRow = rowIndex;
             continue;
         }
@@ -543,8 +545,7 @@ std::vector<CellFill::Rectangle> CellFill::rectangles() const
             while (j < next.size() && next[j].firstColumn < o.firstColumn) {
                 ++j;
             }
-            if (openRow + 1 == rowIndex && j < next.size() && next[j].firstColumn == o.firstColumn &&
-                next[j].lastColumn == o.lastColumn) {
+            if (j < next.size() && next[j].firstColumn == o.firstColumn && next[j].lastColumn == o.lastColumn) {
                 next[j].firstRow = o.firstRow;
             } else {
                 done.push_back(o);

@@ -706,6 +706,18 @@ TEST(CellFill, BoresAndTheirPecksMarkTheirRowsAndNoMore)
         });
         EXPECT_TRUE(got == expected) << "doubled at " << doubleAt << ": " << got.size() << " cells, expected "
                                      << expected.size();
+        // The rectangles drawn (rows like the one below passed over) hold each cell once.
+        std::set<std::pair<std::int64_t, std::int64_t>> drawn;
+        std::size_t area = 0;
+        for (const auto& r : cells.rectangles()) {
+            for (std::int64_t row = r.firstRow; row <= r.lastRow; ++row) {
+                for (std::int64_t c = r.firstColumn; c <= r.lastColumn; ++c) {
+                    drawn.insert({c, row});
+                    ++area;
+                }
+            }
+        }
+        EXPECT_TRUE(drawn == expected && area == expected.size()) << "doubled at " << doubleAt;
         EXPECT_EQ(cells.rectangleCount(), cells.rectangles().size()) << "doubled at " << doubleAt;
     }
 }
