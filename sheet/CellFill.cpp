@@ -341,9 +341,9 @@ void CellFill::doubleCell()
     CellFill coarser(2 * cell_);
     Grid& grid = coarser.cells_;
     if (!cells_.rows.empty()) {
-        const std::int64_t lastRow = cells_.firstRow + static_cast<std::int64_t>(cells_.rows.size()) - 1;
+        const auto endOf = [](const Grid& g) { return g.firstRow + static_cast<std::int64_t>(g.rows.size()); };
         grid.firstRow = cells_.firstRow >> 1;  // floor, below the origin too
-        grid.rows.resize(static_cast<std::size_t>((lastRow >> 1) - grid.firstRow + 1));
+        grid.rows.resize(static_cast<std::size_t>(((endOf(cells_) - 1) >> 1) - grid.firstRow + 1));
         for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
             const Row& fine = cells_.rows[r];
             if (fine.words.empty()) {
@@ -358,31 +358,26 @@ void CellFill::doubleCell()
                 coarse.firstWord = first;
                 coarse.words.assign(static_cast<std::size_t>(last - first + 1), 0);
             } else {
-                const std::int64_t end = std::max(last + 1, coarse.firstWord + static_cast<std::int64_t>(coarse.words.size()));
                 const std::int64_t begin = std::min(first, coarse.firstWord);
-                if (begin < coarse.firstWord) {
-                    coarse.words.insert(coarse.words.begin(), static_cast<std::size_t>(coarse.firstWord - begin), 0);
-                    coarse.firstWord = begin;
-                }
+                const std::int64_t end =
+                    std::max(last + 1, coarse.firstWord + static_cast<std::int64_t>(coarse.words.size()));
+                coarse.words.insert(coarse.words.begin(), static_cast<std::size_t>(coarse.firstWord - begin), 0);
+                coarse.firstWord = begin;
                 coarse.words.resize(static_cast<std::size_t>(end - begin), 0);
             }
             for (std::size_t i = 0; i < fine.words.size(); ++i) {
                 const std::int64_t w = fine.firstWord + static_cast<std::int64_t>(i);
-                coarse.words[static_cast<std::size_t>((w >> 1) - coarse.firstWord)] |= halved(fine.words[i]) << (32 * (w & 1));
+                const auto at = static_cast<std::size_t>((w >> 1) - coarse.firstWord);
+                coarse.words[at] |= halved(fine.words[i]) << (32 * (w & 1));
             }
         }
-        // Bands of 8 coarse rows whose bytes are all set in every row.
-        for (std::int64_t band = grid.firstRow >> 3; band * 8 < grid.firstRow + static_cast<std::int64_t>(grid.rows.size());
-             ++band) {
-            const std::int64_t bottom = std::max(band * 8, grid.firstRow);
-            if (bottom != band * 8 || band * 8 + 7 >= grid.firstRow + static_cast<std::int64_t>(grid.rows.size())) {
-                continue;  // a band the rows do not fill holds an empty row
-            }
-            const Row& base = grid.rows[static_cast<std::size_t>(bottom - grid.firstRow)];
+        // Blocks of 8 by 8 cells set in all 8 rows of a band the rows hold in full.
+        for (std::int64_t band = (grid.firstRow + 7) >> 3; band * 8 + 8 <= endOf(grid); ++band) {
+            const Row& base = grid.rows[static_cast<std::size_t>(band * 8 - grid.firstRow)];
             for (std::size_t i = 0; i < base.words.size(); ++i) {
                 const std::int64_t w = base.firstWord + static_cast<std::int64_t>(i);
                 std::uint64_t all = base.words[i];
-                for (std::int64_t r = bottom + 1; r < bottom + 8 && all != 0; ++r) {
+                for (std::int64_t r = band * 8 + 1; r < band * 8 + 8 && all != 0; ++r) {
                     all &= grid.word(r, w);
                 }
                 for (std::uint64_t full = fullBytes(all); full != 0; full &= full - 1) {
