@@ -253,16 +253,19 @@ bool hasMacroSyntax(std::string_view line)
     if (start >= line.size()) {
         return false;
     }
-    switch (line[start]) {
+    // Each statement word has a first letter of its own: one comparison a line.
+    const std::string_view rest = line.substr(start);
+    switch (rest.front()) {
     case 'I':
+        return startsWithWord(rest, "IF");
     case 'G':
+        return startsWithWord(rest, "GOTO");
     case 'W':
+        return startsWithWord(rest, "WHILE");
     case 'E':
-    case 'D': {
-        const std::string_view rest = line.substr(start);
-        return startsWithWord(rest, "IF") || startsWithWord(rest, "GOTO") || startsWithWord(rest, "WHILE") ||
-               startsWithWord(rest, "END") || startsWithWord(rest, "DO");
-    }
+        return startsWithWord(rest, "END");
+    case 'D':
+        return startsWithWord(rest, "DO");
     default:
         return false;
     }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -116,6 +117,23 @@ TEST(Macro, SyntaxIsFoundAtEveryPlace)
                 EXPECT_TRUE(nc::hasMacroSyntax(line)) << line;
             }
         }
+    }
+}
+
+// A line without '#' or '[' is a statement by its first word after the sequence number:
+// each word is known by its first letter, and a word that runs on into another letter
+// is none.
+TEST(Macro, StatementWordsAreFoundByTheirFirstLetter)
+{
+    const std::pair<const char*, bool> lines[] = {
+        {"GOTO10", true},       {"N5 GOTO 10", true}, {"n5GOTO 10", true}, {"  N5  END1", true},
+        {"IF1", true},          {"WHILE", true},      {"END 2", true},     {"DO1", true},
+        {"G01 X1.", false},     {"GOTOX1", false},    {"ENDX", false},     {"DOG", false},
+        {"D01", false},         {"E1", false},        {"WHILEX", false},   {"IFX", false},
+        {"N5 G01 GOTO", false}, {"N5", false},        {"N", false},        {"X1. GOTO 5", false},
+    };
+    for (const auto& [line, statement] : lines) {
+        EXPECT_EQ(nc::hasMacroSyntax(line), statement) << line;
     }
 }
 
