@@ -2,6 +2,7 @@
 // path lies within a pixel of the drawing, and every drawn point within a pixel of the
 // path, a pixel reckoned at the widest a view is drawn (so no less at any other size).
 #include "sheet/PictureSvg.h"
+#include "sheet/SectionFits.h"
 #include "sheet/SheetPictures.h"
 #include "sheet/ToolpathPicture.h"
 #include "sheet/ViewPicture.h"
@@ -831,6 +832,52 @@ TEST(SectionPictures, KeptOnTheirOwnThreadAsWhereTheMotionsCome)
     EXPECT_EQ(drawn[0].size(), 24u);
     EXPECT_LE(size[1], sheet::SheetPictures::kSectionPicturesBudget);
     EXPECT_EQ(size[0], size[1]);
+    EXPECT_TRUE(drawn[0] == drawn[1]);
+}
+
+// The sheet's last fits, shared with a second thread, give the very pictures of fitting
+// them one after another; an empty picture and a count past the pictures are passed over.
+TEST(SectionPictures, LastFitsOnTwoThreadsAsOneAfterAnother)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> at(0.0, 100.0);
+    const auto make = [&random, &at] {
+        std::vector<sheet::ToolpathPicture> pictures;
+        for (int p = 0; p < 7; ++p) {
+            pictures.emplace_back(sheet::SheetPictures::kPictureBudget);
+            nc::Point3 from{50, 50, -1};
+            for (int i = 0; p != 3 && i < 1500 + 200 * p; ++i) {
+                const nc::Point3 to{at(random), at(random), -1 - at(random) / 50};
+                pictures.back().add(feed(from, to), static_cast<std::uint8_t>(p));
+                from = to;
+            }
+        }
+        return pictures;
+    };
+    const std::size_t budget = sheet::SheetPictures::kPictureBudget / 8;
+    std::vector<std::string> drawn[2];
+    for (const bool shared : {false, true}) {
+        random.seed(11);
+        std::vector<sheet::ToolpathPicture> pictures = make();
+        ASSERT_GT(pictures[0].estimatedSize(), budget);
+        ASSERT_TRUE(pictures[3].empty());
+        sheet::SectionFits fits(pictures, shared ? pictures.size() + 2 : 0, budget);
+        for (std::size_t i = 0; i < pictures.size() + 2; ++i) {
+            if (shared) {
+                fits.fitted(i);
+            } else if (i < pictures.size() && !pictures[i].empty()) {
+                pictures[i].fit(budget);
+            }
+            if (i < pictures.size() && !pictures[i].empty()) {
+                drawn[shared].push_back(sheet::pictureSvg(pictures[i], 560, "s", true));
+                pictures[i].compact();
+            }
+            if (shared) {
+                fits.drawn(i);
+            }
+        }
+    }
+    EXPECT_EQ(drawn[0].size(), 6u);
     EXPECT_TRUE(drawn[0] == drawn[1]);
 }
 
