@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <set>
@@ -154,11 +155,30 @@ std::vector<Segment> truePath(const std::vector<nc::Motion>& moves, int axisX, i
             previous = p;
         }
     }
-    // A path retraced exactly (a trochoid seen from the side) once.
-    const auto key = [](const Segment& s) { return std::tuple{s.a.x, s.a.y, s.b.x, s.b.y}; };
-    std::sort(path.begin(), path.end(), [&](const Segment& x, const Segment& y) { return key(x) < key(y); });
-    path.erase(std::unique(path.begin(), path.end(), [&](const Segment& x, const Segment& y) { return key(x) == key(y); }),
-               path.end());
+    // A path retraced exactly (a trochoid seen from the side) once. Sorted by the C
+    // library's qsort: this file is built unoptimised, and std::sort of a million chords
+    // here took most of the suite's time.
+    std::qsort(path.data(), path.size(), sizeof(Segment), [](const void* x, const void* y) {
+        const Segment& a = *static_cast<const Segment*>(x);
+        const Segment& b = *static_cast<const Segment*>(y);
+        if (a.a.x != b.a.x) {
+            return a.a.x < b.a.x ? -1 : 1;
+        }
+        if (a.a.y != b.a.y) {
+            return a.a.y < b.a.y ? -1 : 1;
+        }
+        if (a.b.x != b.b.x) {
+            return a.b.x < b.b.x ? -1 : 1;
+        }
+        return a.b.y < b.b.y ? -1 : a.b.y > b.b.y ? 1 : 0;
+    });
+    std::size_t kept = 0;
+    for (const Segment& s : path) {
+        if (kept == 0 || !(s.a == path[kept - 1].a && s.b == path[kept - 1].b)) {
+            path[kept++] = s;
+        }
+    }
+    path.resize(kept);
     return path;
 }
 
@@ -215,12 +235,15 @@ TEST_P(Fitted, StaysWithinAPixelOfThePathBothWays)
                 if (f.cells.contains(column, row)) {
                     return true;
                 }
+                // Plain arithmetic: this file is built unoptimised, and this loop runs for
+                // every sample of every path.
                 const auto reach = static_cast<std::int64_t>(std::ceil(d / c));
+                const auto apart = [](double low, double high, double v) { return v < low ? low - v : v > high ? v - high : 0.0; };
                 for (std::int64_t r = row - reach; r <= row + reach; ++r) {
+                    const double dy = apart(static_cast<double>(r) * c, static_cast<double>(r + 1) * c, p.y);
                     for (std::int64_t k = column - reach; k <= column + reach; ++k) {
-                        const double dx = std::max({static_cast<double>(k) * c - p.x, 0.0, p.x - static_cast<double>(k + 1) * c});
-                        const double dy = std::max({static_cast<double>(r) * c - p.y, 0.0, p.y - static_cast<double>(r + 1) * c});
-                        if (std::hypot(dx, dy) <= d && f.cells.contains(k, r)) {
+                        const double dx = apart(static_cast<double>(k) * c, static_cast<double>(k + 1) * c, p.x);
+                        if (dx * dx + dy * dy <= d * d && f.cells.contains(k, r)) {
                             return true;
                         }
                     }
