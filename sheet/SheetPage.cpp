@@ -1,7 +1,7 @@
 #include "sheet/SheetPage.h"
 #include "sheet/FindingsBlock.h"
 #include "sheet/PictureSvg.h"
-#include "sheet/SectionFits.h"
+#include "sheet/SectionDrawings.h"
 #include "sheet/ToolTable.h"
 
 #include "report/BlockEntries.h"
@@ -296,18 +296,12 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         appendLegend(out, pictures.legend(record));
     }
     out += "</section>\n";
-    std::vector<ToolpathPicture>& sections = pictures.sectionPictures();
-    SectionFits fits(sections, shown, perSection);
+    SectionDrawings drawings(pictures.sectionPictures(), shown, perSection, [](ToolpathPicture& picture, std::size_t i) {
+        return pictureSvg(picture, 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
+    });
     for (std::size_t i = 0; i < shown; ++i) {
         out += blocks[i];
-        fits.fitted(i);
-        if (i < sections.size() && !sections[i].empty()) {
-            out += pictureSvg(sections[i], 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
-            // Drawn: its cells go back to rectangles, so that two hundred of them never
-            // hold their rows of bits at once.
-            sections[i].compact();
-        }
-        fits.drawn(i);
+        out += drawings.take(i);
         out += "</section>\n";
     }
     if (record.sections.size() > shown) {

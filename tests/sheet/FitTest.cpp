@@ -2,7 +2,7 @@
 // path lies within a pixel of the drawing, and every drawn point within a pixel of the
 // path, a pixel reckoned at the widest a view is drawn (so no less at any other size).
 #include "sheet/PictureSvg.h"
-#include "sheet/SectionFits.h"
+#include "sheet/SectionDrawings.h"
 #include "sheet/SheetPictures.h"
 #include "sheet/ToolpathPicture.h"
 #include "sheet/ViewPicture.h"
@@ -858,9 +858,10 @@ TEST(SectionPictures, KeptOnTheirOwnThreadAsWhereTheMotionsCome)
     EXPECT_TRUE(drawn[0] == drawn[1]);
 }
 
-// The sheet's last fits, shared with a second thread, give the very pictures of fitting
-// them one after another; an empty picture and a count past the pictures are passed over.
-TEST(SectionPictures, LastFitsOnTwoThreadsAsOneAfterAnother)
+// The section pictures fitted and drawn on two threads are the very drawings of fitting
+// and drawing them one after another; an empty picture and a count past the pictures
+// give nothing.
+TEST(SectionPictures, DrawnOnTwoThreadsAsOneAfterAnother)
 {
     std::mt19937 random(11);
     std::uniform_real_distribution<double> at(0.0, 100.0);
@@ -878,29 +879,29 @@ TEST(SectionPictures, LastFitsOnTwoThreadsAsOneAfterAnother)
         return pictures;
     };
     const std::size_t budget = sheet::SheetPictures::kPictureBudget / 8;
+    const auto draw = [](sheet::ToolpathPicture& picture, std::size_t i) {
+        return sheet::pictureSvg(picture, 560, "s" + std::to_string(i), true);
+    };
     std::vector<std::string> drawn[2];
     for (const bool shared : {false, true}) {
         random.seed(11);
         std::vector<sheet::ToolpathPicture> pictures = make();
         ASSERT_GT(pictures[0].estimatedSize(), budget);
         ASSERT_TRUE(pictures[3].empty());
-        sheet::SectionFits fits(pictures, shared ? pictures.size() + 2 : 0, budget);
+        sheet::SectionDrawings drawings(pictures, shared ? pictures.size() + 2 : 0, budget, draw);
         for (std::size_t i = 0; i < pictures.size() + 2; ++i) {
             if (shared) {
-                fits.fitted(i);
+                drawn[1].push_back(drawings.take(i));
             } else if (i < pictures.size() && !pictures[i].empty()) {
                 pictures[i].fit(budget);
-            }
-            if (i < pictures.size() && !pictures[i].empty()) {
-                drawn[shared].push_back(sheet::pictureSvg(pictures[i], 560, "s", true));
+                drawn[0].push_back(draw(pictures[i], i));
                 pictures[i].compact();
-            }
-            if (shared) {
-                fits.drawn(i);
+            } else {
+                drawn[0].emplace_back();
             }
         }
     }
-    EXPECT_EQ(drawn[0].size(), 6u);
+    EXPECT_EQ(std::count(drawn[0].begin(), drawn[0].end(), std::string()), 3);
     EXPECT_TRUE(drawn[0] == drawn[1]);
 }
 
