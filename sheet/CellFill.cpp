@@ -517,14 +517,12 @@ std::vector<CellFill::Rectangle> CellFill::rectangles() const
     // just like the one below (a bore's) goes on with all of them, without its runs.
     std::vector<Rectangle> done;
     // The rows are dense (an empty row ends every rectangle), so what is open is always
-    // the runs of the row just below.
-    std::vector<Rectangle> open;  // the runs of row `openRow`, each with the row it began on
+    // the runs of the row just below, each with the row it began on.
+    std::vector<Rectangle> open;
     std::vector<Rectangle> next;
-    std::int64_t openRow = 0;
     for (std::size_t r = 0; r < cells_.rows.size(); ++r) {
         const std::int64_t rowIndex = cells_.firstRow + static_cast<std::int64_t>(r);
         if (!open.empty() && sameCells(cells_.rows[r], cells_.rows[r - 1])) {
-            openRow = rowIndex;
             continue;
         }
         next.clear();
@@ -536,7 +534,7 @@ std::vector<CellFill::Rectangle> CellFill::rectangles() const
         }
         std::size_t j = 0;
         for (Rectangle& o : open) {
-            o.lastRow = openRow;
+            o.lastRow = rowIndex - 1;
             while (j < next.size() && next[j].firstColumn < o.firstColumn) {
                 ++j;
             }
@@ -547,10 +545,9 @@ std::vector<CellFill::Rectangle> CellFill::rectangles() const
             }
         }
         open.swap(next);
-        openRow = rowIndex;
     }
     for (Rectangle& o : open) {
-        o.lastRow = openRow;
+        o.lastRow = cells_.firstRow + static_cast<std::int64_t>(cells_.rows.size()) - 1;
         done.push_back(o);
     }
     return done;
