@@ -8,6 +8,7 @@
 #include "run/ProgramReader.h"
 #include "run/RunStream.h"
 #include "sheet/SheetPage.h"
+#include "util/Cp932.h"
 #include "util/File.h"
 #include "util/Number.h"
 #include "util/UserError.h"
@@ -178,10 +179,13 @@ private:
             // before the interpreter reads it.
             const std::string* read = &line;
             if (nc::hasMacroSyntax(line)) {
+                // A WHILE that does not hold reads on to its END: the row keeps the
+                // characters of its own line.
+                unmapped_ = execution_->unmapped();
                 const MacroSteps::Step step = macros_->read(line, lineNumber_ + 1, *execution_, analyzer_.isInchMode());
                 if (step.kind == MacroSteps::Step::Kind::Statement || step.kind == MacroSteps::Step::Kind::Stop) {
                     ++lineNumber_;
-                    classic_.statementRow(line, execution_->unmapped(), step.entry);
+                    classic_.statementRow(line, unmapped_, step.entry);
                     continue;
                 }
                 if (step.kind == MacroSteps::Step::Kind::Block) {
@@ -336,6 +340,7 @@ private:
     std::optional<ProgramExecution> execution_;
     std::optional<MacroSteps> macros_;
     std::string resolved_;              // a block with its expressions' values
+    std::vector<util::UnmappedCharacter> unmapped_;  // those of a macro statement's line
     nc::FlowCommand flow_;              // what the last block does to the flow
 };
 
