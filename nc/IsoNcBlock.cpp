@@ -6,6 +6,8 @@
 #include "util/Number.h"
 #include "util/UserError.h"
 
+#include <algorithm>
+
 namespace nc {
 
 using util::isDigit;
@@ -71,54 +73,60 @@ namespace {
 // extractNumber's body, kept internal so the word scan gets it inlined.
 inline ExtractedNumber scanNumber(std::string_view line, std::size_t position)
 {
-    std::size_t i = position;
-    while (i < line.size() && line[i] == ' ') {
-        ++i;
+    // Pointers, not indices: this loop reads every number of every program, and the
+    // indexed form reloaded the view's size at each character.
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* p = begin + std::min(position, line.size());
+    while (p != end && *p == ' ') {
+        ++p;
     }
-    while (i < line.size() && !startsNumber(line[i])) {
-        ++i;
+    while (p != end && !startsNumber(*p)) {
+        ++p;
     }
-    if (i >= line.size()) {
+    if (p == end) {
         return {kNoNumber, line.size(), true, 0.0, true};
     }
-    const std::size_t start = i;
-    const bool negative = line[i] == '-';
-    if (line[i] == '-' || line[i] == '+') {
-        ++i;
+    const char* const start = p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
     }
     // One character is taken whatever it is (a digit or the point, or what makes the
     // text fail to convert, as in -A5). The digits are gathered as an integer on the way.
     std::uint64_t digits = 0;
     int digitCount = 0;
     int decimals = 0;
-    bool point = i < line.size() && line[i] == '.';
+    bool point = p != end && *p == '.';
     bool plain = point;  // only digits and the point so far
-    if (i < line.size()) {
-        if (isDigit(line[i])) {
-            digits = static_cast<std::uint64_t>(line[i] - '0');
+    if (p != end) {
+        if (isDigit(*p)) {
+            digits = static_cast<std::uint64_t>(*p - '0');
             digitCount = 1;
             plain = true;
         }
-        ++i;
+        ++p;
     }
-    const bool tookPoint = point;
-    while (i < line.size() && isDigit(line[i])) {
-        digits = digits * 10 + static_cast<std::uint64_t>(line[i] - '0');  // wraps only past 19 digits
-        ++digitCount;
-        decimals += point ? 1 : 0;
-        ++i;
+    const char* digitsFrom = p;
+    while (p != end && isDigit(*p)) {
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');  // wraps only past 19 digits
+        ++p;
     }
-    if (!tookPoint && i < line.size() && line[i] == '.') {
+    digitCount += static_cast<int>(p - digitsFrom);
+    decimals += point ? static_cast<int>(p - digitsFrom) : 0;
+    if (!point && p != end && *p == '.') {
         point = true;
-        ++i;
-        while (i < line.size() && isDigit(line[i])) {
-            digits = digits * 10 + static_cast<std::uint64_t>(line[i] - '0');
-            ++digitCount;
-            ++decimals;
-            ++i;
+        ++p;
+        digitsFrom = p;
+        while (p != end && isDigit(*p)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+            ++p;
         }
+        digitCount += static_cast<int>(p - digitsFrom);
+        decimals += static_cast<int>(p - digitsFrom);
     }
-    ExtractedNumber number{line.substr(start, i - start), i, false, 0.0, point};
+    const auto next = static_cast<std::size_t>(p - begin);
+    ExtractedNumber number{std::string_view(start, static_cast<std::size_t>(p - start)), next, false, 0.0, point};
     // Up to 15 digits, the integer and the power of ten are exact doubles and one
     // division rounds correctly.
     if (plain && digitCount > 0 && digitCount <= 15) {

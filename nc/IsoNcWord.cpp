@@ -29,43 +29,4 @@ WordSlot gCodeSlot(int code)
     }
 }
 
-bool isIntegerLetter(char letter)
-{
-    switch (letter) {
-    case 'A': case 'B': case 'C': case 'I': case 'J': case 'K': case 'Q': case 'R': case 'X':
-    case 'Y': case 'Z':
-        return false;
-    default:
-        return true;
-    }
-}
-
-bool letterSlot(char letter, WordSlot& slot)
-{
-    switch (letter) {
-    case 'O': slot = WordSlot::O; return true;
-    case 'N': slot = WordSlot::N; return true;
-    case 'X': slot = WordSlot::X; return true;
-    case 'Y': slot = WordSlot::Y; return true;
-    case 'Z': slot = WordSlot::Z; return true;
-    case 'A': slot = WordSlot::A; return true;
-    case 'B': slot = WordSlot::B; return true;
-    case 'C': slot = WordSlot::C; return true;
-    case 'I': slot = WordSlot::I; return true;
-    case 'J': slot = WordSlot::J; return true;
-    case 'K': slot = WordSlot::K; return true;
-    case 'F': slot = WordSlot::F; return true;
-    case 'S': slot = WordSlot::S; return true;
-    case 'T': slot = WordSlot::T; return true;
-    case 'H': slot = WordSlot::H; return true;
-    case 'D': slot = WordSlot::D; return true;
-    case 'M': slot = WordSlot::M; return true;
-    case 'R': slot = WordSlot::R; return true;
-    case 'Q': slot = WordSlot::Q; return true;
-    case 'P': slot = WordSlot::P; return true;
-    case 'L': slot = WordSlot::L; return true;
-    default: return false;
-    }
-}
-
 }  // namespace nc

@@ -2,8 +2,10 @@
 // ten G-code groups, then one slot per accepted address letter.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace nc {
 
@@ -37,11 +39,43 @@ constexpr std::size_t slotIndex(WordSlot slot)
 // The slot of a G code (already truncated toward zero) by its modal group.
 WordSlot gCodeSlot(int code);
 
+namespace detail {
+// What the word scan needs of a character, looked up once a word: tables, because the
+// scan reads every word of every program.
+struct LetterInfo {
+    bool accepted = false;    // an address letter other than G
+    bool coordinate = false;  // A B C I J K Q R X Y Z
+    WordSlot slot = WordSlot::GOther;
+};
+inline constexpr std::array<LetterInfo, 256> kLetters = [] {
+    std::array<LetterInfo, 256> table{};
+    constexpr std::string_view letters = "ONXYZABCIJKFSTHDMRQPL";
+    for (std::size_t k = 0; k < letters.size(); ++k) {
+        table[static_cast<unsigned char>(letters[k])] = {true, false,
+                                                         static_cast<WordSlot>(slotIndex(WordSlot::O) + k)};
+    }
+    for (const char c : std::string_view("ABCIJKQRXYZ")) {
+        table[static_cast<unsigned char>(c)].coordinate = true;
+    }
+    return table;
+}();
+}  // namespace detail
+
 // False for the coordinate letters A B C I J K Q R X Y Z, whose numbers without a point
 // are in thousandths; true for every other letter.
-bool isIntegerLetter(char letter);
+inline bool isIntegerLetter(char letter)
+{
+    return !detail::kLetters[static_cast<unsigned char>(letter)].coordinate;
+}
 
 // The slot of an accepted address letter (not G); false when the letter is not accepted.
-bool letterSlot(char letter, WordSlot& slot);
+inline bool letterSlot(char letter, WordSlot& slot)
+{
+    const detail::LetterInfo& info = detail::kLetters[static_cast<unsigned char>(letter)];
+    if (info.accepted) {
+        slot = info.slot;
+    }
+    return info.accepted;
+}
 
 }  // namespace nc
