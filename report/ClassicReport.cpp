@@ -100,6 +100,13 @@ bool ClassicReport::open()
         return false;
     }
     listing_.emplace(std::move(dataFile), dataPath_, skeleton_.lineBreak, true);
+    row_.rowStart[0] = listing_->piece(skeleton_.rowStartFirst);
+    row_.rowStart[1] = listing_->piece(skeleton_.rowStartSecond);
+    row_.textCellEnd = listing_->piece(skeleton_.textCellEnd);
+    row_.entryCellStart[0] = listing_->piece(skeleton_.entryCellStartFirst);
+    row_.entryCellStart[1] = listing_->piece(skeleton_.entryCellStartSecond);
+    row_.compensatedEntryCellStart = listing_->piece(skeleton_.compensatedEntryCellStart);
+    row_.entryCellEnd = listing_->piece(skeleton_.entryCellEnd);
     listing_->write(skeleton_.tableStart);
     jump_->write(skeleton_.tableStart);
     return true;
@@ -109,13 +116,14 @@ void ClassicReport::line(std::string_view text, const std::vector<util::Unmapped
                          nc::IsoNcAnalyzer& analyzer, bool toolChanged, bool sectionEnded)
 {
     std::string& out = listing_->buffer();
-    out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
+    const int shade = shadeFirst_ ? 0 : 1;
     if (unmapped.empty()) {
-        listing_->escaped(text);
+        listing_->escaped(text, row_.rowStart[shade], row_.textCellEnd);
     } else {
+        out += shadeFirst_ ? skeleton_.rowStartFirst : skeleton_.rowStartSecond;
         appendLineText(out, text, unmapped);
+        out += skeleton_.textCellEnd;
     }
-    out += skeleton_.textCellEnd;
 
     // The tool change is consumed before the entry is made: the M06 line's entry has
     // always been the one of the injected block, and the classic pages keep it. The
@@ -132,14 +140,10 @@ void ClassicReport::line(std::string_view text, const std::vector<util::Unmapped
     }
 
     const EntryText& entry = entries_.entry(analyzer, text);
-    if (analyzer.isCutterCompActive()) {
-        out += skeleton_.compensatedEntryCellStart;
-    } else {
-        out += shadeFirst_ ? skeleton_.entryCellStartFirst : skeleton_.entryCellStartSecond;
-    }
     shadeFirst_ = !shadeFirst_;
-    listing_->entry(entry);
-    out += skeleton_.entryCellEnd;
+    listing_->entry(entry,
+                    analyzer.isCutterCompActive() ? row_.compensatedEntryCellStart : row_.entryCellStart[shade],
+                    row_.entryCellEnd);
     listing_->flushIfFull();
 }
 

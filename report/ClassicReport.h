@@ -76,6 +76,11 @@ private:
     BlockEntries entries_;
     std::optional<ReportWriter> jump_;
     std::optional<ReportWriter> listing_;
+    // The listing row's cells as the writer's pieces: a row is its two inserts.
+    struct RowPieces {
+        ReportWriter::Piece rowStart[2] = {}, textCellEnd = 0;
+        ReportWriter::Piece entryCellStart[2] = {}, compensatedEntryCellStart = 0, entryCellEnd = 0;
+    } row_;
 
     int currentTool_ = 0;
     int sectionNumber_ = 0;             // tool headings written so far

@@ -3,6 +3,8 @@
 #include "report/BlockEntries.h"
 #include "util/UserError.h"
 
+#include <stdexcept>
+
 namespace report {
 
 ReportWriter::ReportWriter(std::unique_ptr<OutputFile> file, std::string path, std::string entryLineBreak,
@@ -24,20 +26,29 @@ ReportWriter::~ReportWriter()
     }
 }
 
-void ReportWriter::entry(const report::EntryText& entry)
+ReportWriter::Piece ReportWriter::piece(std::string text)
 {
-    insert(entry.encoded(), false);
+    if (pieces_.size() >= 255 || handOff_.started()) {
+        throw std::logic_error("ReportWriter: a piece registered too late or once too often");
+    }
+    pieces_.push_back(std::move(text));
+    return static_cast<Piece>(pieces_.size());
 }
 
-void ReportWriter::escaped(std::string_view text)
+void ReportWriter::entry(const report::EntryText& entry, Piece before, Piece after)
 {
-    insert(text, true);
+    insert(entry.encoded(), false, before, after);
 }
 
-void ReportWriter::insert(std::string_view text, bool escaped)
+void ReportWriter::escaped(std::string_view text, Piece before, Piece after)
 {
-    if (!text.empty()) {
-        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), text.size(), escaped});
+    insert(text, true, before, after);
+}
+
+void ReportWriter::insert(std::string_view text, bool escaped, Piece before, Piece after)
+{
+    if (!text.empty() || before != 0 || after != 0) {
+        chunk_.inserts.push_back({chunk_.text.size(), chunk_.entries.size(), text.size(), escaped, before, after});
         chunk_.entries.append(text);
     }
 }
@@ -68,32 +79,44 @@ void ReportWriter::writeChunk(const Chunk& chunk)
     for (const Chunk::Insert& insert : chunk.inserts) {
         rendered_.append(chunk.text, done, insert.position - done);
         done = insert.position;
-        if (insert.escaped) {
-            appendEscapedHtml(rendered_, std::string_view(chunk.entries).substr(insert.start, insert.length));
-            continue;
+        if (insert.before != 0) {
+            rendered_ += pieces_[insert.before - 1];
         }
-        entryText_.clear();
-        report::EntryText::render(std::string_view(chunk.entries).substr(insert.start, insert.length), entryText_);
-        // Empty lines of the entry leave no line break.
-        bool first = true;
-        for (std::size_t start = 0; start < entryText_.size();) {
-            std::size_t stop = entryText_.find('\n', start);
-            if (stop == std::string::npos) {
-                stop = entryText_.size();
-            }
-            if (stop > start) {
-                if (!first) {
-                    rendered_ += entryLineBreak_;
-                }
-                rendered_.append(entryText_, start, stop - start);
-                first = false;
-            }
-            start = stop + 1;
+        const std::string_view text = std::string_view(chunk.entries).substr(insert.start, insert.length);
+        if (insert.escaped) {
+            appendEscapedHtml(rendered_, text);
+        } else {
+            appendEntry(text);
+        }
+        if (insert.after != 0) {
+            rendered_ += pieces_[insert.after - 1];
         }
     }
     rendered_.append(chunk.text, done);
     if (!rendered_.empty() && !file_->write(rendered_)) {
         failed_ = true;
+    }
+}
+
+void ReportWriter::appendEntry(std::string_view encoded)
+{
+    entryText_.clear();
+    report::EntryText::render(encoded, entryText_);
+    // Empty lines of the entry leave no line break.
+    bool first = true;
+    for (std::size_t start = 0; start < entryText_.size();) {
+        std::size_t stop = entryText_.find('\n', start);
+        if (stop == std::string::npos) {
+            stop = entryText_.size();
+        }
+        if (stop > start) {
+            if (!first) {
+                rendered_ += entryLineBreak_;
+            }
+            rendered_.append(entryText_, start, stop - start);
+            first = false;
+        }
+        start = stop + 1;
     }
 }
 

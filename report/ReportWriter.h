@@ -10,6 +10,7 @@
 #include "util/HandOff.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,12 +37,17 @@ public:
         flushIfFull();
     }
     std::string& buffer() { return chunk_.text; }
+    // Text that stands around inserts row after row (a listing row's cells): kept once and
+    // put in by its number where the buffer is written, so the run's thread copies none
+    // of it. Numbers start at 1; 0 puts in nothing. Register before the first write.
+    using Piece = std::uint8_t;
+    Piece piece(std::string text);
     // The entry's non-empty lines, joined by the entry line break, after what the buffer
-    // holds now.
-    void entry(const report::EntryText& entry);
+    // holds now; pieces `before` and `after` around them.
+    void entry(const report::EntryText& entry, Piece before = 0, Piece after = 0);
     // `text` as HTML ("&", "<" and ">" escaped), after what the buffer holds now: escaped
     // where the buffer is written, off the run's thread.
-    void escaped(std::string_view text);
+    void escaped(std::string_view text, Piece before = 0, Piece after = 0);
     void flushIfFull()
     {
         if (chunk_.text.size() + chunk_.entries.size() >= kFlushSize) {
@@ -63,6 +69,8 @@ private:
             std::size_t start;
             std::size_t length;
             bool escaped = false;  // text to escape rather than an entry
+            Piece before = 0;
+            Piece after = 0;
         };
         std::string text;
         std::string entries;
@@ -76,14 +84,16 @@ private:
     };
 
     // `text` (an encoded entry, or text to escape) after what the buffer holds now.
-    void insert(std::string_view text, bool escaped);
+    void insert(std::string_view text, bool escaped, Piece before, Piece after);
     void flush();
     // Renders and writes, on whichever thread does the writing.
     void writeChunk(const Chunk& chunk);
+    void appendEntry(std::string_view encoded);
 
     std::unique_ptr<OutputFile> file_;
     std::string path_;
     std::string entryLineBreak_;
+    std::vector<std::string> pieces_;  // fixed before the writing thread starts
     bool background_;
     Chunk chunk_;                    // being filled
     std::string rendered_;           // the writing thread's
