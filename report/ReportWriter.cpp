@@ -18,11 +18,15 @@ ReportWriter::~ReportWriter()
     if (!file_) {
         return;
     }
-    if (handOff_.started()) {
-        handOff_.handOver(chunk_);
-        handOff_.finish();
-    } else {
-        writeChunk(chunk_);
+    try {
+        if (handOff_.started()) {
+            handOff_.handOver(chunk_);
+            handOff_.finish();
+        } else {
+            writeChunk(chunk_);
+        }
+    } catch (...) {
+        // The run has failed already; what the writing thread threw adds nothing to it.
     }
 }
 

@@ -6,9 +6,12 @@
 // thread starts with the first batch handed over.
 //
 // Rules for the owner:
-// - `work` must not throw. An exception that leaves it leaves the thread, and the
-//   program ends (std::terminate). Work that can fail notes the failure for the owner
-//   to see on its own thread (the report writer keeps a flag and throws from there).
+// - An exception that leaves `work` (memory running out) is not the thread's end: the
+//   thread drops every batch after it, and the owner's next handOver() or finish()
+//   throws it, once, on the owner's thread. Failures the owner expects are better noted
+//   for it to see (the report writer keeps a flag and throws from there). The destructor
+//   never throws: an owner that must not throw (its own destructor) catches what
+//   handOver() and finish() may throw.
 // - The hand-off is the owner's last member. Members are destroyed in reverse order, so
 //   the hand-off's destructor stops and joins the thread before anything `work` reaches
 //   (buffers, consumers) is destroyed.
@@ -20,8 +23,10 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -59,8 +64,10 @@ public:
     // so its buffers are reused).
     void handOver(Batch& filled)
     {
+        rethrowFailure();
         if (!thread_.joinable()) {
-            done_ = false;  // no thread runs: nothing else reads it
+            done_ = false;  // no thread runs: nothing else reads them
+            failed_ = false;
             thread_ = std::thread(&HandOff::loop, this);
         }
         std::unique_lock lock(mutex_);
@@ -90,9 +97,22 @@ public:
         }
         changed_.notify_all();
         thread_.join();
+        rethrowFailure();
     }
 
 private:
+    void rethrowFailure()
+    {
+        std::exception_ptr failure;
+        {
+            const std::lock_guard lock(mutex_);
+            failure = std::exchange(failure_, nullptr);
+        }
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+
     void loop()
     {
         Batch working;
@@ -108,11 +128,24 @@ private:
                 working_ = true;
             }
             changed_.notify_all();  // room for another batch
-            work_(working);
+            if (!failed_) {
+                try {
+                    work_(working);
+                } catch (...) {
+                    // What the work reaches may be half changed: nothing more goes to it.
+                    const std::lock_guard lock(mutex_);
+                    failure_ = std::current_exception();
+                    failed_ = true;
+                }
+            }
             working.clear();
             {
                 const std::lock_guard lock(mutex_);
-                spare_.push_back(std::move(working));
+                try {
+                    spare_.push_back(std::move(working));
+                } catch (const std::bad_alloc&) {
+                    // Only a buffer to reuse: the next batch makes its own.
+                }
                 working_ = false;
             }
             changed_.notify_all();
@@ -127,6 +160,8 @@ private:
     std::vector<Batch> spare_; // done with, cleared, to be filled again
     bool working_ = false;     // the thread holds a batch
     bool done_ = false;
+    bool failed_ = false;           // the thread's only: work threw, later batches are dropped
+    std::exception_ptr failure_;    // what work threw, until the owner is told
     std::mutex mutex_;
     std::condition_variable changed_;
     std::thread thread_;

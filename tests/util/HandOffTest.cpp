@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -89,6 +90,45 @@ TEST(HandOff, OneWaitingHoldsTheNextBatchBack)
     EXPECT_TRUE(third);
     handOff.finish();
     EXPECT_EQ(taken, 3);
+}
+
+// Work that throws (memory running out in a picture) neither ends the program nor takes
+// more batches: the owner gets the exception, once, from its next hand-over or from
+// finish(), on its own thread; the hand-off then starts afresh. An owner that drops the
+// hand-off without asking is not thrown at.
+TEST(HandOff, WhatTheWorkThrowsComesToTheOwnerOnce)
+{
+    for (const bool finishFirst : {false, true}) {
+        std::vector<int> seen;
+        util::HandOff<std::vector<int>> handOff([&seen](std::vector<int>& batch) {
+            if (batch.front() == 3) {
+                throw std::bad_alloc();
+            }
+            seen.push_back(batch.front());
+        });
+        std::vector<int> batch;
+        bool thrown = false;
+        try {
+            for (int i = 1; i <= (finishFirst ? 3 : 40); ++i) {
+                batch = {i};
+                handOff.handOver(batch);
+            }
+            handOff.finish();
+        } catch (const std::bad_alloc&) {
+            thrown = true;
+        }
+        EXPECT_TRUE(thrown) << finishFirst;
+        handOff.finish();  // told once: quiet now
+        EXPECT_EQ(seen, (std::vector<int>{1, 2})) << finishFirst;
+
+        batch = {5};
+        handOff.handOver(batch);
+        handOff.finish();
+        EXPECT_EQ(seen, (std::vector<int>{1, 2, 5})) << finishFirst;
+    }
+    util::HandOff<std::vector<int>> dropped([](std::vector<int>&) { throw std::bad_alloc(); });
+    std::vector<int> one{1};
+    dropped.handOver(one);
 }
 
 }  // namespace
