@@ -11,6 +11,8 @@
 #include "util/File.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 
 namespace {
 
@@ -91,7 +93,19 @@ int main(int argc, char** argv)
     config.settings = settings;
     cli::ConsoleServices console(config, stdin, stderr);
 
-    const run::RunResult result = run::AnalysisRun(settings, state, console.services());
+    run::RunResult result;
+    try {
+        result = run::AnalysisRun(settings, state, console.services());
+    } catch (const std::bad_alloc&) {
+        // Said in one line with a failed run's exit status, as the window says it in its
+        // error box, not ended by the runtime with a core dump.
+        cli::system::write(stderr, "brelvane-cli: out of memory\n");
+        return 1;
+    } catch (const std::exception& error) {
+        // Not the program's fault but ours.
+        cli::system::write(stderr, std::string("brelvane-cli: internal error: ") + error.what() + "\n");
+        return 1;
+    }
     const bool jsonToStdout = options.json == "-";
     if (!options.json.empty() && !writeJson(options.json, record::summaryJson(*result.record))) {
         console.showMessage("JSON summary not written: " + options.json, "File Write Error",

@@ -351,4 +351,47 @@ TEST(CommandLine, SharedCorpusNeverCrashes)
     EXPECT_GT(files, 0);
 }
 
+// Memory that runs out, on whichever thread asks for it (the pictures', the writer's), is
+// a message and a failed run's status, not an abort: under an address space of 40 MB
+// the threads cannot even get their allocators' arenas. Linux only (prlimit), and not
+// under AddressSanitizer, which reserves terabytes of address space for itself.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BRELVANE_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define BRELVANE_TEST_ASAN 1
+#endif
+TEST(CommandLine, MemoryRunningOutIsAMessageNotAnAbort)
+{
+#if defined(_WIN32) || defined(BRELVANE_TEST_ASAN)
+    GTEST_SKIP() << "needs prlimit and no sanitizer";
+#else
+    if (!std::filesystem::exists("/usr/bin/prlimit")) {
+        GTEST_SKIP() << "no prlimit";
+    }
+    testsupport::TempDir dir;
+    std::string program = "G90 G17 G21\nT1 M06\nS8000 M03\nG00 X0. Y0. Z5.\nG01 Z-1. F800\n";
+    unsigned state = 12345;
+    for (int n = 0; n < 20000; ++n) {
+        state = state * 1103515245u + 12345u;
+        program += "X" + util::formatFixed((state >> 8) % 200000 / 1000.0, 3) + " Y" +
+                   util::formatFixed((state >> 4) % 150000 / 1000.0, 3) + "\n";
+    }
+    program += "M30\n";
+    testsupport::writeFile(dir.file("long.nc"), program);
+    // Where it runs out moves with the limit: the threads, their arenas, the pictures.
+    int failed = 0;
+    for (const char* limit : {"--as=28000000", "--as=32000000", "--as=36000000", "--as=40000000", "--as=60000000"}) {
+        const auto r =
+            runProgram("/usr/bin/prlimit", {limit, "--", kCli, "-y", "-q", "-w", dir.path(), dir.file("long.nc")});
+        EXPECT_EQ(r.signal, 0) << limit << ": " << r.err;
+        EXPECT_TRUE(r.exitCode == 0 || (r.exitCode == 1 && r.err.rfind("brelvane-cli: ", 0) == 0)) << limit << ": " << r.err;
+        failed += r.exitCode == 1 ? 1 : 0;
+    }
+    EXPECT_GT(failed, 0);
+#endif
+}
+
 }  // namespace
