@@ -73,8 +73,8 @@ namespace {
 // extractNumber's body, kept internal so the word scan gets it inlined.
 inline ExtractedNumber scanNumber(std::string_view line, std::size_t position)
 {
-    // Pointers, not indices: this loop reads every number of every program, and the
-    // indexed form reloaded the view's size at each character.
+    // Pointers, not indices: this loop reads every number of every program, and so
+    // each character costs fewer instructions.
     const char* const begin = line.data();
     const char* const end = begin + line.size();
     const char* p = begin + std::min(position, line.size());

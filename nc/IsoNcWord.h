@@ -59,6 +59,11 @@ inline constexpr std::array<LetterInfo, 256> kLetters = [] {
     }
     return table;
 }();
+// The letters' order above is the slots' order.
+static_assert(kLetters['O'].slot == WordSlot::O && kLetters['X'].slot == WordSlot::X &&
+              kLetters['F'].slot == WordSlot::F && kLetters['L'].slot == WordSlot::L);
+static_assert(!kLetters['G'].accepted && !kLetters['x'].accepted && kLetters['R'].coordinate &&
+              !kLetters['F'].coordinate);
 }  // namespace detail
 
 // False for the coordinate letters A B C I J K Q R X Y Z, whose numbers without a point
