@@ -37,11 +37,15 @@ RunStream::RunStream(const RunSettings& settings, record::ProgramRecord& record,
     }
     emitter_.addSink(recorder_);
     emitter_.addSink(checks_);
+    // A lane each for the whole program's picture and the sections': alike when the
+    // program is one section, and the whole program's the heavier when it is many (it
+    // shrinks as it goes, they wait for the page), so the clock goes with the sections.
     if (settings.writeSheet) {
-        worker_.addSink(pictures_);
+        worker_.addSink(pictures_.wholeHalf(), 0);
+        worker_.addSink(pictures_.sectionsHalf(), 1);
     }
     if (!clock_.isClassic()) {
-        worker_.addSink(clock_);
+        worker_.addSink(clock_, settings.writeSheet ? 1 : 0);
     }
     if (worker_.hasSinks()) {
         emitter_.addSink(worker_);

@@ -1,4 +1,4 @@
-// Hands the motion stream to consumers on a thread of their own (the pictures and the
+// Hands the motion stream to consumers on threads of their own (the pictures and the
 // machine clock), so the line loop only copies each motion once. Motions go across in
 // batches, in order, so the consumers see exactly what they would on the run's thread.
 #pragma once
@@ -6,6 +6,9 @@
 #include "nc/Motion.h"
 #include "util/HandOff.h"
 
+#include <cstddef>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace run {
@@ -16,10 +19,13 @@ public:
     StreamWorker(const StreamWorker&) = delete;
     StreamWorker& operator=(const StreamWorker&) = delete;
 
-    // Before the first motion. The sinks are used on the worker's thread until finish()
-    // returns, and must not be touched by anyone else until then.
-    void addSink(nc::MotionSink& sink) { sinks_.push_back(&sink); }
-    bool hasSinks() const { return !sinks_.empty(); }
+    // Before the first motion. The sinks of one lane take the motions in order on a thread
+    // of the lane's own; every lane sees every motion, side by side with the others, so
+    // sinks of different lanes must share nothing they change. The sinks are used on
+    // their lane's thread until finish() returns, and must not be touched by anyone else
+    // until then.
+    void addSink(nc::MotionSink& sink, std::size_t lane = 0);
+    bool hasSinks() const { return !lanes_.empty(); }
 
     void motion(const nc::Motion& motion) override
     {
@@ -34,15 +40,15 @@ public:
         default:
             break;
         }
-        if (filling_.empty()) {
-            filling_.reserve(kBatch);
+        if (!filling_) {
+            filling_ = spareBatch();
         }
-        filling_.push_back(motion);
-        filling_.back().text = {};
-        filling_.back().block = nullptr;
-        filling_.back().figures = nullptr;
-        if (filling_.size() >= kBatch) {
-            handOff_.handOver(filling_);
+        filling_->push_back(motion);
+        filling_->back().text = {};
+        filling_->back().block = nullptr;
+        filling_->back().figures = nullptr;
+        if (filling_->size() >= kBatch) {
+            handOver();
         }
     }
 
@@ -51,16 +57,35 @@ public:
     void finish();
 
 private:
-    static constexpr std::size_t kBatch = 1024;
+    static constexpr std::size_t kBatch = 256;
+    using Motions = std::vector<nc::Motion>;
 
-    void consume(const std::vector<nc::Motion>& batch);
+    // A batch as the lanes hold it: each lane reads it, and the last one done gives its
+    // buffer back for the run to fill again.
+    struct Shared {
+        std::shared_ptr<Motions> motions;
+        void clear() { motions.reset(); }
+    };
+    struct Lane {
+        Lane();
+        std::vector<nc::MotionSink*> sinks;
+        Shared handing;
+        // Last, so its thread is stopped before anything it reaches is destroyed.
+        util::HandOff<Shared> handOff;
+    };
 
-    std::vector<nc::MotionSink*> sinks_;
+    void handOver();
+    std::unique_ptr<Motions> spareBatch();
+    static void consume(const Motions& batch, const std::vector<nc::MotionSink*>& sinks);
+
     // The run's thread fills it at every motion: on a cache line of its own, so the
-    // worker reading its sinks does not share one with it.
-    alignas(64) std::vector<nc::Motion> filling_;
-    // Last, so its thread is stopped before anything it reaches is destroyed.
-    alignas(64) util::HandOff<std::vector<nc::Motion>> handOff_{[this](std::vector<nc::Motion>& batch) { consume(batch); }};
+    // workers reading their sinks do not share one with it.
+    alignas(64) std::unique_ptr<Motions> filling_;
+    // Buffers the lanes are done with. Before the lanes: what the lanes still hold comes
+    // back here as they stop.
+    std::mutex spareMutex_;
+    std::vector<std::unique_ptr<Motions>> spare_;
+    std::vector<std::unique_ptr<Lane>> lanes_;
 };
 
 }  // namespace run

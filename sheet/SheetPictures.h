@@ -16,56 +16,83 @@
 
 namespace sheet {
 
-class SheetPictures : public nc::MotionSink {
+// The tools' colours, in the order the tools are first drawn: tools share the colours in
+// turn past their count.
+class ToolColours {
 public:
-    // The whole program's picture and all section pictures together stay within these.
-    static constexpr std::size_t kPictureBudget = 240 * 1024;
-    static constexpr std::size_t kSectionPicturesBudget = 2560 * 1024;
+    std::uint8_t of(int tool)
+    {
+        if (tool == lastTool_ && !colours_.empty()) {
+            return lastColour_;
+        }
+        return lookUp(tool);
+    }
+    // The tools in the order they were first drawn.
+    const std::vector<int>& order() const { return order_; }
+    std::uint8_t at(int tool) const { return colours_.at(tool); }
+
+private:
+    std::uint8_t lookUp(int tool);
+
+    std::map<int, std::uint8_t> colours_;  // tool: colour
+    int lastTool_ = 0;                     // the tool asked for last, and its colour
+    std::uint8_t lastColour_ = 0;
+    std::vector<int> order_;
+};
+
+// The whole program's picture, a colour per tool.
+class WholeProgramPicture : public nc::MotionSink {
+public:
+    static constexpr std::size_t kBudget = 240 * 1024;
+
+    void motion(const nc::Motion& motion) override;
+
+    ToolpathPicture& picture() { return picture_; }
+    const ToolColours& colours() const { return colours_; }
+
+private:
+    ToolpathPicture picture_{kBudget};
+    ToolColours colours_;
+    std::set<int> unmarked_;  // tools past the colours' count whose number waits for their first cut
+};
+
+// A picture of each tool section the sheet shows, together kept within a byte budget.
+class SectionPictures : public nc::MotionSink {
+public:
+    static constexpr std::size_t kBudget = 2560 * 1024;
     // The sheet shows this many sections at most; later ones get no picture.
-    static constexpr std::size_t kMaxSectionPictures = 200;
+    static constexpr std::size_t kMaxPictures = 200;
 
     // Where pictures past the budget are kept within it: on a thread of their own while
     // the next section is drawn, or where the motions come (the same pictures, slower).
     enum class Keeper { OwnThread, Inline };
-    explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : keeperThread_(keeper == Keeper::OwnThread) {}
+    explicit SectionPictures(Keeper keeper) : keeperThread_(keeper == Keeper::OwnThread) {}
 
     void motion(const nc::Motion& motion) override;
 
-    ToolpathPicture& wholePicture() { return whole_; }
-    // One for each section kept, in order, up to kMaxSectionPictures. Waits until every
-    // picture handed to the keeper is kept: call it after the motions' thread is done.
-    std::vector<ToolpathPicture>& sectionPictures()
+    // One for each section kept, in order, up to kMaxPictures. Waits until every picture
+    // handed to the keeper is kept: call it after the motions' thread is done.
+    std::vector<ToolpathPicture>& pictures()
     {
         keeper_.finish();
         return sections_;
     }
-    // One entry per tool, in the order they are first drawn: the tool and the description
-    // of its first section, HTML-escaped, and its colour.
-    struct LegendEntry {
-        std::string label;
-        std::uint8_t colour = 0;
-    };
-    std::vector<LegendEntry> legend(const record::ProgramRecord& record) const;
 
 private:
-    std::uint8_t colourOf(int tool);
     // On the keeper's thread once it runs.
     void keep(ToolpathPicture& picture);
-    void keepSectionsWithinBudget();
+    void keepWithinBudget();
 
-    ToolpathPicture whole_{kPictureBudget};
-    ToolpathPicture current_{kPictureBudget};
+    ToolpathPicture current_{WholeProgramPicture::kBudget};
+    // The colours are the whole picture's: worked out again here, from the same motions,
+    // so that neither picture waits for the other.
+    ToolColours colours_;
     bool keeperThread_ = true;
-    std::size_t handed_ = 0;                // section pictures kept or handed to the keeper
+    std::size_t handed_ = 0;                // pictures kept or handed to the keeper
     std::vector<ToolpathPicture> handing_;  // the one being handed over
     // Only the keeper's thread touches these once it runs.
     std::vector<ToolpathPicture> sections_;
     std::size_t sectionsSize_ = 0;  // their estimated sizes together
-    std::map<int, std::uint8_t> colours_;  // tool: colour
-    int lastTool_ = 0;                     // the tool asked for last, and its colour
-    std::uint8_t lastColour_ = 0;
-    std::vector<int> order_;  // the tools in the order they are first drawn
-    std::set<int> unmarked_;  // tools past the colours' count whose number waits for their first cut
     // When a section ends and the pictures no longer fit their budget, its picture goes to
     // a thread of its own that keeps them within it, in the order they came, while the
     // next one is drawn. One picture waits at most: each holds up to a budget of strokes.
@@ -76,6 +103,43 @@ private:
                                                             }
                                                         },
                                                         1};
+};
+
+// The setup sheet's toolpath pictures: the whole program's and the sections'. Either half
+// can take the motions on a thread of its own (each sees every motion), or this takes
+// them for both.
+class SheetPictures : public nc::MotionSink {
+public:
+    // The whole program's picture and all section pictures together stay within these.
+    static constexpr std::size_t kPictureBudget = WholeProgramPicture::kBudget;
+    static constexpr std::size_t kSectionPicturesBudget = SectionPictures::kBudget;
+    static constexpr std::size_t kMaxSectionPictures = SectionPictures::kMaxPictures;
+    using Keeper = SectionPictures::Keeper;
+
+    explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : sections_(keeper) {}
+
+    void motion(const nc::Motion& motion) override
+    {
+        whole_.motion(motion);
+        sections_.motion(motion);
+    }
+    nc::MotionSink& wholeHalf() { return whole_; }
+    nc::MotionSink& sectionsHalf() { return sections_; }
+
+    ToolpathPicture& wholePicture() { return whole_.picture(); }
+    // See SectionPictures::pictures().
+    std::vector<ToolpathPicture>& sectionPictures() { return sections_.pictures(); }
+    // One entry per tool, in the order they are first drawn: the tool and the description
+    // of its first section, HTML-escaped, and its colour.
+    struct LegendEntry {
+        std::string label;
+        std::uint8_t colour = 0;
+    };
+    std::vector<LegendEntry> legend(const record::ProgramRecord& record) const;
+
+private:
+    WholeProgramPicture whole_;
+    SectionPictures sections_;
 };
 
 }  // namespace sheet
