@@ -16,7 +16,7 @@ SectionDrawings::SectionDrawings(std::vector<ToolpathPicture>& pictures, std::si
 {
     const auto drawn = std::count_if(pictures_.begin(), pictures_.begin() + static_cast<std::ptrdiff_t>(count_),
                                      [](const ToolpathPicture& p) { return !p.empty(); });
-    if (drawn >= 2) {
+    if (drawn >= 1) {
         helper_ = std::thread(&SectionDrawings::help, this);
     }
 }

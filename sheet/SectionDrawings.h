@@ -24,8 +24,8 @@ public:
     using Draw = std::function<std::string(ToolpathPicture&, std::size_t)>;
 
     // Pictures 0 to `count` - 1 that are not empty are fitted to `budget`, drawn, and then
-    // compacted (their cells back to rectangles). A second thread helps when two or more
-    // are to be drawn.
+    // compacted (their cells back to rectangles). A second thread starts on them at once,
+    // while the caller draws the whole program's picture.
     SectionDrawings(std::vector<ToolpathPicture>& pictures, std::size_t count, std::size_t budget, Draw draw);
     ~SectionDrawings();
     SectionDrawings(const SectionDrawings&) = delete;

@@ -286,6 +286,10 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += util::formatInt(static_cast<long long>(record.machineUntimedReferences));
         out += " 回は機械時間に含まれていません（Z は開始点の高さに戻るものとして読んでいます）。</p>\n";
     }
+    // The sections' helper draws the first of them while this thread draws the whole program.
+    SectionDrawings drawings(pictures.sectionPictures(), shown, perSection, [](ToolpathPicture& picture, std::size_t i) {
+        return pictureSvg(picture, 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
+    });
     if (!whole.empty()) {
         // While the moves came it may have waited above its budget for its cells to pay.
         whole.fit(SheetPictures::kPictureBudget);
@@ -296,9 +300,6 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         appendLegend(out, pictures.legend(record));
     }
     out += "</section>\n";
-    SectionDrawings drawings(pictures.sectionPictures(), shown, perSection, [](ToolpathPicture& picture, std::size_t i) {
-        return pictureSvg(picture, 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
-    });
     for (std::size_t i = 0; i < shown; ++i) {
         out += blocks[i];
         out += drawings.take(i);
