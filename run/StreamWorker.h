@@ -57,7 +57,7 @@ public:
     void finish();
 
 private:
-    static constexpr std::size_t kBatch = 256;
+    static constexpr std::size_t kBatch = 1024;
     using Motions = std::vector<nc::Motion>;
 
     // A batch as the lanes hold it: each lane reads it, and the last one done gives its
