@@ -1,5 +1,7 @@
 #include "run/StreamWorker.h"
 
+#include "util/Memory.h"
+
 #include <new>
 
 namespace run {
@@ -65,6 +67,8 @@ void StreamWorker::finish()
     for (const std::unique_ptr<Lane>& lane : lanes_) {
         lane->handOff.finish();
     }
+    // What the lanes' threads freed stays with them; the sheet page comes next.
+    util::returnFreeMemory();
 }
 
 void StreamWorker::consume(const Motions& batch, const std::vector<nc::MotionSink*>& sinks)
