@@ -57,6 +57,8 @@ public:
     void finish();
 
 private:
+    // Each batch wakes every lane: at a quarter of this the handing over took a fifth of
+    // a long program's time. A batch is about a quarter megabyte.
     static constexpr std::size_t kBatch = 1024;
     using Motions = std::vector<nc::Motion>;
 

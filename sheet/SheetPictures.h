@@ -83,6 +83,7 @@ private:
     void keep(ToolpathPicture& picture);
     void keepWithinBudget();
 
+    // While its moves come a section's picture keeps within what the whole program's does.
     ToolpathPicture current_{WholeProgramPicture::kBudget};
     // The colours are the whole picture's: worked out again here, from the same motions,
     // so that neither picture waits for the other.
