@@ -21,6 +21,8 @@ namespace run {
 class RunStream {
 public:
     RunStream(const RunSettings& settings, record::ProgramRecord& record, nc::MotionSink* tap = nullptr);
+    // The pictures' halves stop waiting for each other before the worker's lanes stop.
+    ~RunStream() { pictures_.abandon(); }
     RunStream(const RunStream&) = delete;
     RunStream& operator=(const RunStream&) = delete;
 

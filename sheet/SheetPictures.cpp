@@ -1,6 +1,7 @@
 #include "sheet/SheetPictures.h"
 
 #include "report/BlockEntries.h"
+#include "sheet/PictureMath.h"
 #include "util/Number.h"
 
 #include <algorithm>
@@ -39,10 +40,83 @@ bool drawn(nc::MotionKind kind)
 
 }  // namespace
 
+FirstSectionWatch::State FirstSectionWatch::see(const nc::Motion& m)
+{
+    if (state_ != State::Undecided) {
+        return state_;
+    }
+    if (m.kind == nc::MotionKind::Start) {
+        started_ = usable(m.to.data());
+        start_ = m.to;
+        return state_;
+    }
+    if (drawn(m.kind)) {
+        // A line from the start point: the views' first move widens their boxes by it
+        // before anything is decided, as the start point did.
+        const bool line = m.kind == nc::MotionKind::Rapid || m.kind == nc::MotionKind::Feed;
+        state_ = started_ && line && m.unknownAxes == 0 && usable(m.from.data()) && usable(m.to.data()) &&
+                         m.from == start_
+                     ? State::Follows
+                     : State::Own;
+    }
+    // Sections that end before anything is drawn (before the first tool change) are
+    // empty pictures either way: the first that draws is the one that may follow.
+    return state_;
+}
+
+void FirstSection::give(ToolpathPicture picture)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        picture_.emplace(std::move(picture));
+    }
+    ready_.notify_all();
+}
+
+bool FirstSection::take(ToolpathPicture& picture)
+{
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [this] { return picture_.has_value() || abandoned_; });
+    if (!picture_) {
+        return false;
+    }
+    picture = std::move(*picture_);
+    picture_.reset();
+    return true;
+}
+
+void FirstSection::abandon()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        abandoned_ = true;
+    }
+    ready_.notify_all();
+}
+
 void WholeProgramPicture::motion(const nc::Motion& m)
 {
+    try {
+        draw(m);
+    } catch (...) {
+        // The sections' lane may be waiting for the first section: it waits no more.
+        first_.abandon();
+        throw;
+    }
+}
+
+void WholeProgramPicture::draw(const nc::Motion& m)
+{
+    const FirstSectionWatch::State first = watch_.see(m);
     if (m.kind == nc::MotionKind::Start) {
         picture_.markStart(m.to[0], m.to[1], m.to[2]);
+        return;
+    }
+    if (m.kind == nc::MotionKind::SectionEnd && !firstEnded_ && first != FirstSectionWatch::State::Undecided) {
+        firstEnded_ = true;
+        if (first == FirstSectionWatch::State::Follows && m.keep) {
+            first_.give(picture_.withoutMarks());
+        }
         return;
     }
     if (!drawn(m.kind)) {
@@ -61,12 +135,25 @@ void WholeProgramPicture::motion(const nc::Motion& m)
 
 void SectionPictures::motion(const nc::Motion& m)
 {
+    const FirstSectionWatch::State first = watch_.see(m);
+    const bool follows = !firstEnded_ && first == FirstSectionWatch::State::Follows;
     if (drawn(m.kind)) {
-        current_.add(m, colours_.of(m.tool));
+        const std::uint8_t colour = colours_.of(m.tool);
+        if (!follows) {
+            current_.add(m, colour);
+        }
         return;
     }
     if (m.kind != nc::MotionKind::SectionEnd) {
         return;
+    }
+    if (!firstEnded_ && first != FirstSectionWatch::State::Undecided) {
+        firstEnded_ = true;
+        // The whole program's lane drew it: it comes from there, or not at all when that
+        // lane failed (then nothing more is kept).
+        if (follows && m.keep && !first_.take(current_)) {
+            return;
+        }
     }
     if (m.keep && handed_ < kMaxPictures) {
         ++handed_;

@@ -8,8 +8,11 @@
 #include "sheet/ToolpathPicture.h"
 #include "util/HandOff.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,10 +43,47 @@ private:
     std::vector<int> order_;
 };
 
+// Whether the first section's picture is the whole program's up to the section's end.
+// It is when the first move drawn is a line from the start point: the start point the
+// whole program's views were told then changes nothing their first move does not. Both
+// pictures watch the motions alike, and come to the same answer.
+class FirstSectionWatch {
+public:
+    enum class State { Undecided, Follows, Own };
+    // Before the motion is drawn; the state after it.
+    State see(const nc::Motion& m);
+    State state() const { return state_; }
+
+private:
+    State state_ = State::Undecided;
+    bool started_ = false;
+    nc::Point3 start_{};
+};
+
+// The first section's picture as the whole program's lane draws it, for the sections'
+// lane, which waits for it at the section's end rather than drawing it again: a program
+// of one tool is drawn once. Either lane may be the other's thread.
+class FirstSection {
+public:
+    void give(ToolpathPicture picture);
+    // Waits for it; false when it will not come (the whole program's lane failed, or the
+    // run is being torn down).
+    bool take(ToolpathPicture& picture);
+    void abandon();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::optional<ToolpathPicture> picture_;
+    bool abandoned_ = false;
+};
+
 // The whole program's picture, a colour per tool.
 class WholeProgramPicture : public nc::MotionSink {
 public:
     static constexpr std::size_t kBudget = 240 * 1024;
+
+    explicit WholeProgramPicture(FirstSection& first) : first_(first) {}
 
     void motion(const nc::Motion& motion) override;
 
@@ -51,9 +91,14 @@ public:
     const ToolColours& colours() const { return colours_; }
 
 private:
+    void draw(const nc::Motion& m);
+
     ToolpathPicture picture_{kBudget};
     ToolColours colours_;
     std::set<int> unmarked_;  // tools past the colours' count whose number waits for their first cut
+    FirstSection& first_;
+    FirstSectionWatch watch_;
+    bool firstEnded_ = false;
 };
 
 // A picture of each tool section the sheet shows, together kept within a byte budget.
@@ -66,7 +111,7 @@ public:
     // Where pictures past the budget are kept within it: on a thread of their own while
     // the next section is drawn, or where the motions come (the same pictures, slower).
     enum class Keeper { OwnThread, Inline };
-    explicit SectionPictures(Keeper keeper) : keeperThread_(keeper == Keeper::OwnThread) {}
+    SectionPictures(Keeper keeper, FirstSection& first) : first_(first), keeperThread_(keeper == Keeper::OwnThread) {}
 
     void motion(const nc::Motion& motion) override;
 
@@ -88,6 +133,9 @@ private:
     // The colours are the whole picture's: worked out again here, from the same motions,
     // so that neither picture waits for the other.
     ToolColours colours_;
+    FirstSection& first_;
+    FirstSectionWatch watch_;
+    bool firstEnded_ = false;
     bool keeperThread_ = true;
     std::size_t handed_ = 0;                // pictures kept or handed to the keeper
     std::vector<ToolpathPicture> handing_;  // the one being handed over
@@ -108,7 +156,9 @@ private:
 
 // The setup sheet's toolpath pictures: the whole program's and the sections'. Either half
 // can take the motions on a thread of its own (each sees every motion), or this takes
-// them for both.
+// them for both. The sections' half waits at the end of the first section for the whole
+// program's half to reach it: the whole program's takes the motions before the sections'
+// or alongside, never after.
 class SheetPictures : public nc::MotionSink {
 public:
     // The whole program's picture and all section pictures together stay within these.
@@ -117,7 +167,9 @@ public:
     static constexpr std::size_t kMaxSectionPictures = SectionPictures::kMaxPictures;
     using Keeper = SectionPictures::Keeper;
 
-    explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : sections_(keeper) {}
+    explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : whole_(first_), sections_(keeper, first_) {}
+    SheetPictures(const SheetPictures&) = delete;
+    SheetPictures& operator=(const SheetPictures&) = delete;
 
     void motion(const nc::Motion& motion) override
     {
@@ -126,6 +178,9 @@ public:
     }
     nc::MotionSink& wholeHalf() { return whole_; }
     nc::MotionSink& sectionsHalf() { return sections_; }
+    // Before the halves' threads are stopped without their motions taken to the end: the
+    // sections' half no longer waits for the whole program's.
+    void abandon() { first_.abandon(); }
 
     ToolpathPicture& wholePicture() { return whole_.picture(); }
     // See SectionPictures::pictures().
@@ -139,6 +194,7 @@ public:
     std::vector<LegendEntry> legend(const record::ProgramRecord& record) const;
 
 private:
+    FirstSection first_;
     WholeProgramPicture whole_;
     SectionPictures sections_;
 };

@@ -59,6 +59,16 @@ public:
         }
     }
     const std::vector<ToolMark>& toolMarks() const { return marks_; }
+    // The picture as it would be had it not been told the start point nor marked tools:
+    // the same views (see SheetPictures' first section).
+    ToolpathPicture withoutMarks() const
+    {
+        ToolpathPicture copy = *this;
+        copy.hasStart_ = false;
+        copy.start_[0] = copy.start_[1] = copy.start_[2] = 0.0;
+        copy.marks_.clear();
+        return copy;
+    }
     // The units of what it shows: "mm", "inch", or "mm / inch" when the program switches.
     const char* units() const { return units_ == 2 ? "inch" : units_ == 3 ? "mm / inch" : "mm"; }
     // The start point's: those of the first move, which the start point is read in.

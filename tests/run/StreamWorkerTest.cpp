@@ -1,12 +1,13 @@
 // The motion stream handed to consumers on lanes of their own: each lane sees what the
 // run's thread would have handed it, and the pictures drawn on two lanes are those drawn
-// on one.
+// on one, and those of each picture drawn alone.
 #include "run/StreamWorker.h"
 #include "sheet/PictureSvg.h"
 #include "sheet/SheetPictures.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -133,5 +134,155 @@ TEST(SheetLanes, PicturesOnTwoAreThoseDrawnOnOne)
             << "section " << i + 1;
     }
 }
+
+// How a program begins, before the moves of its first tool (1) and its second (2).
+struct Opening {
+    const char* name;
+    std::function<void(std::vector<nc::Motion>&)> add;
+};
+
+nc::Motion move(nc::MotionKind kind, nc::Point3 from, nc::Point3 to, int tool)
+{
+    nc::Motion m;
+    m.kind = kind;
+    m.from = from;
+    m.to = to;
+    m.tool = tool;
+    return m;
+}
+
+nc::Motion sectionEnd(bool keep)
+{
+    nc::Motion end;
+    end.kind = nc::MotionKind::SectionEnd;
+    end.keep = keep;
+    return end;
+}
+
+class FirstSection : public testing::TestWithParam<std::tuple<Opening, bool>> {};
+
+// The first section that draws is the whole program's picture up to its end when its
+// first move is a line from the start point, and is drawn once, by the whole program's
+// half. Whatever the opening, each picture is the one drawn alone from its own moves.
+TEST_P(FirstSection, IsThePictureItsMovesDrawAlone)
+{
+    const auto& [opening, onLanes] = GetParam();
+    std::vector<nc::Motion> moves;
+    nc::Motion start;
+    start.kind = nc::MotionKind::Start;
+    start.to = {0, 0, 50};
+    moves.push_back(start);
+    opening.add(moves);
+    // A raster of tool 1 from where the opening left the tool, then tool 2 crosses it.
+    nc::Point3 at = moves.back().kind == nc::MotionKind::SectionEnd ? start.to : moves.back().to;
+    for (int row = 0; row < 1500; ++row) {
+        const nc::Point3 to{row % 2 == 0 ? 40.0 : 0.0, row * 0.02, -2};
+        moves.push_back(move(nc::MotionKind::Feed, at, to, 1));
+        at = to;
+    }
+    moves.push_back(sectionEnd(true));
+    for (int i = 0; i < 40; ++i) {
+        const nc::Point3 to{i * 1.0, 30.0 - i * 0.7, -1.0 - i % 3};
+        moves.push_back(move(i == 0 ? nc::MotionKind::Rapid : nc::MotionKind::Feed, at, to, 2));
+        at = to;
+    }
+    moves.push_back(sectionEnd(true));
+
+    // Each picture drawn alone: the whole program's told the start point, each section's
+    // only its own moves.
+    sheet::ToolpathPicture whole(sheet::SheetPictures::kPictureBudget);
+    whole.markStart(start.to[0], start.to[1], start.to[2]);
+    std::vector<sheet::ToolpathPicture> sections;
+    sheet::ToolpathPicture section(sheet::SheetPictures::kPictureBudget);
+    for (const nc::Motion& m : moves) {
+        if (m.kind == nc::MotionKind::SectionEnd) {
+            if (m.keep) {
+                sections.push_back(section);
+            }
+            section = sheet::ToolpathPicture(sheet::SheetPictures::kPictureBudget);
+        } else if (m.kind != nc::MotionKind::Start) {
+            whole.add(m, static_cast<std::uint8_t>(m.tool - 1));
+            section.add(m, static_cast<std::uint8_t>(m.tool - 1));
+        }
+    }
+
+    sheet::SheetPictures pictures(sheet::SheetPictures::Keeper::Inline);
+    if (onLanes) {
+        run::StreamWorker worker;
+        worker.addSink(pictures.wholeHalf(), 0);
+        worker.addSink(pictures.sectionsHalf(), 1);
+        // More than a batch: the lanes run on threads of their own.
+        for (const nc::Motion& m : moves) {
+            worker.motion(m);
+        }
+        worker.finish();
+    } else {
+        for (const nc::Motion& m : moves) {
+            pictures.motion(m);
+        }
+    }
+    EXPECT_EQ(sheet::pictureSvg(pictures.wholePicture(), 760, "p"), sheet::pictureSvg(whole, 760, "p"));
+    std::vector<sheet::ToolpathPicture>& drawn = pictures.sectionPictures();
+    ASSERT_EQ(drawn.size(), sections.size());
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        EXPECT_EQ(sheet::pictureSvg(drawn[i], 560, "s", true), sheet::pictureSvg(sections[i], 560, "s", true))
+            << "section " << i + 1;
+    }
+}
+
+const Opening kOpenings[] = {
+    {"RapidFromTheStart", [](auto& m) { m.push_back(move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5}, 1)); }},
+    {"FeedFromTheStart", [](auto& m) { m.push_back(move(nc::MotionKind::Feed, {0, 0, 50}, {3, 4, -2}, 1)); }},
+    {"StandingAtTheStart", [](auto& m) { m.push_back(move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 50}, 1)); }},
+    {"RapidFromElsewhere", [](auto& m) { m.push_back(move(nc::MotionKind::Rapid, {10, 0, 80}, {0, 0, 5}, 1)); }},
+    // Rapids in a small zigzag far from the start point: a picture told the start point
+    // reckons them at a coarser scale.
+    {"RapidsFarFromTheStart",
+     [](auto& m) {
+         nc::Point3 at{100, 100, 20};
+         for (int i = 0; i < 30; ++i) {
+             const nc::Point3 to{100 + (i % 2) * 0.01, 100 + i * 0.01, 5};
+             m.push_back(move(nc::MotionKind::Rapid, at, to, 1));
+             at = to;
+         }
+     }},
+    {"ArcFirst",
+     [](auto& m) {
+         nc::Motion arc = move(nc::MotionKind::Arc, {0, 0, 50}, {20, 0, 50}, 1);
+         arc.centre1 = 10;
+         arc.radius = 10;
+         arc.startAngle = 3.14159265358979;
+         arc.sweep = 3.14159265358979;
+         arc.angleIncreasing = false;
+         m.push_back(arc);
+     }},
+    {"HoleFirst",
+     [](auto& m) {
+         nc::Motion hole = move(nc::MotionKind::Hole, {0, 0, 50}, {5, 5, -10}, 1);
+         hole.level = 2;
+         m.push_back(hole);
+     }},
+    {"AtAnAssumedPlace",
+     [](auto& m) {
+         m.push_back(move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5}, 1));
+         m.back().unknownAxes = 4;
+     }},
+    {"AfterAnEmptySection",
+     [](auto& m) {
+         m.push_back(sectionEnd(true));
+         m.push_back(move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5}, 1));
+     }},
+    {"AfterASectionNotKept",
+     [](auto& m) {
+         m.push_back(sectionEnd(false));
+         m.push_back(move(nc::MotionKind::Rapid, {0, 0, 50}, {0, 0, 5}, 1));
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Openings, FirstSection, testing::Combine(testing::ValuesIn(kOpenings), testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "OnLanes" : "OnOne");
+                         });
 
 }  // namespace
