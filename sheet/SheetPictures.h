@@ -62,7 +62,8 @@ private:
 
 // The first section's picture as the whole program's lane draws it, for the sections'
 // lane, which waits for it at the section's end rather than drawing it again: a program
-// of one tool is drawn once. Either lane may be the other's thread.
+// of one tool is drawn once. Where both halves take the motions on one thread (a short
+// program), the whole program's has given it before the sections' takes it.
 class FirstSection {
 public:
     void give(ToolpathPicture picture);
@@ -131,7 +132,8 @@ private:
     // While its moves come a section's picture keeps within what the whole program's does.
     ToolpathPicture current_{WholeProgramPicture::kBudget};
     // The colours are the whole picture's: worked out again here, from the same motions,
-    // so that neither picture waits for the other.
+    // so that the sections' half needs nothing of the whole program's but the first
+    // section's picture.
     ToolColours colours_;
     FirstSection& first_;
     FirstSectionWatch watch_;
