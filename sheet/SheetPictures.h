@@ -52,7 +52,6 @@ public:
     enum class State { Undecided, Follows, Own };
     // Before the motion is drawn; the state after it.
     State see(const nc::Motion& m);
-    State state() const { return state_; }
 
 private:
     State state_ = State::Undecided;
