@@ -2,11 +2,14 @@
 // number formats. They measure; nothing here asserts a time.
 #include "nc/IsoNcAnalyzer.h"
 #include "report/BlockEntries.h"
+#include "sheet/CellFill.h"
 #include "util/Number.h"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <cstdint>
+#include <vector>
 #include <string>
 
 namespace {
@@ -84,6 +87,31 @@ void ParseNumber(benchmark::State& state)
     }
 }
 BENCHMARK(ParseNumber);
+
+// A section of long random moves over a 200 by 150 part, marked in cells of a quarter: the
+// setup sheet's worst case. Items are the rows marked.
+void MarkCells(benchmark::State& state)
+{
+    std::vector<sheet::CellFill::Point> points;
+    std::uint64_t seed = 12345;
+    const auto next = [&seed](double range) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(seed >> 11) * 0x1p-53 * range;
+    };
+    for (int i = 0; i < 10000; ++i) {
+        points.push_back({next(200.0), next(150.0)});
+    }
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        sheet::CellFill cells(0.25);
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            rows += cells.addSegment(points[i - 1], points[i], -10.0, -10.0, 210.0, 160.0);
+        }
+        benchmark::DoNotOptimize(cells.empty());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(rows));
+}
+BENCHMARK(MarkCells);
 
 }  // namespace
 

@@ -8,6 +8,16 @@ namespace sheet {
 
 namespace {
 
+constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
+
+// Cells are fewer than 2^31 either side of the origin (the view asks for cells no smaller
+// than that): shifted positive, truncation is the floor.
+std::int64_t cellOf(double u)
+{
+    constexpr double kShift = 0x1p31;
+    return static_cast<std::int64_t>(u + kShift) - static_cast<std::int64_t>(kShift);
+}
+
 // The lowest bit of each byte of `x` that is all ones.
 std::uint64_t fullBytes(std::uint64_t x)
 {
@@ -179,12 +189,7 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
         std::swap(u0, u1);
         std::swap(v0, v1);
     }
-    // Cells are fewer than 2^31 either side of the origin (the view asks for cells no
-    // smaller than that): shifted positive, truncation is the floor.
-    constexpr double kShift = 0x1p31;
-    const auto column = [](double u) {
-        return static_cast<std::int64_t>(u + kShift) - static_cast<std::int64_t>(kShift);
-    };
+    const auto column = cellOf;
     const std::int64_t firstRow = column(v0);
     const std::int64_t lastRow = column(v1);
     if (firstRow == lastRow) {
@@ -205,37 +210,103 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
     if (lastRow - firstRow >= kLongRows && markedBefore({u0, v0, u1, v1})) {
         return 0;
     }
-    // The columns it crosses within each row: where it crosses the row's edges, and its ends.
-    const double slope = (u1 - u0) / (v1 - v0);
-    return markRows(firstRow, lastRow, [&](std::int64_t row) {
-        const double v = static_cast<double>(row);
-        return v <= v0 ? column(u0) : v >= v1 ? column(u1) : column(u0 + (v - v0) * slope);
-    });
+    return markRows({u0, v0, u1, v1}, firstRow, lastRow);
 }
 
-template <typename ColumnAt>
-std::size_t CellFill::markRows(std::int64_t firstRow, std::int64_t lastRow, ColumnAt&& columnAt)
+std::size_t CellFill::markRows(const Segment& s, std::int64_t firstRow, std::int64_t lastRow)
 {
-    // Band by band of 8 rows: where the blocks the segment crosses are full, nothing to
-    // do; elsewhere row by row.
+    // The columns it crosses within each row: where it crosses the row's edges, and its
+    // ends. Band by band of 8 rows: where the blocks the segment crosses are full, nothing
+    // to do; elsewhere row by row. A long segment crosses hundreds of rows, and a row's
+    // work is a few bits: the rows are made first, a span within the words its row has is
+    // set here, and the blocks it may have filled are looked for once a band.
+    const double slope = (s.u1 - s.u0) / (s.v1 - s.v0);
+    // Where it crosses the lower edge of `row`; rows above the first cross inside the
+    // segment up to its end.
+    const auto columnAt = [&](std::int64_t row) {
+        const double v = static_cast<double>(row);
+        return v <= s.v0 ? cellOf(s.u0) : v >= s.v1 ? cellOf(s.u1) : cellOf(s.u0 + (v - s.v0) * slope);
+    };
+    const auto above = [&](std::int64_t row) {
+        const double v = static_cast<double>(row);
+        return v >= s.v1 ? cellOf(s.u1) : cellOf(s.u0 + (v - s.v0) * slope);
+    };
+    counted_ = false;
+    cells_.rowAt(firstRow);
+    cells_.rowAt(lastRow);
     const bool anyFull = !full_.rows.empty();
     std::size_t marked = 0;
     for (std::int64_t band = firstRow >> 3; band <= lastRow >> 3; ++band) {
         const std::int64_t top = std::min(lastRow, band * 8 + 7);
         const std::int64_t bottom = std::max(firstRow, band * 8);
-        std::int64_t low = columnAt(bottom);
-        const std::int64_t bandHigh = columnAt(top + 1);
+        std::int64_t low = bottom == firstRow ? columnAt(bottom) : above(bottom);
+        const std::int64_t bandHigh = above(top + 1);
         if (anyFull && blocksFull(band, std::min(low, bandHigh), std::max(low, bandHigh))) {
             continue;
         }
-        for (std::int64_t row = bottom; row <= top; ++row) {
-            const std::int64_t high = row == top ? bandHigh : columnAt(row + 1);
-            setSpan(row, std::min(low, high), std::max(low, high));
+        marked += static_cast<std::size_t>(top - bottom + 1);
+        std::int64_t leftmost = low;
+        std::int64_t rightmost = low;
+        std::uint64_t changed = 0;
+        Row* row = &cells_.rows[static_cast<std::size_t>(bottom - cells_.firstRow)];
+        for (std::int64_t r = bottom; r <= top; ++r, ++row) {
+            const std::int64_t high = r == top ? bandHigh : above(r + 1);
+            const std::int64_t first = std::min(low, high);
+            const std::int64_t last = std::max(low, high);
             low = high;
-            ++marked;
+            leftmost = std::min(leftmost, first);
+            rightmost = std::max(rightmost, last);
+            const std::int64_t i = (first >> 6) - row->firstWord;
+            const std::int64_t j = (last >> 6) - row->firstWord;
+            if (i < 0 || j >= static_cast<std::int64_t>(row->words.size())) {
+                cells_.setSpan(r, first, last, [&](std::int64_t, std::uint64_t, std::uint64_t) { changed = 1; });
+                continue;
+            }
+            std::uint64_t* words = row->words.data();
+            const std::uint64_t lastMask = kAllBits >> (63 - (last & 63));
+            const std::uint64_t firstMask = kAllBits << (first & 63);
+            if (i == j) {
+                const std::uint64_t before = words[i];
+                words[i] = before | (firstMask & lastMask);
+                changed |= words[i] ^ before;
+                continue;
+            }
+            for (std::int64_t k = i; k <= j; ++k) {
+                const std::uint64_t before = words[k];
+                words[k] = before | ((k == j ? lastMask : kAllBits) & (k == i ? firstMask : kAllBits));
+                changed |= words[k] ^ before;
+            }
+        }
+        if (changed != 0) {
+            bandFilled(band, leftmost, rightmost);
         }
     }
     return marked;
+}
+
+void CellFill::bandFilled(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn)
+{
+    // The blocks of the band's words in which all eight rows are set, and not yet known so.
+    const std::int64_t at = band * 8 - cells_.firstRow;
+    const bool inGrid = at >= 0 && at + 8 <= static_cast<std::int64_t>(cells_.rows.size());
+    for (std::int64_t w = firstColumn >> 6; w <= lastColumn >> 6; ++w) {
+        std::uint64_t all = kAllBits;
+        for (std::int64_t r = 0; r < 8 && all != 0; ++r) {
+            if (inGrid) {
+                const Row& row = cells_.rows[static_cast<std::size_t>(at + r)];
+                const std::int64_t i = w - row.firstWord;
+                all &= i >= 0 && i < static_cast<std::int64_t>(row.words.size()) ? row.words[static_cast<std::size_t>(i)] : 0;
+            } else {
+                all &= cells_.word(band * 8 + r, w);
+            }
+        }
+        for (std::uint64_t full = fullBytes(all); full != 0; full &= full - 1) {
+            const std::int64_t block = w * 8 + std::countr_zero(full) / 8;
+            if ((full_.word(band, block >> 6) >> (block & 63) & 1U) == 0) {
+                full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
+            }
+        }
+    }
 }
 
 std::size_t CellFill::markBore(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow)

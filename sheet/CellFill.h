@@ -117,6 +117,9 @@ private:
     // Marks the blocks of 8 by 8 cells that word `w` of `row` completed going from
     // `before` to `after`.
     void blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after);
+    // Marks the blocks of band `band` (rows 8 band to 8 band + 7) from `firstColumn` to
+    // `lastColumn` that are full now.
+    void bandFilled(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn);
     bool blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const;
 
     // The scaled ends of a segment (the lower end first), as marking sees them.
@@ -127,10 +130,8 @@ private:
     static constexpr std::size_t kRecentSegments = 64;
     // Whether `segment` is among the recent long segments marked; remembers it if not.
     bool markedBefore(const Segment& segment);
-    // Rows [firstRow, lastRow] of a segment, band by band; `columnAt(row)` is where it
-    // crosses the lower edge of `row`.
-    template <typename ColumnAt>
-    std::size_t markRows(std::int64_t firstRow, std::int64_t lastRow, ColumnAt&& columnAt);
+    // Rows [firstRow, lastRow] of a segment (scaled, its rows those of its ends), band by band.
+    std::size_t markRows(const Segment& segment, std::int64_t firstRow, std::int64_t lastRow);
     // Rows of one column marked in full (the bores of holes seen from the side), a few
     // columns at a time: a bore, or a peck of one, within rows marked already is no work.
     struct Bore {

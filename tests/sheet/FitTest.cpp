@@ -664,6 +664,85 @@ TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
     }
 }
 
+// Slanted segments mark, in each row they cross, the cells between where they cross its
+// lower and upper edges (their ends in the first and last rows), and nothing else: long
+// and short, steep and flat (spans over several words of a row), either side of the
+// origin, growing the rows both ways, dense enough that blocks fill and are passed over,
+// with the cells doubled midway and kept as rectangles and brought back. Against a plain
+// set of cells.
+TEST(CellFill, SlantedSegmentsMarkTheCellsBetweenTheirRowCrossings)
+{
+    std::mt19937 random(29);
+    for (const int doubleAt : {-1, 600}) {
+        double cell = 1.0 / 64;
+        sheet::CellFill cells(cell);
+        std::set<std::pair<std::int64_t, std::int64_t>> expected;  // column, row
+        // The cell a scaled coordinate lies in, as marking reckons it (|u| < 2^31).
+        const auto at = [](double u) {
+            return static_cast<std::int64_t>(u + 0x1p31) - static_cast<std::int64_t>(0x1p31);
+        };
+        const auto mark = [&](Point a, Point b) {
+            cells.addSegment(a, b, -100, -100, 100, 100);
+            // The far end as the clip's parameter 1 gives it.
+            double u0 = a.x / cell, v0 = a.y / cell;
+            double u1 = (a.x + (b.x - a.x)) / cell, v1 = (a.y + (b.y - a.y)) / cell;
+            if (v0 > v1) {
+                std::swap(u0, u1);
+                std::swap(v0, v1);
+            }
+            const std::int64_t first = at(v0), last = at(v1);
+            const double slope = first == last ? 0.0 : (u1 - u0) / (v1 - v0);
+            const auto crossing = [&](std::int64_t row) {
+                const double v = static_cast<double>(row);
+                return v <= v0 ? at(u0) : v >= v1 ? at(u1) : at(u0 + (v - v0) * slope);
+            };
+            for (std::int64_t row = first; row <= last; ++row) {
+                const std::int64_t c0 = first == last ? at(std::min(u0, u1)) : crossing(row);
+                const std::int64_t c1 = first == last ? at(std::max(u0, u1)) : crossing(row + 1);
+                for (std::int64_t c = std::min(c0, c1); c <= std::max(c0, c1); ++c) {
+                    expected.insert({c, row});
+                }
+            }
+        };
+        std::uniform_real_distribution<double> coordinate(-4.0, 4.0);
+        std::uniform_real_distribution<double> nudge(-0.3, 0.3);
+        for (int i = 0; i < 1200; ++i) {
+            if (i == doubleAt) {
+                cells.compact();
+                cells.doubleCell();
+                cell *= 2;
+                std::set<std::pair<std::int64_t, std::int64_t>> coarser;
+                for (const auto& [c, r] : expected) {
+                    coarser.insert({c >> 1, r >> 1});
+                }
+                expected = coarser;
+            }
+            const Point a{coordinate(random), coordinate(random)};
+            switch (i % 4) {
+            case 0:  // long, anywhere
+                mark(a, {coordinate(random), coordinate(random)});
+                break;
+            case 1:  // short
+                mark(a, {a.x + nudge(random), a.y + nudge(random)});
+                break;
+            case 2:  // flat: a row's span runs over words
+                mark(a, {coordinate(random), a.y + nudge(random) / 8});
+                break;
+            default:  // in a corner, over and over: its blocks fill
+                mark({a.x / 12 + 4, a.y / 12 + 4}, {coordinate(random) / 12 + 4, coordinate(random) / 12 + 4});
+            }
+        }
+        std::set<std::pair<std::int64_t, std::int64_t>> got;
+        cells.forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
+            for (std::int64_t c = first; c <= last; ++c) {
+                got.insert({c, row});
+            }
+        });
+        EXPECT_TRUE(got == expected) << "doubled at " << doubleAt << ": " << got.size() << " cells, expected "
+                                     << expected.size();
+    }
+}
+
 // Bores seen from the side, pecked again and again (overlapping, adjacent, within one
 // marked, apart in one column, in more columns than are remembered), mark just the cells
 // of each row they span: against a plain set of cells, with the cells doubled midway
