@@ -154,11 +154,14 @@ bool CellFill::blocksFull(std::int64_t band, std::int64_t firstColumn, std::int6
 std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipMinY, double clipMaxX, double clipMaxY)
 {
     unpack();
-    // The part inside the clip box (Liang-Barsky).
+    // The part inside the clip box (Liang-Barsky). With both ends inside it is the whole
+    // segment: the reckoning would give 0 and 1 exactly, and most segments are so.
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     double t0 = 0.0;
     double t1 = 1.0;
+    const bool within = a.x >= clipMinX && a.x <= clipMaxX && b.x >= clipMinX && b.x <= clipMaxX &&
+                        a.y >= clipMinY && a.y <= clipMaxY && b.y >= clipMinY && b.y <= clipMaxY;
     const auto inside = [&](double p, double q) {
         if (p == 0.0) {
             return q >= 0.0;
@@ -177,14 +180,14 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
         }
         return true;
     };
-    if (!inside(-dx, a.x - clipMinX) || !inside(dx, clipMaxX - a.x) || !inside(-dy, a.y - clipMinY) ||
-        !inside(dy, clipMaxY - a.y)) {
+    if (!within && (!inside(-dx, a.x - clipMinX) || !inside(dx, clipMaxX - a.x) || !inside(-dy, a.y - clipMinY) ||
+                    !inside(dy, clipMaxY - a.y))) {
         return 0;
     }
-    double u0 = (a.x + t0 * dx) / cell_;
-    double v0 = (a.y + t0 * dy) / cell_;
-    double u1 = (a.x + t1 * dx) / cell_;
-    double v1 = (a.y + t1 * dy) / cell_;
+    double u0 = scaled(a.x + t0 * dx);
+    double v0 = scaled(a.y + t0 * dy);
+    double u1 = scaled(a.x + t1 * dx);
+    double v1 = scaled(a.y + t1 * dy);
     if (v0 > v1) {
         std::swap(u0, u1);
         std::swap(v0, v1);
@@ -291,7 +294,8 @@ void CellFill::bandFilled(std::int64_t band, std::int64_t firstColumn, std::int6
     const bool inGrid = at >= 0 && at + 8 <= static_cast<std::int64_t>(cells_.rows.size());
     for (std::int64_t w = firstColumn >> 6; w <= lastColumn >> 6; ++w) {
         std::uint64_t all = kAllBits;
-        for (std::int64_t r = 0; r < 8 && all != 0; ++r) {
+        // Most words have no byte full in the band's first rows: done at once.
+        for (std::int64_t r = 0; r < 8 && fullBytes(all) != 0; ++r) {
             if (inGrid) {
                 const Row& row = cells_.rows[static_cast<std::size_t>(at + r)];
                 const std::int64_t i = w - row.firstWord;

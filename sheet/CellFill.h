@@ -6,6 +6,7 @@
 #include "sheet/PathSimplifier.h"
 
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,7 +18,15 @@ public:
     using Point = PathSimplifier::Point;
 
     // Cells of `cell` program units, the grid anchored at 0.
-    explicit CellFill(double cell) : cell_(cell) {}
+    explicit CellFill(double cell) : cell_(cell)
+    {
+        // Dividing by a power of two and multiplying by its inverse round the same exact
+        // value: the same bits, for a multiplication's time.
+        int exponent = 0;
+        if (std::frexp(cell, &exponent) == 0.5) {
+            inverse_ = 1.0 / cell;
+        }
+    }
 
     double cell() const { return cell_; }
     bool empty() const { return packed_ ? rectangles_.empty() : cells_.rows.empty(); }
@@ -141,7 +150,11 @@ private:
     std::size_t markBore(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow);
     std::size_t markColumn(std::int64_t column, std::int64_t firstRow, std::int64_t lastRow);
 
+    // A coordinate in cells.
+    double scaled(double x) const { return inverse_ != 0.0 ? x * inverse_ : x / cell_; }
+
     double cell_;
+    double inverse_ = 0.0;  // 1 / cell_ when that is exact
     std::vector<Segment> recent_;  // empty until a long segment comes
     std::vector<Bore> bores_;      // empty until a bore comes
     mutable std::size_t rectangleCount_ = 0;
