@@ -664,6 +664,30 @@ TEST(CellFill, SegmentsMarkedAgainLeaveTheCellsOfEachMarkedOnce)
     }
 }
 
+// Cells as plain (column, row) pairs, to check a fill against.
+using Cells = std::set<std::pair<std::int64_t, std::int64_t>>;
+
+Cells cellsOf(const sheet::CellFill& fill)
+{
+    Cells cells;
+    fill.forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
+        for (std::int64_t c = first; c <= last; ++c) {
+            cells.insert({c, row});
+        }
+    });
+    return cells;
+}
+
+// Each cell as the cell twice the size that holds it.
+Cells coarser(const Cells& cells)
+{
+    Cells result;
+    for (const auto& [c, r] : cells) {
+        result.insert({c >> 1, r >> 1});
+    }
+    return result;
+}
+
 // Slanted segments mark, in each row they cross, the cells between where they cross its
 // lower and upper edges (their ends in the first and last rows), and nothing else: long
 // and short, steep and flat (spans over several words of a row), either side of the
@@ -676,7 +700,7 @@ TEST(CellFill, SlantedSegmentsMarkTheCellsBetweenTheirRowCrossings)
     for (const int doubleAt : {-1, 600}) {
         double cell = 1.0 / 64;
         sheet::CellFill cells(cell);
-        std::set<std::pair<std::int64_t, std::int64_t>> expected;  // column, row
+        Cells expected;
         // The cell a scaled coordinate lies in, as marking reckons it (|u| < 2^31).
         const auto at = [](double u) {
             return static_cast<std::int64_t>(u + 0x1p31) - static_cast<std::int64_t>(0x1p31);
@@ -711,11 +735,7 @@ TEST(CellFill, SlantedSegmentsMarkTheCellsBetweenTheirRowCrossings)
                 cells.compact();
                 cells.doubleCell();
                 cell *= 2;
-                std::set<std::pair<std::int64_t, std::int64_t>> coarser;
-                for (const auto& [c, r] : expected) {
-                    coarser.insert({c >> 1, r >> 1});
-                }
-                expected = coarser;
+                expected = coarser(expected);
             }
             const Point a{coordinate(random), coordinate(random)};
             switch (i % 4) {
@@ -732,12 +752,7 @@ TEST(CellFill, SlantedSegmentsMarkTheCellsBetweenTheirRowCrossings)
                 mark({a.x / 12 + 4, a.y / 12 + 4}, {coordinate(random) / 12 + 4, coordinate(random) / 12 + 4});
             }
         }
-        std::set<std::pair<std::int64_t, std::int64_t>> got;
-        cells.forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
-            for (std::int64_t c = first; c <= last; ++c) {
-                got.insert({c, row});
-            }
-        });
+        const Cells got = cellsOf(cells);
         EXPECT_TRUE(got == expected) << "doubled at " << doubleAt << ": " << got.size() << " cells, expected "
                                      << expected.size();
     }
@@ -756,7 +771,7 @@ TEST(CellFill, BoresAndTheirPecksMarkTheirRowsAndNoMore)
     std::uniform_int_distribution<int> within(0, 3);         // where in its cell an end lies
     for (const int doubleAt : {-1, 700}) {
         sheet::CellFill cells(kCell);
-        std::set<std::pair<std::int64_t, std::int64_t>> expected;  // column, row
+        Cells expected;
         double cell = kCell;
         const auto mark = [&](Point a, Point b) {
             cells.addSegment(a, b, -100, -100, 100, 100);
@@ -772,11 +787,7 @@ TEST(CellFill, BoresAndTheirPecksMarkTheirRowsAndNoMore)
             if (i == doubleAt) {
                 cells.doubleCell();
                 cell *= 2;
-                std::set<std::pair<std::int64_t, std::int64_t>> coarser;
-                for (const auto& [c, r] : expected) {
-                    coarser.insert({c >> 1, r >> 1});
-                }
-                expected = coarser;
+                expected = coarser(expected);
             }
             const double x = (columnOf(random) * 4 + within(random)) * kCell / 4;
             const int from = rowOf(random);
@@ -800,16 +811,11 @@ TEST(CellFill, BoresAndTheirPecksMarkTheirRowsAndNoMore)
                 mark({x, y0 - 2 * kCell}, {x, y0 + 5 * kCell});  // reaching past the last's top
             }
         }
-        std::set<std::pair<std::int64_t, std::int64_t>> got;
-        cells.forEachRun([&](std::int64_t row, std::int64_t first, std::int64_t last) {
-            for (std::int64_t c = first; c <= last; ++c) {
-                got.insert({c, row});
-            }
-        });
+        const Cells got = cellsOf(cells);
         EXPECT_TRUE(got == expected) << "doubled at " << doubleAt << ": " << got.size() << " cells, expected "
                                      << expected.size();
         // The rectangles drawn (rows like the one below passed over) hold each cell once.
-        std::set<std::pair<std::int64_t, std::int64_t>> drawn;
+        Cells drawn;
         std::size_t area = 0;
         for (const auto& r : cells.rectangles()) {
             for (std::int64_t row = r.firstRow; row <= r.lastRow; ++row) {
