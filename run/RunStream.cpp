@@ -75,6 +75,7 @@ void RunStream::finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::i
         return f.code == checks::CheckCode::Overcut;
     });
     worker_.finish();
+    pictures_.drawWholeAhead();
     if (clock_.isClassic()) {
         return;
     }

@@ -61,7 +61,8 @@ public:
     const nc::Point3& position() const { return emitter_.position(); }
     // The program is read up to line `lastLine`: `completed` when to its end, else
     // stopped there for `stopReason` (when known, a finding says so). The open section
-    // ends; waits for the worker and takes its figures into the record.
+    // ends; waits for the worker and takes its figures into the record; the whole
+    // program's picture is drawn ahead for the sheet (see SheetPictures::drawWholeAhead).
     void finish(const nc::IsoNcAnalyzer& analyzer, bool completed, std::int64_t lastLine,
                 const std::string& stopReason = {});
     bool finished() const { return finished_; }

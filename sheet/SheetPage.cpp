@@ -261,7 +261,6 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
     }
 
     // Pictures: the whole program within its own budget, the sections sharing the rest.
-    ToolpathPicture& whole = pictures.wholePicture();
     const std::size_t left = kSheetBudget > textSize + SheetPictures::kPictureBudget
                                  ? kSheetBudget - textSize - SheetPictures::kPictureBudget
                                  : 0;
@@ -286,15 +285,13 @@ std::string sheetPage(const record::ProgramRecord& record, SheetPictures& pictur
         out += util::formatInt(static_cast<long long>(record.machineUntimedReferences));
         out += " 回は機械時間に含まれていません（Z は開始点の高さに戻るものとして読んでいます）。</p>\n";
     }
-    // The sections' helper draws the first of them while this thread draws the whole program.
+    // The sections' helper draws the first of them while the whole program's picture is
+    // drawn (ahead, on a thread of its own, or here).
     SectionDrawings drawings(pictures.sectionPictures(), shown, perSection, [](ToolpathPicture& picture, std::size_t i) {
         return pictureSvg(picture, 560, "section" + util::formatInt(static_cast<long long>(i + 1)), true);
     });
-    if (!whole.empty()) {
-        // While the moves came it may have waited above its budget for its cells to pay.
-        whole.fit(SheetPictures::kPictureBudget);
-        out += pictureSvg(whole, 760, "whole");
-    }
+    const std::string whole = pictures.wholeDrawing();
+    out += whole;
     out += "</div>\n";
     if (!whole.empty()) {
         appendLegend(out, pictures.legend(record));

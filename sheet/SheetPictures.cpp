@@ -2,9 +2,12 @@
 
 #include "report/BlockEntries.h"
 #include "sheet/PictureMath.h"
+#include "sheet/PictureSvg.h"
 #include "util/Number.h"
 
 #include <algorithm>
+#include <system_error>
+#include <utility>
 
 namespace sheet {
 
@@ -202,6 +205,54 @@ void SectionPictures::keepWithinBudget()
         sectionsSize_ = sectionsSize_ - before + picture.estimatedSize();
         spent[largest] = picture.estimatedSize() >= before;
     }
+}
+
+SheetPictures::~SheetPictures()
+{
+    if (wholeDrawer_.joinable()) {
+        wholeDrawer_.join();
+    }
+}
+
+std::string SheetPictures::drawWhole()
+{
+    ToolpathPicture& picture = whole_.picture();
+    if (picture.empty()) {
+        return {};
+    }
+    // While the moves came it may have waited above its budget for its cells to pay.
+    picture.fit(kPictureBudget);
+    return pictureSvg(picture, kWholeWidth, "whole");
+}
+
+void SheetPictures::drawWholeAhead()
+{
+    if (wholeDrawer_.joinable() || whole_.picture().estimatedSize() < kDrawAheadBytes) {
+        return;
+    }
+    try {
+        wholeDrawer_ = std::thread([this] {
+            try {
+                wholeSvg_ = drawWhole();
+            } catch (...) {
+                wholeError_ = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the page draws it.
+    }
+}
+
+std::string SheetPictures::wholeDrawing()
+{
+    if (!wholeDrawer_.joinable()) {
+        return drawWhole();
+    }
+    wholeDrawer_.join();
+    if (wholeError_) {
+        std::rethrow_exception(std::exchange(wholeError_, nullptr));
+    }
+    return std::move(wholeSvg_);
 }
 
 std::vector<SheetPictures::LegendEntry> SheetPictures::legend(const record::ProgramRecord& record) const

@@ -10,11 +10,13 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace sheet {
@@ -168,7 +170,11 @@ public:
     static constexpr std::size_t kMaxSectionPictures = SectionPictures::kMaxPictures;
     using Keeper = SectionPictures::Keeper;
 
+    // How wide the page draws the whole program's picture.
+    static constexpr int kWholeWidth = 760;
+
     explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : whole_(first_), sections_(keeper, first_) {}
+    ~SheetPictures();
     SheetPictures(const SheetPictures&) = delete;
     SheetPictures& operator=(const SheetPictures&) = delete;
 
@@ -184,6 +190,13 @@ public:
     void abandon() { first_.abandon(); }
 
     ToolpathPicture& wholePicture() { return whole_.picture(); }
+    // Fits the whole program's picture to its budget and draws it on a thread of its own,
+    // while the run closes its report and the page draws the sections. Call when the
+    // motions' threads are done; the picture is not touched again but by wholeDrawing().
+    void drawWholeAhead();
+    // The whole program's picture fitted and drawn, "" when it shows nothing: the drawing
+    // made ahead, or made here.
+    std::string wholeDrawing();
     // See SectionPictures::pictures().
     std::vector<ToolpathPicture>& sectionPictures() { return sections_.pictures(); }
     // One entry per tool, in the order they are first drawn: the tool and the description
@@ -195,9 +208,16 @@ public:
     std::vector<LegendEntry> legend(const record::ProgramRecord& record) const;
 
 private:
+    // Below this a whole program's picture is drawn at once: not worth a thread.
+    static constexpr std::size_t kDrawAheadBytes = 16 * 1024;
+    std::string drawWhole();
+
     FirstSection first_;
     WholeProgramPicture whole_;
     SectionPictures sections_;
+    std::thread wholeDrawer_;
+    std::string wholeSvg_;
+    std::exception_ptr wholeError_;
 };
 
 }  // namespace sheet

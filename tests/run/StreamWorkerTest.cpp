@@ -133,6 +133,12 @@ TEST(SheetLanes, PicturesOnTwoAreThoseDrawnOnOne)
         EXPECT_EQ(sheet::pictureSvg(sections[i], 560, "s", true), sheet::pictureSvg(reference[i], 560, "s", true))
             << "section " << i + 1;
     }
+    // Fitted and drawn ahead on a thread of its own, the whole program's picture is the one
+    // the page fits and draws itself.
+    laned.drawWholeAhead();
+    const std::string ahead = laned.wholeDrawing();
+    EXPECT_NE(ahead.find("<svg"), std::string::npos);
+    EXPECT_EQ(ahead, alone.wholeDrawing());
 }
 
 // How a program begins, before the moves of its first tool (1) and its second (2).
