@@ -104,35 +104,16 @@ void CellFill::setSpan(std::int64_t row, std::int64_t first, std::int64_t last)
             const std::uint64_t before = word;
             word |= (kAll >> (63 - (last & 63))) & (kAll << (first & 63));
             if (fullBytes(word) != fullBytes(before)) {
-                blockFilled(row, w, before, word);
+                bandFilled(row >> 3, first, last);
             }
             return;
         }
     }
     cells_.setSpan(row, first, last, [&](std::int64_t changed, std::uint64_t before, std::uint64_t after) {
         if (fullBytes(after) != fullBytes(before)) {
-            blockFilled(row, changed, before, after);
+            bandFilled(row >> 3, changed * 64, changed * 64 + 63);
         }
     });
-}
-
-void CellFill::blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after)
-{
-    // A byte of the word just filled may complete its block of 8 by 8 cells.
-    std::uint64_t filled = fullBytes(after) & ~fullBytes(before);
-    const std::int64_t band = row >> 3;
-    while (filled != 0) {
-        const int shift = std::countr_zero(filled);
-        filled &= filled - 1;
-        bool full = true;
-        for (std::int64_t r = band * 8; r < band * 8 + 8 && full; ++r) {
-            full = (cells_.word(r, w) >> shift & 0xFF) == 0xFF;
-        }
-        if (full) {
-            const std::int64_t block = w * 8 + shift / 8;
-            full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
-        }
-    }
 }
 
 bool CellFill::blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const
@@ -192,12 +173,11 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
         std::swap(u0, u1);
         std::swap(v0, v1);
     }
-    const auto column = cellOf;
-    const std::int64_t firstRow = column(v0);
-    const std::int64_t lastRow = column(v1);
+    const std::int64_t firstRow = cellOf(v0);
+    const std::int64_t lastRow = cellOf(v1);
     if (firstRow == lastRow) {
-        const std::int64_t first = column(std::min(u0, u1));
-        const std::int64_t last = column(std::max(u0, u1));
+        const std::int64_t first = cellOf(std::min(u0, u1));
+        const std::int64_t last = cellOf(std::max(u0, u1));
         if (!full_.rows.empty() && blocksFull(firstRow >> 3, first, last)) {
             return 0;
         }
@@ -205,7 +185,7 @@ std::size_t CellFill::addSegment(Point a, Point b, double clipMinX, double clipM
         return 1;
     }
     // Within one column (a bore seen from the side): as a run of rows of that column.
-    if (const std::int64_t c = column(u0); c == column(u1)) {
+    if (const std::int64_t c = cellOf(u0); c == cellOf(u1)) {
         return markBore(c, firstRow, lastRow);
     }
     // A long segment marked just as it was before (a slanted move repeated, there and
@@ -226,14 +206,11 @@ std::size_t CellFill::markRows(const Segment& s, std::int64_t firstRow, std::int
     const double slope = (s.u1 - s.u0) / (s.v1 - s.v0);
     // Where it crosses the lower edge of `row`; rows above the first cross inside the
     // segment up to its end.
-    const auto columnAt = [&](std::int64_t row) {
-        const double v = static_cast<double>(row);
-        return v <= s.v0 ? cellOf(s.u0) : v >= s.v1 ? cellOf(s.u1) : cellOf(s.u0 + (v - s.v0) * slope);
-    };
     const auto above = [&](std::int64_t row) {
         const double v = static_cast<double>(row);
         return v >= s.v1 ? cellOf(s.u1) : cellOf(s.u0 + (v - s.v0) * slope);
     };
+    const auto columnAt = [&](std::int64_t row) { return static_cast<double>(row) <= s.v0 ? cellOf(s.u0) : above(row); };
     counted_ = false;
     cells_.rowAt(firstRow);
     cells_.rowAt(lastRow);
@@ -289,7 +266,8 @@ std::size_t CellFill::markRows(const Segment& s, std::int64_t firstRow, std::int
 
 void CellFill::bandFilled(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn)
 {
-    // The blocks of the band's words in which all eight rows are set, and not yet known so.
+    // The blocks of the band's words in which all eight rows are set, and not yet known so:
+    // marked after anything that may have filled one, and found again after doubling.
     const std::int64_t at = band * 8 - cells_.firstRow;
     const bool inGrid = at >= 0 && at + 8 <= static_cast<std::int64_t>(cells_.rows.size());
     for (std::int64_t w = firstColumn >> 6; w <= lastColumn >> 6; ++w) {
@@ -367,10 +345,9 @@ std::size_t CellFill::markColumn(std::int64_t column, std::int64_t firstRow, std
         }
         std::uint64_t& word = r.words[static_cast<std::size_t>(i)];
         if ((word & bit) == 0) {
-            const std::uint64_t before = word;
             word |= bit;
             if ((word >> byteShift & 0xFF) == 0xFF) {
-                blockFilled(row, w, before, word);
+                bandFilled(row >> 3, column, column);
             }
         }
     }
@@ -449,16 +426,9 @@ void CellFill::doubleCell()
         // Blocks of 8 by 8 cells set in all 8 rows of a band the rows hold in full.
         for (std::int64_t band = (grid.firstRow + 7) >> 3; band * 8 + 8 <= endOf(grid); ++band) {
             const Row& base = grid.rows[static_cast<std::size_t>(band * 8 - grid.firstRow)];
-            for (std::size_t i = 0; i < base.words.size(); ++i) {
-                const std::int64_t w = base.firstWord + static_cast<std::int64_t>(i);
-                std::uint64_t all = base.words[i];
-                for (std::int64_t r = band * 8 + 1; r < band * 8 + 8 && all != 0; ++r) {
-                    all &= grid.word(r, w);
-                }
-                for (std::uint64_t full = fullBytes(all); full != 0; full &= full - 1) {
-                    const std::int64_t block = w * 8 + std::countr_zero(full) / 8;
-                    coarser.full_.setSpan(band, block, block, [](std::int64_t, std::uint64_t, std::uint64_t) {});
-                }
+            if (!base.words.empty()) {
+                const std::int64_t end = base.firstWord + static_cast<std::int64_t>(base.words.size());
+                coarser.bandFilled(band, base.firstWord * 64, end * 64 - 1);
             }
         }
     }

@@ -123,11 +123,8 @@ private:
     // The rows of bits of packed cells, as compact() found them.
     CellFill unpacked() const;
     void unpack();
-    // Marks the blocks of 8 by 8 cells that word `w` of `row` completed going from
-    // `before` to `after`.
-    void blockFilled(std::int64_t row, std::int64_t w, std::uint64_t before, std::uint64_t after);
-    // Marks the blocks of band `band` (rows 8 band to 8 band + 7) from `firstColumn` to
-    // `lastColumn` that are full now.
+    // Marks the blocks of 8 by 8 cells of band `band` (rows 8 band to 8 band + 7) in the
+    // words of columns `firstColumn` to `lastColumn` that are full now.
     void bandFilled(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn);
     bool blocksFull(std::int64_t band, std::int64_t firstColumn, std::int64_t lastColumn) const;
 

@@ -207,13 +207,6 @@ void SectionPictures::keepWithinBudget()
     }
 }
 
-SheetPictures::~SheetPictures()
-{
-    if (wholeDrawer_.joinable()) {
-        wholeDrawer_.join();
-    }
-}
-
 std::string SheetPictures::drawWhole()
 {
     ToolpathPicture& picture = whole_.picture();
@@ -227,17 +220,11 @@ std::string SheetPictures::drawWhole()
 
 void SheetPictures::drawWholeAhead()
 {
-    if (wholeDrawer_.joinable() || whole_.picture().estimatedSize() < kDrawAheadBytes) {
+    if (wholeAhead_.valid() || whole_.picture().estimatedSize() < kDrawAheadBytes) {
         return;
     }
     try {
-        wholeDrawer_ = std::thread([this] {
-            try {
-                wholeSvg_ = drawWhole();
-            } catch (...) {
-                wholeError_ = std::current_exception();
-            }
-        });
+        wholeAhead_ = std::async(std::launch::async, [this] { return drawWhole(); });
     } catch (const std::system_error&) {
         // No thread to spare: the page draws it.
     }
@@ -245,14 +232,7 @@ void SheetPictures::drawWholeAhead()
 
 std::string SheetPictures::wholeDrawing()
 {
-    if (!wholeDrawer_.joinable()) {
-        return drawWhole();
-    }
-    wholeDrawer_.join();
-    if (wholeError_) {
-        std::rethrow_exception(std::exchange(wholeError_, nullptr));
-    }
-    return std::move(wholeSvg_);
+    return wholeAhead_.valid() ? wholeAhead_.get() : drawWhole();
 }
 
 std::vector<SheetPictures::LegendEntry> SheetPictures::legend(const record::ProgramRecord& record) const

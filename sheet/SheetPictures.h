@@ -10,13 +10,12 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <exception>
+#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace sheet {
@@ -174,7 +173,6 @@ public:
     static constexpr int kWholeWidth = 760;
 
     explicit SheetPictures(Keeper keeper = Keeper::OwnThread) : whole_(first_), sections_(keeper, first_) {}
-    ~SheetPictures();
     SheetPictures(const SheetPictures&) = delete;
     SheetPictures& operator=(const SheetPictures&) = delete;
 
@@ -215,9 +213,8 @@ private:
     FirstSection first_;
     WholeProgramPicture whole_;
     SectionPictures sections_;
-    std::thread wholeDrawer_;
-    std::string wholeSvg_;
-    std::exception_ptr wholeError_;
+    // Last: its drawing is waited for before the picture it draws goes.
+    std::future<std::string> wholeAhead_;
 };
 
 }  // namespace sheet
